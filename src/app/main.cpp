@@ -1,0 +1,13 @@
+#include "app/TMainForm.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Velmoras");
+    QApplication::setApplicationDisplayName("Velmoras");
+    TMainForm form(QApplication::arguments());
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,128 @@
+// The one form being worked on: picture, fields, records and the form-size numbers.
+// Texts are bytes of the ANSI code page (Windows-1252 unless configured); they become
+// QString only at a widget or a painter.
+#pragma once
+
+#include "imgrove/Dib.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Millimetres per inch used by every inch-millimetre conversion of the program.
+constexpr double MmPerInch = 25.39995;
+
+// Screen resolution that font heights in pixels refer to.
+constexpr int kFontPixelsPerInch = 96;
+
+enum FieldAlignment : int32_t { AlignLeft = 0, AlignCentered = 1, AlignRight = 2 };
+
+enum FontStyle : uint8_t { FontBold = 1, FontItalic = 2, FontUnderline = 4, FontStrikeOut = 8 };
+
+// System colour "window text": the high bit marks a system colour index.
+constexpr int32_t kColorWindowText = int32_t(0x80000008u);
+
+// A field's or entry's font as kept and stored. height and size describe the same thing;
+// setSize keeps height in step (size in points wins when both are set).
+struct FontSpec {
+    int32_t color = kColorWindowText;
+    int32_t height = -13;  // pixels at kFontPixelsPerInch, negative for character height
+    std::string faceName = "Arial";
+    uint8_t pitch = 0;     // 0 default, 1 variable, 2 fixed
+    int32_t size = 10;     // points
+    uint8_t style = 0;     // FontStyle flags
+
+    void setHeight(int32_t pixels);
+    void setSize(int32_t points);
+    bool operator==(const FontSpec&) const = default;
+};
+
+struct PointI {
+    int32_t x = 0;
+    int32_t y = 0;
+    bool operator==(const PointI&) const = default;
+};
+
+struct PointD {
+    double x = 0;
+    double y = 0;
+    bool operator==(const PointD&) const = default;
+};
+
+struct FormField {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    FontSpec font;
+    std::string name = "noname";
+    int32_t reserved1 = 0;
+    int32_t reserved2 = 0;
+    int32_t multiLine = 0;
+    int32_t alignment = AlignLeft;
+
+    // Rectangles are inclusive.
+    bool contains(int32_t x, int32_t y) const { return left <= x && x <= right && top <= y && y <= bottom; }
+    bool operator==(const FormField&) const = default;
+};
+
+struct RecordEntry {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    FontSpec font;
+    std::optional<std::string> value;  // absent: never typed, reads as empty
+    std::string name;
+    int32_t reserved1 = 0;
+    int32_t reserved2 = 0;
+    int32_t multiLine = 0;
+    int32_t alignment = AlignLeft;
+
+    bool operator==(const RecordEntry&) const = default;
+};
+
+struct FormRecord {
+    std::vector<RecordEntry> entries;
+    bool operator==(const FormRecord&) const = default;
+};
+
+class FormDocument {
+public:
+    // The start-up document: blank 320 x 200 picture of 8 bits, no fields, no records.
+    FormDocument();
+
+    std::vector<FormField> fields;  // stacking order: the last lies on top
+    int32_t SelectedField = 0;      // 1-based; outside 1..count means none
+    std::vector<FormRecord> records;
+    DibOwner picture;
+    PointI FirstPoint;
+    PointI SecondPoint;
+    PointD FirstPointMm{0, 0};
+    PointD SecondPointMm{210, 297};
+    PointD PrintShiftMm{0, 0};  // right, down
+
+    // The selected field, or null when SelectedField names none.
+    FormField* selectedField();
+
+    // Appends a new field "noname" with a copy of defaultFont; returns it.
+    FormField& addField(const FontSpec& defaultFont);
+    // 1-based; ignored outside 1..count.
+    void deleteField(int32_t index);
+    // Moves the field to the end of the list, keeping the others' order.
+    void bringToTop(int32_t index);
+    // 1-based index of the topmost field containing the point, or 0.
+    int32_t fieldAt(int32_t x, int32_t y) const;
+    // Swaps inverted edges of the selected field.
+    void normaliseSelected();
+    void clearFields();
+    void clearRecords();
+    // Frees the picture and makes a new blank one (320 x 200, 8 bits, no colours given).
+    void newBlankPicture();
+    // "New": fields, records, picture, then points (0, 0) and paper positions 1; the print
+    // shift stays.
+    void resetForNew();
+    // A record with one empty entry per entry of record 1 (empty when there is no record 1).
+    FormRecord newRecordFromFirst() const;
+};

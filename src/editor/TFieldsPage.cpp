@@ -1,0 +1,5 @@
+#include "editor/TFieldsPage.h"
+
+#include "picture/FormHost.h"
+
+TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host) {}

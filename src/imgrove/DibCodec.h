@@ -1,0 +1,24 @@
+// The one interface every picture format implements. A codec decodes from memory (so that
+// every reader is bounded by the bytes it was given and can be fuzzed) and encodes to memory.
+#pragma once
+
+#include "imgrove/Dib.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+struct DibCodec {
+    const char* name;  // lower-case extension, e.g. "bmp"
+    // True when the first bytes of a file look like this format.
+    bool (*sniff)(std::span<const uint8_t> head);
+    // bits null on any failure; never reads outside data, never allocates beyond what the
+    // header may honestly claim (kMaxDibPixels).
+    Dib (*decode)(std::span<const uint8_t> data);
+    // Appends the encoded file to out; false when the picture can't be written.
+    bool (*encode)(const Dib& dib, std::vector<uint8_t>& out);
+};
+
+// The codec for a save format code (3..13) or for a file's content; null when none fits.
+const DibCodec* codecForFormat(int formatCode);
+const DibCodec* codecForContent(std::span<const uint8_t> head);

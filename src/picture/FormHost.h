@@ -1,0 +1,41 @@
+// What the pages of the main window may reach of the shell: the one document, the prompts,
+// progress and the operations that cross pages. TMainForm implements it; pages never include
+// app/.
+#pragma once
+
+#include "document/FormDocument.h"
+#include "platform/Prompts.h"
+
+#include <QString>
+
+// The retouch selection: picture pixels, right and bottom exclusive.
+struct SelectionRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    bool operator==(const SelectionRect&) const = default;
+};
+
+// Steps of taking in a new picture that a caller may leave out (a scan leaves out the easy-mode
+// size).
+enum class TakeIn { Full, WithoutEasySize };
+
+class FormHost {
+public:
+    virtual ~FormHost() = default;
+
+    virtual FormDocument& document() = 0;
+    virtual Prompts& prompts() = 0;
+    // The program's folder, ending in a separator.
+    virtual QString programDir() const = 0;
+    // Progress bar, 0..100.
+    virtual void SetProStatus(int percent) = 0;
+    // Replaces the document's picture by dib (which the document then owns) and refreshes
+    // every view, the picture information and the selection; ends on "Set form size".
+    virtual void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full) = 0;
+    // Repaints the thumbnail, the field canvas, the form-size canvas and the retouch view.
+    virtual void repaintPictureViews() = 0;
+    virtual void showTab(int index) = 0;
+    virtual SelectionRect& selection() = 0;
+};

@@ -1,0 +1,42 @@
+// Every message box and common dialog of the program goes through Prompts, so that tests can
+// see exactly what was shown and script the user's answers.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+enum class MsgIcon { None, Error, Information, Question, Warning };
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// A file dialog. filter uses the "description|patterns|description|patterns" form; filterIndex
+// is 1-based. defaultExt has no dot ("frm"); it is appended when the chosen name has none.
+struct FileRequest {
+    QString filter;
+    int filterIndex = 1;
+    QString defaultExt;
+    QString fileName;           // initial name
+    bool overwritePrompt = false;
+    bool hideReadOnly = false;
+};
+
+struct FileChoice {
+    QString fileName;
+    int filterIndex = 1;  // 1-based index of the filter the user left selected
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // An empty caption means the system's default caption.
+    virtual MsgAnswer message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons) = 0;
+    // Empty when the user cancels.
+    virtual std::optional<FileChoice> openFile(const FileRequest& request) = 0;
+    virtual std::optional<FileChoice> saveFile(const FileRequest& request) = 0;
+};
+
+// Text a message box shows for an empty caption.
+QString defaultMessageCaption();
