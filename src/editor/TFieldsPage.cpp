@@ -3,3 +3,5 @@
 #include "picture/FormHost.h"
 
 TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host) {}
+
+void TFieldsPage::repaintView() { update(); }

@@ -1,4 +1,4 @@
-// The "Fields" tab's content.
+// The "Form fields" tab's content.
 #pragma once
 
 #include <QWidget>
@@ -9,6 +9,8 @@ class TFieldsPage : public QWidget {
     Q_OBJECT
 public:
     explicit TFieldsPage(FormHost& host, QWidget* parent = nullptr);
+
+    void repaintView();
 
 private:
     FormHost& host_;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 class FormHost;
 
@@ -10,6 +11,11 @@ class TRetouchPage : public QWidget {
 public:
     explicit TRetouchPage(FormHost& host, QWidget* parent = nullptr);
 
+    // What "Save as..." of the "File" menu does (the Scan tab's picture save).
+    void setSavePictureAction(std::function<void()> action);
+    void repaintView();
+
 private:
     FormHost& host_;
+    std::function<void()> savePicture_;
 };
