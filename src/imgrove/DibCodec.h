@@ -22,3 +22,19 @@ struct DibCodec {
 // The codec for a save format code (3..13) or for a file's content; null when none fits.
 const DibCodec* codecForFormat(int formatCode);
 const DibCodec* codecForContent(std::span<const uint8_t> head);
+
+// One codec per file format. Own codec files: bmp, dib, rle (CodecBmp.cpp), tga (CodecTga.cpp),
+// pcx (CodecPcx.cpp), iff and lbm (CodecIff.cpp). Over the codec libraries: jpg and jif
+// (CodecJpeg.cpp), gif (CodecGif.cpp), tif (CodecTiff.cpp), png (CodecPng.cpp).
+extern const DibCodec kBmpCodec;
+extern const DibCodec kDibCodec;
+extern const DibCodec kRleCodec;
+extern const DibCodec kTgaCodec;
+extern const DibCodec kPcxCodec;
+extern const DibCodec kIffCodec;
+extern const DibCodec kLbmCodec;
+extern const DibCodec kJpgCodec;
+extern const DibCodec kJifCodec;
+extern const DibCodec kGifCodec;
+extern const DibCodec kTifCodec;
+extern const DibCodec kPngCodec;
