@@ -1,0 +1,126 @@
+#include "document/FormDocument.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr int32_t kBlankWidth = 320;
+constexpr int32_t kBlankHeight = 200;
+constexpr int kBlankBits = 8;
+
+int32_t roundToInt(double value)
+{
+    return static_cast<int32_t>(std::nearbyint(value));
+}
+
+} // namespace
+
+void FontSpec::setHeight(int32_t pixels)
+{
+    height = pixels;
+    // A negative height is the character height, which is what points measure. A positive one
+    // is the cell height; without the font's metrics it is the best estimate of the size there is.
+    const double magnitude = pixels < 0 ? -static_cast<double>(pixels) : static_cast<double>(pixels);
+    size = roundToInt(magnitude * 72.0 / kFontPixelsPerInch);
+}
+
+void FontSpec::setSize(int32_t points)
+{
+    size = points;
+    height = -roundToInt(static_cast<double>(points) * kFontPixelsPerInch / 72.0);
+}
+
+FormDocument::FormDocument()
+{
+    newBlankPicture();
+}
+
+FormField* FormDocument::selectedField()
+{
+    if (SelectedField < 1 || SelectedField > static_cast<int32_t>(fields.size()))
+        return nullptr;
+    return &fields[static_cast<size_t>(SelectedField - 1)];
+}
+
+FormField& FormDocument::addField(const FontSpec& defaultFont)
+{
+    FormField field;
+    field.font = defaultFont;
+    fields.push_back(std::move(field));
+    return fields.back();
+}
+
+void FormDocument::deleteField(int32_t index)
+{
+    if (index < 1 || index > static_cast<int32_t>(fields.size()))
+        return;
+    fields.erase(fields.begin() + (index - 1));
+}
+
+void FormDocument::bringToTop(int32_t index)
+{
+    if (index < 1 || index > static_cast<int32_t>(fields.size()))
+        return;
+    // rotate keeps the fields behind it in their relative order.
+    std::rotate(fields.begin() + (index - 1), fields.begin() + index, fields.end());
+}
+
+int32_t FormDocument::fieldAt(int32_t x, int32_t y) const
+{
+    for (size_t i = fields.size(); i > 0; --i)
+        if (fields[i - 1].contains(x, y))
+            return static_cast<int32_t>(i);
+    return 0;
+}
+
+void FormDocument::normaliseSelected()
+{
+    FormField* field = selectedField();
+    if (!field)
+        return;
+    if (field->left > field->right)
+        std::swap(field->left, field->right);
+    if (field->top > field->bottom)
+        std::swap(field->top, field->bottom);
+}
+
+void FormDocument::clearFields()
+{
+    fields.clear();
+    SelectedField = 0;
+}
+
+void FormDocument::clearRecords()
+{
+    records.clear();
+}
+
+void FormDocument::newBlankPicture()
+{
+    picture.reset();
+    picture.reset(newdib(kBlankWidth, kBlankHeight, kBlankBits, nullptr, 0));
+}
+
+void FormDocument::resetForNew()
+{
+    clearFields();
+    clearRecords();
+    newBlankPicture();
+    FirstPoint = PointI{0, 0};
+    SecondPoint = PointI{0, 0};
+    FirstPointMm = PointD{1, 1};
+    SecondPointMm = PointD{1, 1};
+}
+
+FormRecord FormDocument::newRecordFromFirst() const
+{
+    FormRecord record;
+    if (records.empty())
+        return record;
+    record.entries = records.front().entries;
+    for (RecordEntry& entry : record.entries)
+        entry.value.reset();
+    return record;
+}
