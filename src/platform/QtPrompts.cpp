@@ -1,0 +1,94 @@
+#include "platform/QtPrompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+QString defaultMessageCaption()
+{
+    const QString name = QGuiApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Error") : name;
+}
+
+QStringList fileDialogFilters(const QString& filter)
+{
+    QStringList result;
+    const QStringList parts = filter.split(u'|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        QString description = parts[i];
+        // A description that already lists its patterns in brackets would confuse the dialog's
+        // own parsing of "(patterns)".
+        description.replace(u'(', u'[').replace(u')', u']');
+        result << description + QStringLiteral(" (") + patterns.simplified() + u')';
+    }
+    return result;
+}
+
+QString withDefaultExtension(const QString& fileName, const QString& ext)
+{
+    if (fileName.isEmpty() || ext.isEmpty() || !QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    return fileName + u'.' + ext;
+}
+
+MsgAnswer QtPrompts::message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons)
+{
+    QMessageBox box(parent_);
+    box.setWindowTitle(caption.isEmpty() ? defaultMessageCaption() : caption);
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    }
+    switch (buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok: return MsgAnswer::Ok;
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    default: return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+    }
+}
+
+std::optional<FileChoice> QtPrompts::openFile(const FileRequest& request) { return runFileDialog(request, false); }
+std::optional<FileChoice> QtPrompts::saveFile(const FileRequest& request) { return runFileDialog(request, true); }
+
+std::optional<FileChoice> QtPrompts::runFileDialog(const FileRequest& request, bool save)
+{
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = fileDialogFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = std::clamp(request.filterIndex, 1, int(filters.size())) - 1;
+        dialog.selectNameFilter(filters[index]);
+    }
+    dialog.setDefaultSuffix(request.defaultExt);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    FileChoice choice;
+    choice.fileName = withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExt);
+    choice.filterIndex = std::max(1, int(filters.indexOf(dialog.selectedNameFilter())) + 1);
+    return choice;
+}

@@ -1,0 +1,71 @@
+#include "platform/ScriptedPrompts.h"
+
+#include <QStringList>
+
+namespace {
+
+MsgAnswer dismissed(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok: return MsgAnswer::Ok;
+    case MsgButtons::OkCancel: return MsgAnswer::Cancel;
+    case MsgButtons::YesNo: return MsgAnswer::No;
+    }
+    return MsgAnswer::Cancel;
+}
+
+std::optional<FileChoice> take(std::deque<std::optional<FileChoice>>& answers)
+{
+    std::optional<FileChoice> answer;
+    if (!answers.empty()) {
+        answer.swap(answers.front());
+        answers.pop_front();
+    }
+    return answer;
+}
+
+}  // namespace
+
+MsgAnswer ScriptedPrompts::message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons)
+{
+    MsgAnswer answer = dismissed(buttons);
+    if (buttons != MsgButtons::Ok && !messageAnswers_.empty()) {
+        answer = messageAnswers_.front();
+        messageAnswers_.pop_front();
+    }
+    messages_.push_back(ShownMessage{text, caption, icon, buttons, answer});
+    if (onMessage)
+        onMessage(messages_.back());
+    return answer;
+}
+
+std::optional<FileChoice> ScriptedPrompts::openFile(const FileRequest& request)
+{
+    auto answer = take(openAnswers_);
+    fileDialogs_.push_back(ShownFileDialog{FileDialogKind::Open, request, answer});
+    return answer;
+}
+
+std::optional<FileChoice> ScriptedPrompts::saveFile(const FileRequest& request)
+{
+    auto answer = take(saveAnswers_);
+    fileDialogs_.push_back(ShownFileDialog{FileDialogKind::Save, request, answer});
+    return answer;
+}
+
+QStringList ScriptedPrompts::messageTexts() const
+{
+    QStringList texts;
+    for (const auto& shown : messages_)
+        texts << shown.text;
+    return texts;
+}
+
+void ScriptedPrompts::clear()
+{
+    messageAnswers_.clear();
+    openAnswers_.clear();
+    saveAnswers_.clear();
+    messages_.clear();
+    fileDialogs_.clear();
+}

@@ -1,0 +1,60 @@
+// Prompts for tests: records every message box and dialog the program shows and gives the
+// answers a test scripted in advance. Queued answers go to the questions (OK/Cancel, Yes/No) in
+// order; an OK-only box always answers OK and takes none, so a hint shown on the way does not
+// eat the answer meant for the next question. When no answer is left a question gets Cancel or
+// No and a file dialog is cancelled, as if the user pressed Escape.
+#pragma once
+
+#include "platform/Prompts.h"
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+struct ShownMessage {
+    QString text;
+    QString caption;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgAnswer answer = MsgAnswer::Ok;
+};
+
+enum class FileDialogKind { Open, Save };
+
+struct ShownFileDialog {
+    FileDialogKind kind = FileDialogKind::Open;
+    FileRequest request;
+    std::optional<FileChoice> answer;
+};
+
+class ScriptedPrompts : public Prompts {
+public:
+    MsgAnswer message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons) override;
+    std::optional<FileChoice> openFile(const FileRequest& request) override;
+    std::optional<FileChoice> saveFile(const FileRequest& request) override;
+
+    void queueAnswer(MsgAnswer answer) { messageAnswers_.push_back(answer); }
+    // A chosen file name (filter index 1 unless given), or std::nullopt for Cancel.
+    void queueOpenFile(std::optional<FileChoice> choice) { openAnswers_.push_back(std::move(choice)); }
+    void queueOpenFile(const QString& fileName) { openAnswers_.push_back(FileChoice{fileName, 1}); }
+    void queueSaveFile(std::optional<FileChoice> choice) { saveAnswers_.push_back(std::move(choice)); }
+    void queueSaveFile(const QString& fileName) { saveAnswers_.push_back(FileChoice{fileName, 1}); }
+
+    // Called while a message is "on screen", after it was recorded and before it returns; lets a
+    // test look at the program's state at that moment.
+    std::function<void(const ShownMessage&)> onMessage;
+
+    const std::vector<ShownMessage>& messages() const { return messages_; }
+    const std::vector<ShownFileDialog>& fileDialogs() const { return fileDialogs_; }
+    // The texts of the messages shown, in order; handy for exact comparisons.
+    QStringList messageTexts() const;
+    int unusedAnswers() const { return int(messageAnswers_.size() + openAnswers_.size() + saveAnswers_.size()); }
+    void clear();
+
+private:
+    std::deque<MsgAnswer> messageAnswers_;
+    std::deque<std::optional<FileChoice>> openAnswers_;
+    std::deque<std::optional<FileChoice>> saveAnswers_;
+    std::vector<ShownMessage> messages_;
+    std::vector<ShownFileDialog> fileDialogs_;
+};

@@ -1,0 +1,107 @@
+#include "platform/QtPrompts.h"
+#include "platform/ScriptedPrompts.h"
+
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ScriptedPrompts, RecordsEveryMessageWithItsLooks)
+{
+    ScriptedPrompts prompts;
+    prompts.queueAnswer(MsgAnswer::Yes);
+    EXPECT_EQ(prompts.message("Sure?", "Create new form", MsgIcon::Question, MsgButtons::YesNo), MsgAnswer::Yes);
+    EXPECT_EQ(prompts.message("Broken", "", MsgIcon::Error, MsgButtons::Ok), MsgAnswer::Ok);
+
+    ASSERT_EQ(prompts.messages().size(), 2u);
+    const ShownMessage& first = prompts.messages()[0];
+    EXPECT_EQ(first.text, "Sure?");
+    EXPECT_EQ(first.caption, "Create new form");
+    EXPECT_EQ(first.icon, MsgIcon::Question);
+    EXPECT_EQ(first.buttons, MsgButtons::YesNo);
+    EXPECT_EQ(first.answer, MsgAnswer::Yes);
+    EXPECT_EQ(prompts.messages()[1].caption, "");
+    EXPECT_EQ(prompts.messageTexts(), QStringList({"Sure?", "Broken"}));
+}
+
+TEST(ScriptedPrompts, UnscriptedQuestionsAreDismissed)
+{
+    ScriptedPrompts prompts;
+    EXPECT_EQ(prompts.message("q", "c", MsgIcon::Question, MsgButtons::YesNo), MsgAnswer::No);
+    EXPECT_EQ(prompts.message("q", "c", MsgIcon::Information, MsgButtons::OkCancel), MsgAnswer::Cancel);
+    EXPECT_FALSE(prompts.openFile(FileRequest{}).has_value());
+    EXPECT_FALSE(prompts.saveFile(FileRequest{}).has_value());
+}
+
+TEST(ScriptedPrompts, AnOkOnlyBoxLeavesTheQueuedAnswerForTheNextQuestion)
+{
+    ScriptedPrompts prompts;
+    prompts.queueAnswer(MsgAnswer::Ok);
+    prompts.message("hint", "", MsgIcon::Information, MsgButtons::Ok);
+    EXPECT_EQ(prompts.unusedAnswers(), 1);
+    EXPECT_EQ(prompts.message("quit?", "Quit program", MsgIcon::Information, MsgButtons::OkCancel), MsgAnswer::Ok);
+    EXPECT_EQ(prompts.unusedAnswers(), 0);
+}
+
+TEST(ScriptedPrompts, FileDialogsRecordTheirRequestAndAnswerInOrder)
+{
+    ScriptedPrompts prompts;
+    prompts.queueOpenFile("/tmp/a.frm");
+    prompts.queueOpenFile(std::nullopt);
+    prompts.queueSaveFile(FileChoice{"/tmp/b.csv", 2});
+
+    FileRequest request;
+    request.filter = "Formulare|*.frm";
+    request.defaultExt = "frm";
+    EXPECT_EQ(prompts.openFile(request)->fileName, "/tmp/a.frm");
+    EXPECT_FALSE(prompts.openFile(request).has_value());
+    request.overwritePrompt = true;
+    const auto saved = prompts.saveFile(request);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->filterIndex, 2);
+
+    ASSERT_EQ(prompts.fileDialogs().size(), 3u);
+    EXPECT_EQ(prompts.fileDialogs()[0].kind, FileDialogKind::Open);
+    EXPECT_EQ(prompts.fileDialogs()[0].request.filter, "Formulare|*.frm");
+    EXPECT_EQ(prompts.fileDialogs()[0].request.defaultExt, "frm");
+    EXPECT_FALSE(prompts.fileDialogs()[1].answer.has_value());
+    EXPECT_EQ(prompts.fileDialogs()[2].kind, FileDialogKind::Save);
+    EXPECT_TRUE(prompts.fileDialogs()[2].request.overwritePrompt);
+}
+
+TEST(ScriptedPrompts, OnMessageSeesTheMessageWhileItIsShown)
+{
+    ScriptedPrompts prompts;
+    QString seen;
+    prompts.onMessage = [&](const ShownMessage& shown) { seen = shown.caption + ":" + shown.text; };
+    prompts.message("Hello", "Info", MsgIcon::Information, MsgButtons::Ok);
+    EXPECT_EQ(seen, "Info:Hello");
+}
+
+TEST(QtPrompts, FiltersBecomeDialogNameFilters)
+{
+    EXPECT_EQ(fileDialogFilters("Formulare|*.frm"), QStringList({"Formulare (*.frm)"}));
+    EXPECT_EQ(fileDialogFilters("Pictures|*.bmp;*.dib|All files (*.*)|*.*"),
+              QStringList({"Pictures (*.bmp *.dib)", "All files [*.*] (*.*)"}));
+    EXPECT_TRUE(fileDialogFilters("").isEmpty());
+    // A description without patterns is dropped rather than shown as a filter matching nothing.
+    EXPECT_EQ(fileDialogFilters("CSV|*.csv|dangling"), QStringList({"CSV (*.csv)"}));
+}
+
+TEST(QtPrompts, DefaultExtensionOnlyWhenTheNameHasNone)
+{
+    EXPECT_EQ(withDefaultExtension("/tmp/form", "frm"), "/tmp/form.frm");
+    EXPECT_EQ(withDefaultExtension("/tmp/form.dat", "frm"), "/tmp/form.dat");
+    EXPECT_EQ(withDefaultExtension("/tmp/my.dir/form", "frm"), "/tmp/my.dir/form.frm");
+    EXPECT_EQ(withDefaultExtension("/tmp/form", ""), "/tmp/form");
+}
+
+TEST(QtPrompts, EmptyCaptionShowsTheProgramName)
+{
+    const QString before = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationDisplayName("Velmoras");
+    EXPECT_EQ(defaultMessageCaption(), "Velmoras");
+    QGuiApplication::setApplicationDisplayName(before);
+}
+
+}  // namespace
