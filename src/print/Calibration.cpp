@@ -1,0 +1,127 @@
+#include "print/Calibration.h"
+
+#include "document/FormDocument.h"
+#include "print/FormSize.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <bit>
+
+namespace {
+
+void putDouble(uint8_t* out, double value)
+{
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    for (int i = 0; i < 8; ++i)
+        out[i] = uint8_t(bits >> (8 * i));
+}
+
+double getDouble(const uint8_t* in)
+{
+    uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i)
+        bits |= uint64_t(in[i]) << (8 * i);
+    return std::bit_cast<double>(bits);
+}
+
+QString filePath(const QString& dir) { return QDir(dir).filePath(QString::fromLatin1(kCalibrationFileName)); }
+
+std::optional<Calibration> readFile(const QString& dir)
+{
+    if (dir.isEmpty())
+        return std::nullopt;
+    QFile file(filePath(dir));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.read(kCalibrationFileSize);
+    return decodeCalibration(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
+}
+
+bool writableFolder(const QString& dir)
+{
+    if (dir.isEmpty())
+        return false;
+    const QFileInfo info(dir);
+    return info.isDir() && info.isWritable();
+}
+
+}  // namespace
+
+Calibration normalisedCalibration(const Calibration& c)
+{
+    return {boxValue(c.LinksEd, kMarginRange.minimum, kMarginRange.maximum),
+            boxValue(c.ObenEd, kMarginRange.minimum, kMarginRange.maximum),
+            boxValue(c.BreitEd, kRectangleRange.minimum, kRectangleRange.maximum),
+            boxValue(c.HochEd, kRectangleRange.minimum, kRectangleRange.maximum)};
+}
+
+std::array<uint8_t, kCalibrationFileSize> encodeCalibration(const Calibration& c)
+{
+    std::array<uint8_t, kCalibrationFileSize> bytes{};
+    putDouble(bytes.data(), c.LinksEd);
+    putDouble(bytes.data() + 8, c.ObenEd);
+    putDouble(bytes.data() + 16, c.BreitEd);
+    putDouble(bytes.data() + 24, c.HochEd);
+    return bytes;
+}
+
+std::optional<Calibration> decodeCalibration(const uint8_t* bytes, int64_t size)
+{
+    if (bytes == nullptr || size < kCalibrationFileSize)
+        return std::nullopt;
+    return Calibration{getDouble(bytes), getDouble(bytes + 8), getDouble(bytes + 16), getDouble(bytes + 24)};
+}
+
+QString calibrationWriteDir(const CalibrationPlaces& places)
+{
+    return writableFolder(places.programDir) ? places.programDir : places.userDir;
+}
+
+Calibration readCalibration(const CalibrationPlaces& places)
+{
+    // The folder that takes the writes is read first, so that a calibration saved per user is not
+    // hidden by an old file in a read-only program folder.
+    const QString first = calibrationWriteDir(places);
+    const QString second = first == places.programDir ? places.userDir : places.programDir;
+    for (const QString& dir : {first, second}) {
+        if (const std::optional<Calibration> stored = readFile(dir))
+            return normalisedCalibration(*stored);
+    }
+    return Calibration{};
+}
+
+bool writeCalibration(const CalibrationPlaces& places, const Calibration& calibration)
+{
+    const QString dir = calibrationWriteDir(places);
+    if (dir.isEmpty() || !QDir().mkpath(dir))
+        return false;
+    QSaveFile file(filePath(dir));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const auto bytes = encodeCalibration(calibration);
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size())) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+double printerMmPerInch(double printedSizeMm) { return printedSizeMm * MmPerInch / 100; }
+
+PlacementAxes placementAxes(double PrinterMmPerInchX, double PrinterMmPerInchY, double LinksEd, double ObenEd,
+                            bool landscape)
+{
+    if (landscape)
+        return {PrinterMmPerInchY, PrinterMmPerInchX, ObenEd, LinksEd};
+    return {PrinterMmPerInchX, PrinterMmPerInchY, LinksEd, ObenEd};
+}
+
+double paperToDevice(double mm, double margin, double scale, int pixelsPerInch)
+{
+    return (mm - margin) / scale * pixelsPerInch;
+}
+
+double lengthToDevice(double mm, double scale, int pixelsPerInch) { return mm / scale * pixelsPerInch; }

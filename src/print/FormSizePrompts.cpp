@@ -1,0 +1,69 @@
+#include "print/FormSizePrompts.h"
+
+#include "platform/Prompts.h"
+#include "print/FormSize.h"
+
+#include <cstdlib>
+
+namespace {
+
+const char* const kInvalidText =
+    "The settings for the form size are not valid. Go to \"Set form size\" and enter the widht and "
+    "height and click on \"OVERTAKE\"! ";
+const char* const kTooCloseText =
+    "The settings for the form size are not valid. Go to \"Set form size\" and enter the widht and "
+    "height and click on \"OVERTAKE\"!";
+
+QString poorMatchText(int match)
+{
+    return QStringLiteral("The settings for the form size are not valid. The match only to ") + QString::number(match) +
+           QStringLiteral(" percent! Go to \"Set form size\" and enter the widht and height and click on \"OVERTAKE\"!");
+}
+
+bool userAccepts(Prompts& prompts, const QString& text)
+{
+    return prompts.message(text, QString(), MsgIcon::Error, MsgButtons::OkCancel) == MsgAnswer::Ok;
+}
+
+}  // namespace
+
+int32_t documentPictureWidth(const FormDocument& document)
+{
+    const BITMAPINFOHEADER* header = document.picture.get().header;
+    return header ? std::abs(header->biWidth) : 0;
+}
+
+int32_t documentPictureHeight(const FormDocument& document)
+{
+    const BITMAPINFOHEADER* header = document.picture.get().header;
+    return header ? std::abs(header->biHeight) : 0;
+}
+
+bool IsFormSizeOk(const FormDocument& document, Prompts& prompts, bool showMessages)
+{
+    const OrderedFormSize size = orderFormSize(document);
+    const int32_t width = documentPictureWidth(document);
+    const int32_t height = documentPictureHeight(document);
+
+    FormSizeCheck check = checkFormSize(size, width, height);
+    switch (check.verdict) {
+    case FormSizeVerdict::Ok:
+        return true;
+    case FormSizeVerdict::Invalid:
+        if (showMessages)
+            prompts.message(QString::fromLatin1(kInvalidText), QString(), MsgIcon::Error, MsgButtons::Ok);
+        return false;
+    case FormSizeVerdict::PoorMatch:
+        return showMessages && userAccepts(prompts, poorMatchText(check.match));
+    case FormSizeVerdict::TooCloseX:
+        if (!showMessages || !userAccepts(prompts, QString::fromLatin1(kTooCloseText)))
+            return false;
+        check = checkFormSize(size, width, height, true);
+        if (check.verdict == FormSizeVerdict::Ok)
+            return true;
+        [[fallthrough]];
+    case FormSizeVerdict::TooCloseY:
+        return showMessages && userAccepts(prompts, QString::fromLatin1(kTooCloseText));
+    }
+    return false;
+}
