@@ -5,6 +5,9 @@
 #include <functional>
 
 class FormHost;
+class QAction;
+class QMenu;
+class QToolButton;
 
 class TRetouchPage : public QWidget {
     Q_OBJECT
@@ -14,6 +17,15 @@ public:
     // What "Save as..." of the "File" menu does (the Scan tab's picture save).
     void setSavePictureAction(std::function<void()> action);
     void repaintView();
+
+    // Opens DateiPopup below the "File" button, its left edges flush.
+    void DateiButtonClick();
+    // Where DateiButtonClick opens the menu: the button's lower-left corner on the screen.
+    QPoint fileMenuPosition() const;
+
+    QToolButton* DateiButton = nullptr;
+    QMenu* DateiPopup = nullptr;
+    QAction* Speichernunter1 = nullptr;
 
 private:
     FormHost& host_;

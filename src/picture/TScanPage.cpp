@@ -1,10 +1,218 @@
 #include "picture/TScanPage.h"
 
+#include "imgrove/DibFiles.h"
+#include "picture/DrawDib.h"
 #include "picture/FormHost.h"
+#include "picture/PictureFiles.h"
+#include "platform/Dc.h"
+#include "platform/HoverImageButton.h"
 
-TScanPage::TScanPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host) {}
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
 
-void TScanPage::OpenPicBtnClick() {}
-void TScanPage::SaveBtnClick() {}
-void TScanPage::showPictureInfo() {}
-void TScanPage::repaintPreview() {}
+#include <functional>
+#include <utility>
+
+namespace {
+
+// A box that leaves its painting to its owner; it paints no background of its own, so what
+// the owner leaves out shows the page behind it.
+class PaintBox : public QWidget {
+public:
+    PaintBox(std::function<void()> paint, QWidget* parent) : QWidget(parent), paint_(std::move(paint)) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override { paint_(); }
+
+private:
+    std::function<void()> paint_;
+};
+
+// Reading or writing a large picture takes a moment; the cursor says so beside the progress bar.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+std::string fileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+QLineEdit* makeInfoBox(const QString& designText, const QString& hint, QWidget* parent)
+{
+    auto* box = new QLineEdit(designText, parent);
+    box->setReadOnly(true);
+    box->setToolTip(hint);
+    box->setStatusTip(hint);
+    box->setFocusPolicy(Qt::NoFocus);
+    return box;
+}
+
+}  // namespace
+
+// The pictures live in the platform library's resources; a static library's resources are only
+// linked in when something names them.
+static void linkButtonPictures() { Q_INIT_RESOURCE(pictures); }
+
+TScanPage::TScanPage(FormHost& host, QWidget* parent)
+    : QWidget(parent), host_(host), openFilter_(QString::fromStdString(GetDIBOpenFilter()))
+{
+    OpenBtn = new QPushButton(tr("Open picture..."), this);
+    OpenBtn->setObjectName("OpenBtn");
+    OpenBtn->setToolTip("Opens a scanned form from hard disk.");
+    SaveBtn = new QPushButton(tr("Save picture as..."), this);
+    SaveBtn->setObjectName("SaveBtn");
+    SaveBtn->setToolTip("Save the picture in a file");
+    connect(OpenBtn, &QPushButton::clicked, this, &TScanPage::OpenPicBtnClick);
+    connect(SaveBtn, &QPushButton::clicked, this, &TScanPage::SaveBtnClick);
+
+    // The scanning itself is not there yet; the pair only looks and feels like buttons.
+    linkButtonPictures();
+    ScanBtn = new HoverImageButton(QPixmap(":/pictures/ScanBtn.svg"), QPixmap(":/pictures/ScanBtnDown.svg"),
+                                   "Start user interface", this);
+    ScanBtn->setObjectName("ScanBtn");
+    TSetupBtn = new HoverImageButton(QPixmap(":/pictures/TSetupBtn.svg"), QPixmap(":/pictures/TsetupBtnDown.svg"),
+                                     "Select scanner", this);
+    TSetupBtn->setObjectName("TSetupBtn");
+
+    BreitED = makeInfoBox("320 Pixels", "Width of the picture", this);
+    BreitED->setObjectName("BreitED");
+    HochED = makeInfoBox("200 Pixels", "Height of the picture", this);
+    HochED->setObjectName("HochED");
+    Tief = makeInfoBox("256", "Number of colors", this);
+    Tief->setObjectName("Tief");
+
+    PrevPaintBox = new PaintBox([this] { PrevPaintBoxPaint(); }, this);
+    PrevPaintBox->setObjectName("PrevPaintBox");
+    PrevPaintBox->setToolTip("Preview of the picture");
+    PrevPaintBox->setMinimumSize(160, 120);
+    PrevPaintBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+
+    auto* scanner = new QGroupBox(tr("Scanner"), this);
+    auto* scannerLayout = new QGridLayout(scanner);
+    scannerLayout->addWidget(TSetupBtn, 0, 0, Qt::AlignHCenter);
+    scannerLayout->addWidget(ScanBtn, 0, 1, Qt::AlignHCenter);
+    scannerLayout->addWidget(new QLabel(tr("Select scanner"), scanner), 1, 0, Qt::AlignHCenter);
+    scannerLayout->addWidget(new QLabel(tr("Scan"), scanner), 1, 1, Qt::AlignHCenter);
+
+    auto* files = new QGroupBox(tr("Picture file"), this);
+    auto* filesLayout = new QVBoxLayout(files);
+    filesLayout->addWidget(OpenBtn);
+    filesLayout->addWidget(SaveBtn);
+
+    auto* info = new QGroupBox(tr("Picture"), this);
+    auto* infoLayout = new QFormLayout(info);
+    infoLayout->addRow(tr("Width:"), BreitED);
+    infoLayout->addRow(tr("Height:"), HochED);
+    infoLayout->addRow(tr("Colors:"), Tief);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(scanner);
+    side->addWidget(files);
+    side->addWidget(info);
+    side->addStretch(1);
+
+    auto* preview = new QGroupBox(tr("Preview"), this);
+    auto* previewLayout = new QVBoxLayout(preview);
+    previewLayout->addWidget(PrevPaintBox);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(side);
+    layout->addWidget(preview, 1);
+}
+
+void TScanPage::OpenPicBtnClick()
+{
+    FileRequest request;
+    request.filter = openFilter_;
+    request.fileName = lastOpenName_;
+    const std::optional<FileChoice> choice = host_.prompts().openFile(request);
+    if (!choice)
+        return;
+    lastOpenName_ = choice->fileName;
+
+    DibOwner opened;
+    {
+        BusyCursor busy;
+        host_.SetProStatus(0);
+        opened = DibOwner(OpenDib(fileSystemName(choice->fileName), DibFormatAuto,
+                                  [this](int percent) { host_.SetProStatus(percent); }));
+        host_.SetProStatus(0);
+    }
+    if (!opened) {
+        host_.prompts().message("Can not open the file.", "Error", MsgIcon::Error, MsgButtons::Ok);
+        return;
+    }
+    host_.takeInNewPicture(opened.release());
+}
+
+void TScanPage::SaveBtnClick()
+{
+    FileRequest request;
+    request.filter = QString::fromStdString(GetDIBSaveFilter());
+    request.filterIndex = lastSaveFilterIndex_;
+    request.fileName = lastSaveName_;
+    const std::optional<FileChoice> choice = host_.prompts().saveFile(request);
+    if (!choice)
+        return;
+    lastSaveFilterIndex_ = choice->filterIndex;
+
+    const SaveTarget target = saveTargetFor(fileSystemName(choice->fileName), choice->filterIndex);
+    const QString targetName = QFile::decodeName(QByteArray::fromStdString(target.fileName));
+    lastSaveName_ = targetName;
+    // The extension may be added only now, after the dialog, so the dialog could not have
+    // asked about replacing this name.
+    if (QFileInfo::exists(targetName)) {
+        const QString question = QString("%1 already exists.\nDo you want to replace it?")
+                                     .arg(QDir::toNativeSeparators(targetName));
+        if (host_.prompts().message(question, QString(), MsgIcon::Warning, MsgButtons::YesNo) != MsgAnswer::Yes)
+            return;
+    }
+
+    bool saved = false;
+    {
+        BusyCursor busy;
+        host_.SetProStatus(0);
+        saved = SaveDib(host_.document().picture.get(), target.fileName, target.formatCode,
+                        [this](int percent) { host_.SetProStatus(percent); });
+        host_.SetProStatus(0);
+    }
+    if (!saved)
+        host_.prompts().message("Can not save the file.", QString(), MsgIcon::Error, MsgButtons::Ok);
+}
+
+void TScanPage::showPictureInfo()
+{
+    const PictureInfo texts = pictureInfo(host_.document().picture.get());
+    BreitED->setText(QString::fromStdString(texts.width));
+    HochED->setText(QString::fromStdString(texts.height));
+    Tief->setText(QString::fromStdString(texts.colors));
+}
+
+void TScanPage::repaintPreview() { PrevPaintBox->update(); }
+
+void TScanPage::PrevPaintBoxPaint()
+{
+    const Dib& picture = host_.document().picture.get();
+    if (!picture.bits)
+        return;
+    const int32_t width = DibWidth(picture);
+    const int32_t height = DibHeight(picture);
+    const ThumbSize size = thumbnailSize(PrevPaintBox->width(), PrevPaintBox->height(), width, height);
+    if (size.width <= 0 || size.height <= 0)
+        return;
+    WidgetDc dc(PrevPaintBox);
+    DrawDib(dc, 0, 0, size.width, size.height, picture, 0, 0, width, height, true, SRCCOPY, false);
+}

@@ -1,9 +1,13 @@
 // The "Scan" tab's content: picture file buttons, picture information, thumbnail, scan pair.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 class FormHost;
+class HoverImageButton;
+class QLineEdit;
+class QPushButton;
 
 class TScanPage : public QWidget {
     Q_OBJECT
@@ -15,7 +19,23 @@ public:
     // BreitED, HochED and Tief from the document's picture.
     void showPictureInfo();
     void repaintPreview();
+    // Draws the thumbnail onto PrevPaintBox; the box's paint event calls it.
+    void PrevPaintBoxPaint();
+
+    QPushButton* OpenBtn = nullptr;
+    QPushButton* SaveBtn = nullptr;
+    QLineEdit* BreitED = nullptr;
+    QLineEdit* HochED = nullptr;
+    QLineEdit* Tief = nullptr;
+    QWidget* PrevPaintBox = nullptr;
+    HoverImageButton* ScanBtn = nullptr;
+    HoverImageButton* TSetupBtn = nullptr;
 
 private:
     FormHost& host_;
+    QString openFilter_;
+    // The dialogs reopen where the user left them.
+    QString lastOpenName_;
+    QString lastSaveName_;
+    int lastSaveFilterIndex_ = 1;
 };

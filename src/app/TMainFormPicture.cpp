@@ -1,0 +1,17 @@
+#include "app/TMainForm.h"
+
+#include "picture/DrawDib.h"
+#include "picture/TScanPage.h"
+#include "print/TFormSizePage.h"
+
+void TMainForm::takeInNewPicture(Dib dib, TakeIn steps)
+{
+    document_.picture.reset(dib);
+    scanPage_->showPictureInfo();
+    if (steps != TakeIn::WithoutEasySize)
+        formSizePage_->FBreitEdinChange();
+    const Dib& picture = document_.picture.get();
+    selection_ = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
+    repaintPictureViews();
+    showTab(2);
+}
