@@ -1,0 +1,565 @@
+#include "document/FormFile.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+namespace {
+
+constexpr int32_t kInfoHeaderSize = 40;
+
+// The fewest bytes a block can take, used to refuse counts the rest of the file cannot hold
+// before anything is reserved for them: texts take at least their zero byte.
+constexpr uint64_t kMinFieldBlock = 1 + 16 + 4 + 4 + 1 + 1 + 4 + 1 + 4 + 4 + 4 + 4;
+constexpr uint64_t kMinEntryBlock = kMinFieldBlock + 1;
+constexpr uint64_t kMinRecordBlock = 4;
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+// Bytes of a file or of memory, with the number still unread always known, so that no count
+// or size is believed beyond what is left.
+class ByteSource {
+public:
+    ByteSource(const uint8_t* data, size_t size) : cur_(data), end_(data + size) {}
+    ByteSource(std::FILE* file, uint64_t size) : file_(file), fileLeft_(size), buffer_(kBufferSize)
+    {
+        cur_ = end_ = buffer_.data();
+    }
+
+    uint64_t remaining() const { return static_cast<uint64_t>(end_ - cur_) + fileLeft_; }
+
+    bool read(void* destination, size_t count)
+    {
+        if (count > remaining())
+            return false;
+        auto* out = static_cast<uint8_t*>(destination);
+        while (count > 0) {
+            if (cur_ == end_) {
+                // Large blocks (pixel rows) go straight into their destination.
+                if (file_ && count >= buffer_.size())
+                    return readDirect(out, count);
+                if (!refill())
+                    return false;
+            }
+            const size_t take = std::min(count, static_cast<size_t>(end_ - cur_));
+            std::memcpy(out, cur_, take);
+            cur_ += take;
+            out += take;
+            count -= take;
+        }
+        return true;
+    }
+
+    bool readText(std::string& text)
+    {
+        text.clear();
+        for (;;) {
+            if (cur_ == end_ && !refill())
+                return false;
+            const auto* zero = static_cast<const uint8_t*>(std::memchr(cur_, 0, static_cast<size_t>(end_ - cur_)));
+            if (zero) {
+                text.append(reinterpret_cast<const char*>(cur_), static_cast<size_t>(zero - cur_));
+                cur_ = zero + 1;
+                return true;
+            }
+            text.append(reinterpret_cast<const char*>(cur_), static_cast<size_t>(end_ - cur_));
+            cur_ = end_;
+        }
+    }
+
+    bool readI32(int32_t& value)
+    {
+        uint8_t b[4];
+        if (!read(b, 4))
+            return false;
+        value = static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+        return true;
+    }
+
+    bool readU8(uint8_t& value) { return read(&value, 1); }
+
+    // Non-finite numbers are refused: the program never writes them and nothing downstream
+    // could place a field by them.
+    bool readDouble(double& value)
+    {
+        uint8_t b[8];
+        if (!read(b, 8))
+            return false;
+        uint64_t bits = 0;
+        for (int i = 7; i >= 0; --i)
+            bits = bits << 8 | b[i];
+        value = std::bit_cast<double>(bits);
+        return std::isfinite(value);
+    }
+
+    // A count that is negative or larger than the rest of the file can hold is refused.
+    bool readCount(int32_t& count, uint64_t minBlock)
+    {
+        if (!readI32(count) || count < 0)
+            return false;
+        return static_cast<uint64_t>(count) <= remaining() / minBlock;
+    }
+
+private:
+    static constexpr size_t kBufferSize = 64 * 1024;
+
+    bool refill()
+    {
+        if (!file_ || fileLeft_ == 0)
+            return false;
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(fileLeft_, buffer_.size()));
+        const size_t got = std::fread(buffer_.data(), 1, want, file_);
+        if (got != want)
+            return false;
+        fileLeft_ -= got;
+        cur_ = buffer_.data();
+        end_ = cur_ + got;
+        return true;
+    }
+
+    bool readDirect(uint8_t* out, size_t count)
+    {
+        if (std::fread(out, 1, count, file_) != count)
+            return false;
+        fileLeft_ -= count;
+        return true;
+    }
+
+    const uint8_t* cur_ = nullptr;
+    const uint8_t* end_ = nullptr;
+    std::FILE* file_ = nullptr;
+    uint64_t fileLeft_ = 0;
+    std::vector<uint8_t> buffer_;
+};
+
+// Items 2 to 12 of a field block, shared by fields and record entries.
+template <typename Item>
+bool readItemBlock(ByteSource& in, Item& item)
+{
+    int32_t color = 0;
+    int32_t height = 0;
+    int32_t size = 0;
+    if (!in.readText(item.name) || !in.readI32(item.left) || !in.readI32(item.top) || !in.readI32(item.right)
+        || !in.readI32(item.bottom) || !in.readI32(color) || !in.readI32(height))
+        return false;
+    item.font.color = color;
+    item.font.setHeight(height);
+    if (!in.readText(item.font.faceName) || !in.readU8(item.font.pitch) || !in.readI32(size))
+        return false;
+    // The size decides. A height that already agrees with it is kept, so that a font of, say,
+    // -14 pixels does not come back as -13 after a save and an open.
+    if (item.font.size != size)
+        item.font.setSize(size);
+    return in.readU8(item.font.style) && in.readI32(item.reserved2) && in.readI32(item.reserved1)
+           && in.readI32(item.multiLine) && in.readI32(item.alignment);
+}
+
+// Everything a form file holds, built completely before it replaces the open document.
+struct LoadedForm {
+    PointI firstPoint;
+    PointI secondPoint;
+    PointD firstPointMm;
+    PointD secondPointMm;
+    PointD printShiftMm;
+    std::vector<FormField> fields;
+    std::vector<FormRecord> records;
+    DibOwner picture;
+};
+
+// Progress of row r of a picture of the given height; a single row reports 0.
+int rowPercent(int32_t row, int32_t height)
+{
+    return height <= 1 ? 0 : static_cast<int>(int64_t(row) * 100 / (height - 1));
+}
+
+uint32_t le32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint16_t le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+FormReadStatus readPicture(ByteSource& in, LoadedForm& form, const FormFileProgress& progress)
+{
+    int32_t headerSize = 0;
+    int32_t colorCount = 0;
+    if (!in.readI32(headerSize) || !in.readI32(colorCount))
+        return FormReadStatus::Malformed;
+    if (headerSize < kInfoHeaderSize || static_cast<uint64_t>(headerSize) > in.remaining() || colorCount < 0
+        || colorCount > (headerSize - kInfoHeaderSize) / 4)
+        return FormReadStatus::Malformed;
+
+    // Only the header and the colours the count names are kept; whatever else the block holds
+    // is skipped in small steps rather than held.
+    uint8_t rawHeader[kInfoHeaderSize];
+    if (!in.read(rawHeader, sizeof rawHeader))
+        return FormReadStatus::Malformed;
+    BITMAPINFOHEADER info{};
+    info.biSize = le32(rawHeader);
+    info.biWidth = static_cast<int32_t>(le32(rawHeader + 4));
+    info.biHeight = static_cast<int32_t>(le32(rawHeader + 8));
+    info.biPlanes = le16(rawHeader + 12);
+    info.biBitCount = le16(rawHeader + 14);
+    info.biCompression = le32(rawHeader + 16);
+    info.biSizeImage = le32(rawHeader + 20);
+    info.biXPelsPerMeter = static_cast<int32_t>(le32(rawHeader + 24));
+    info.biYPelsPerMeter = static_cast<int32_t>(le32(rawHeader + 28));
+    info.biClrUsed = le32(rawHeader + 32);
+    info.biClrImportant = le32(rawHeader + 36);
+
+    const int bits = info.biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+        return FormReadStatus::Malformed;
+    if (info.biWidth <= 0 || info.biHeight <= 0)
+        return FormReadStatus::Malformed;
+
+    // The header block with its colour table, laid out as newdib expects it.
+    const size_t tableBytes = static_cast<size_t>(colorCount) * sizeof(RGBQUAD);
+    std::vector<uint32_t> block((sizeof(BITMAPINFOHEADER) + tableBytes + 3) / 4);
+    std::memcpy(block.data(), &info, sizeof info);
+    if (!in.read(reinterpret_cast<uint8_t*>(block.data()) + sizeof info, tableBytes))
+        return FormReadStatus::Malformed;
+    uint64_t extra = static_cast<uint64_t>(headerSize) - kInfoHeaderSize - tableBytes;
+    uint8_t scratch[256];
+    while (extra > 0) {
+        const size_t step = static_cast<size_t>(std::min<uint64_t>(extra, sizeof scratch));
+        if (!in.read(scratch, step))
+            return FormReadStatus::Malformed;
+        extra -= step;
+    }
+
+    const int32_t rowSize = dibRowSize(info.biWidth, bits);
+    if (rowSize <= 0)
+        return FormReadStatus::Malformed;
+    const uint64_t pixelBytes = static_cast<uint64_t>(rowSize) * static_cast<uint64_t>(info.biHeight);
+    if (pixelBytes > in.remaining())
+        return FormReadStatus::Malformed;
+
+    // A count beyond what the depth carries would name colours the picture has no room for.
+    const int usedColors = std::min(colorCount, dibTableSize(bits));
+    DibOwner picture(newdib(info.biWidth, info.biHeight, bits, reinterpret_cast<const BITMAPINFOHEADER*>(block.data()),
+                            usedColors));
+    if (!picture || !picture.get().header || picture.get().rowSize != rowSize)
+        return FormReadStatus::NoPicture;
+    picture.get().header->biXPelsPerMeter = info.biXPelsPerMeter;
+    picture.get().header->biYPelsPerMeter = info.biYPelsPerMeter;
+
+    const int32_t height = info.biHeight;
+    if (progress)
+        progress(0);
+    uint8_t* bitsOut = picture.get().bits;
+    int32_t row = 0;
+    while (row < height) {
+        // Rows lie one after another in memory, so every run of rows that shares one percentage
+        // is read at once; the caller still sees every percentage a row-by-row read reports.
+        const int percent = rowPercent(row, height);
+        int32_t last = row;
+        while (last + 1 < height && rowPercent(last + 1, height) == percent)
+            ++last;
+        if (progress)
+            progress(percent);
+        const size_t bytes = static_cast<size_t>(last - row + 1) * static_cast<size_t>(rowSize);
+        if (!in.read(bitsOut + static_cast<size_t>(row) * static_cast<size_t>(rowSize), bytes)) {
+            if (progress)
+                progress(0);
+            return FormReadStatus::Malformed;
+        }
+        row = last + 1;
+    }
+    if (progress)
+        progress(0);
+    form.picture = std::move(picture);
+    return FormReadStatus::Ok;
+}
+
+FormReadStatus readForm(ByteSource& in, FormDocument& document, const FormFileProgress& progress)
+{
+    int32_t magic = 0;
+    if (!in.readI32(magic))
+        return FormReadStatus::Malformed;
+    if (magic != kFormFileMagic)
+        return FormReadStatus::WrongMagic;
+
+    LoadedForm form;
+    if (!in.readI32(form.firstPoint.x) || !in.readI32(form.firstPoint.y) || !in.readI32(form.secondPoint.x)
+        || !in.readI32(form.secondPoint.y) || !in.readDouble(form.firstPointMm.x) || !in.readDouble(form.firstPointMm.y)
+        || !in.readDouble(form.secondPointMm.x) || !in.readDouble(form.secondPointMm.y)
+        || !in.readDouble(form.printShiftMm.x) || !in.readDouble(form.printShiftMm.y))
+        return FormReadStatus::Malformed;
+
+    int32_t fieldCount = 0;
+    if (!in.readCount(fieldCount, kMinFieldBlock))
+        return FormReadStatus::Malformed;
+    form.fields.resize(static_cast<size_t>(fieldCount));
+    for (FormField& field : form.fields)
+        if (!readItemBlock(in, field))
+            return FormReadStatus::Malformed;
+
+    int32_t recordCount = 0;
+    if (!in.readCount(recordCount, kMinRecordBlock))
+        return FormReadStatus::Malformed;
+    form.records.resize(static_cast<size_t>(recordCount));
+    for (FormRecord& record : form.records) {
+        int32_t entryCount = 0;
+        if (!in.readCount(entryCount, kMinEntryBlock))
+            return FormReadStatus::Malformed;
+        record.entries.resize(static_cast<size_t>(entryCount));
+        for (RecordEntry& entry : record.entries) {
+            std::string value;
+            if (!readItemBlock(in, entry) || !in.readText(value))
+                return FormReadStatus::Malformed;
+            // An empty text is how an absent value is stored; it reads back absent.
+            if (!value.empty())
+                entry.value = std::move(value);
+        }
+    }
+
+    const FormReadStatus pictureStatus = readPicture(in, form, progress);
+    if (pictureStatus != FormReadStatus::Ok)
+        return pictureStatus;
+
+    document.fields = std::move(form.fields);
+    document.SelectedField = 0;
+    document.records = std::move(form.records);
+    document.picture = std::move(form.picture);
+    document.FirstPoint = form.firstPoint;
+    document.SecondPoint = form.secondPoint;
+    document.FirstPointMm = form.firstPointMm;
+    document.SecondPointMm = form.secondPointMm;
+    document.PrintShiftMm = form.printShiftMm;
+    return FormReadStatus::Ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void write(const void* data, size_t count) = 0;
+
+    void writeI32(int32_t value)
+    {
+        const auto u = static_cast<uint32_t>(value);
+        const uint8_t b[4] = {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
+        write(b, 4);
+    }
+    void writeU16(uint16_t value)
+    {
+        const uint8_t b[2] = {uint8_t(value), uint8_t(value >> 8)};
+        write(b, 2);
+    }
+    void writeU8(uint8_t value) { write(&value, 1); }
+    void writeDouble(double value)
+    {
+        const auto bits = std::bit_cast<uint64_t>(value);
+        uint8_t b[8];
+        for (int i = 0; i < 8; ++i)
+            b[i] = uint8_t(bits >> (8 * i));
+        write(b, 8);
+    }
+    // A text ends at its first zero byte: the format has no way to hold one inside a text.
+    void writeText(const std::string& text) { write(text.c_str(), std::strlen(text.c_str()) + 1); }
+};
+
+class VectorSink : public ByteSink {
+public:
+    void write(const void* data, size_t count) override
+    {
+        const auto* p = static_cast<const uint8_t*>(data);
+        bytes.insert(bytes.end(), p, p + count);
+    }
+    std::vector<uint8_t> bytes;
+};
+
+class FileSink : public ByteSink {
+public:
+    explicit FileSink(std::FILE* file) : file_(file) {}
+    void write(const void* data, size_t count) override
+    {
+        if (ok && count > 0 && std::fwrite(data, 1, count, file_) != count)
+            ok = false;
+    }
+    bool ok = true;
+
+private:
+    std::FILE* file_;
+};
+
+template <typename Item>
+void writeItemBlock(ByteSink& out, const Item& item)
+{
+    out.writeText(item.name);
+    out.writeI32(item.left);
+    out.writeI32(item.top);
+    out.writeI32(item.right);
+    out.writeI32(item.bottom);
+    out.writeI32(item.font.color);
+    out.writeI32(item.font.height);
+    out.writeText(item.font.faceName);
+    out.writeU8(item.font.pitch);
+    out.writeI32(item.font.size);
+    out.writeU8(item.font.style);
+    out.writeI32(item.reserved2);
+    out.writeI32(item.reserved1);
+    out.writeI32(item.multiLine);
+    out.writeI32(item.alignment);
+}
+
+void writeForm(ByteSink& out, const FormDocument& document, const FormFileProgress& progress)
+{
+    out.writeI32(kFormFileMagic);
+    out.writeI32(document.FirstPoint.x);
+    out.writeI32(document.FirstPoint.y);
+    out.writeI32(document.SecondPoint.x);
+    out.writeI32(document.SecondPoint.y);
+    out.writeDouble(document.FirstPointMm.x);
+    out.writeDouble(document.FirstPointMm.y);
+    out.writeDouble(document.SecondPointMm.x);
+    out.writeDouble(document.SecondPointMm.y);
+    out.writeDouble(document.PrintShiftMm.x);
+    out.writeDouble(document.PrintShiftMm.y);
+
+    out.writeI32(static_cast<int32_t>(document.fields.size()));
+    for (const FormField& field : document.fields)
+        writeItemBlock(out, field);
+
+    out.writeI32(static_cast<int32_t>(document.records.size()));
+    for (const FormRecord& record : document.records) {
+        out.writeI32(static_cast<int32_t>(record.entries.size()));
+        for (const RecordEntry& entry : record.entries) {
+            writeItemBlock(out, entry);
+            out.writeText(entry.value.value_or(std::string()));
+        }
+    }
+
+    const Dib& dib = document.picture.get();
+    const BITMAPINFOHEADER& info = *dib.header;
+    const int colors = dibTableSize(info.biBitCount);
+    out.writeI32(kInfoHeaderSize + 4 * colors);
+    out.writeI32(colors);
+    out.writeI32(kInfoHeaderSize);
+    out.writeI32(info.biWidth);
+    out.writeI32(info.biHeight);
+    out.writeU16(info.biPlanes);
+    out.writeU16(info.biBitCount);
+    out.writeI32(static_cast<int32_t>(info.biCompression));
+    out.writeI32(static_cast<int32_t>(info.biSizeImage));
+    out.writeI32(info.biXPelsPerMeter);
+    out.writeI32(info.biYPelsPerMeter);
+    out.writeI32(static_cast<int32_t>(info.biClrUsed));
+    out.writeI32(static_cast<int32_t>(info.biClrImportant));
+    out.write(dibColors(dib), static_cast<size_t>(colors) * sizeof(RGBQUAD));
+
+    const int32_t height = info.biHeight;
+    const size_t rowSize = static_cast<size_t>(dib.rowSize);
+    if (progress)
+        progress(0);
+    int32_t row = 0;
+    while (row < height) {
+        const int percent = rowPercent(row, height);
+        int32_t end = row + 1;
+        while (end < height && rowPercent(end, height) == percent)
+            ++end;
+        if (progress)
+            progress(percent);
+        out.write(dib.bits + static_cast<size_t>(row) * rowSize, static_cast<size_t>(end - row) * rowSize);
+        row = end;
+    }
+    if (progress)
+        progress(0);
+}
+
+bool documentIsWritable(const FormDocument& document)
+{
+    const Dib& dib = document.picture.get();
+    if (!dib.header || !dib.bits)
+        return false;
+    const int bits = dib.header->biBitCount;
+    return (bits == 1 || bits == 4 || bits == 8 || bits == 24) && dib.header->biWidth > 0 && dib.header->biHeight > 0
+           && dib.rowSize == dibRowSize(dib.header->biWidth, bits);
+}
+
+std::string temporaryNameBeside(const std::string& fileName)
+{
+    static std::mt19937_64 generator{std::random_device{}()};
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+                  static_cast<unsigned long long>(generator() & 0xFFFFFFFFFFFFull));
+    return fileName + suffix;
+}
+
+} // namespace
+
+FormReadStatus readFormBytes(const uint8_t* data, size_t size, FormDocument& document,
+                             const FormFileProgress& progress)
+{
+    ByteSource in(data, size);
+    return readForm(in, document, progress);
+}
+
+FormReadStatus readFormFile(const std::string& fileName, FormDocument& document, const FormFileProgress& progress)
+{
+    const std::filesystem::path path(fileName);
+    std::error_code error;
+    // Anything but a plain file (a folder, a pipe, a device) could block or never end.
+    if (!std::filesystem::is_regular_file(path, error))
+        return FormReadStatus::CannotOpen;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        return FormReadStatus::CannotOpen;
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file)
+        return FormReadStatus::CannotOpen;
+    ByteSource in(file, size);
+    const FormReadStatus status = readForm(in, document, progress);
+    std::fclose(file);
+    return status;
+}
+
+std::vector<uint8_t> formFileBytes(const FormDocument& document)
+{
+    VectorSink sink;
+    if (documentIsWritable(document))
+        writeForm(sink, document, {});
+    return std::move(sink.bytes);
+}
+
+bool writeFormFile(const std::string& fileName, const FormDocument& document, const FormFileProgress& progress)
+{
+    if (!documentIsWritable(document))
+        return false;
+    std::string temporary;
+    std::FILE* file = nullptr;
+    for (int attempt = 0; attempt < 8 && !file; ++attempt) {
+        temporary = temporaryNameBeside(fileName);
+        // "x": never open a file that is already there.
+        file = std::fopen(temporary.c_str(), "wbx");
+    }
+    if (!file)
+        return false;
+    FileSink sink(file);
+    writeForm(sink, document, progress);
+    bool ok = sink.ok;
+    if (std::fflush(file) != 0)
+        ok = false;
+    if (std::fclose(file) != 0)
+        ok = false;
+    std::error_code error;
+    if (ok) {
+        std::filesystem::rename(temporary, fileName, error);
+        if (!error)
+            return true;
+    }
+    std::filesystem::remove(temporary, error);
+    return false;
+}
