@@ -1,0 +1,307 @@
+// JPEG over libjpeg(-turbo). Errors leave the library through longjmp back into the one function
+// that called setjmp; that function keeps everything it changes in a record owned by its
+// caller, so nothing it needs after the jump lives in its own registers.
+#include "imgrove/DibCodec.h"
+#include "imgrove/LibCodecRows.h"
+
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+
+namespace {
+
+using namespace libcodec;
+
+// Real progressive files have about ten scans; a crafted one with thousands would decode the
+// whole picture once per scan.
+constexpr int kMaxScans = 500;
+constexpr int kQuality = 90;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+};
+
+[[noreturn]] void errorExit(j_common_ptr cinfo)
+{
+    longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings (corrupt or missing data that the library pads) are not the user's business: the
+// picture is what can be read.
+void silentMessage(j_common_ptr) {}
+
+void limitScans(j_common_ptr cinfo)
+{
+    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        cinfo->err->error_exit(cinfo);
+}
+
+void installErrors(ErrorManager& err)
+{
+    jpeg_std_error(&err.pub);
+    err.pub.error_exit = errorExit;
+    err.pub.output_message = silentMessage;
+}
+
+struct ReadState {
+    std::span<const uint8_t> data;
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    jpeg_progress_mgr progress{};
+    bool created = false;
+    Dib dib{};
+};
+
+// Every coded block of a Huffman-coded sequential picture costs at least two bits (a DC code
+// and an end-of-block code), so a header whose blocks cannot fit in the file is a lie or a
+// fragment too small to be worth a picture of that size.
+bool blocksFitData(const jpeg_decompress_struct& cinfo, size_t dataSize)
+{
+    if (cinfo.progressive_mode || cinfo.arith_code)
+        return true;
+    uint64_t blocks = 0;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        blocks += uint64_t(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
+    return blocks <= uint64_t(dataSize) * 4;
+}
+
+uint8_t cmykChannel(unsigned value, unsigned black, bool inverted)
+{
+    // Adobe writers store CMYK inverted (255 = no ink); others store ink amounts.
+    if (!inverted) {
+        value = 255 - value;
+        black = 255 - black;
+    }
+    return uint8_t((value * black + 127) / 255);
+}
+
+bool readJpeg(ReadState& s)
+{
+    s.cinfo.err = &s.err.pub;
+    installErrors(s.err);
+    if (setjmp(s.err.jump))
+        return false;
+    jpeg_create_decompress(&s.cinfo);
+    s.created = true;
+    s.progress.progress_monitor = limitScans;
+    s.cinfo.progress = &s.progress;
+    jpeg_mem_src(&s.cinfo, s.data.data(), static_cast<unsigned long>(s.data.size()));
+    if (jpeg_read_header(&s.cinfo, TRUE) != JPEG_HEADER_OK)
+        return false;
+    if (!sizeAcceptable(s.cinfo.image_width, s.cinfo.image_height) || !blocksFitData(s.cinfo, s.data.size()))
+        return false;
+
+    const J_COLOR_SPACE source = s.cinfo.jpeg_color_space;
+    const bool grey = source == JCS_GRAYSCALE;
+    const bool cmyk = source == JCS_CMYK || source == JCS_YCCK;
+    s.cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg_start_decompress(&s.cinfo);
+
+    const auto width = int32_t(s.cinfo.output_width);
+    const auto height = int32_t(s.cinfo.output_height);
+    s.dib = grey ? create(width, height, 8, greyRamp(256)) : create(width, height, 24, nullptr, 0);
+    if (!s.dib.bits)
+        return false;
+
+    JSAMPARRAY cmykRow = nullptr;
+    if (cmyk)
+        cmykRow = (*s.cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&s.cinfo), JPOOL_IMAGE,
+                                               JDIMENSION(width) * 4, 1);
+    const bool inverted = s.cinfo.saw_Adobe_marker;
+    while (s.cinfo.output_scanline < s.cinfo.output_height) {
+        uint8_t* target = row(s.dib, int32_t(s.cinfo.output_scanline));
+        if (!cmyk) {
+            JSAMPROW rows[1] = {target};
+            jpeg_read_scanlines(&s.cinfo, rows, 1);
+            continue;
+        }
+        jpeg_read_scanlines(&s.cinfo, cmykRow, 1);
+        const uint8_t* p = cmykRow[0];
+        for (int32_t x = 0; x < width; ++x, p += 4) {
+            target[3 * x] = cmykChannel(p[2], p[3], inverted);
+            target[3 * x + 1] = cmykChannel(p[1], p[3], inverted);
+            target[3 * x + 2] = cmykChannel(p[0], p[3], inverted);
+        }
+    }
+    jpeg_finish_decompress(&s.cinfo);
+
+    double dpiX = 0, dpiY = 0;
+    if (s.cinfo.density_unit == 1) {
+        dpiX = s.cinfo.X_density;
+        dpiY = s.cinfo.Y_density;
+    } else if (s.cinfo.density_unit == 2) {
+        dpiX = s.cinfo.X_density * 2.54;
+        dpiY = s.cinfo.Y_density * 2.54;
+    }
+    s.dib.header->biXPelsPerMeter = dpiToPerMetre(dpiX);
+    s.dib.header->biYPelsPerMeter = dpiToPerMetre(dpiY);
+    return true;
+}
+
+bool sniffJpeg(std::span<const uint8_t> head)
+{
+    return head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+}
+
+Dib decodeJpeg(std::span<const uint8_t> data)
+{
+    if (!sniffJpeg(data))
+        return Dib{};
+    ReadState state;
+    state.data = data;
+    const bool ok = readJpeg(state);
+    if (state.created)
+        jpeg_destroy_decompress(&state.cinfo);
+    if (!ok) {
+        deldib(state.dib);
+        return Dib{};
+    }
+    return state.dib;
+}
+
+// Writes straight into the caller's vector; the library's own memory destination may leave its
+// buffer pointer dangling when an error strikes after the buffer grew.
+struct VectorDestination {
+    jpeg_destination_mgr pub;
+    std::vector<uint8_t>* out;
+    size_t start;
+};
+
+constexpr size_t kDestinationStep = 64 * 1024;
+
+void initDestination(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    try {
+        dest->out->resize(dest->start + kDestinationStep);
+    } catch (...) {
+        cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+    }
+    dest->pub.next_output_byte = dest->out->data() + dest->start;
+    dest->pub.free_in_buffer = kDestinationStep;
+}
+
+boolean emptyDestination(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    const size_t used = dest->out->size();
+    try {
+        dest->out->resize(used + kDestinationStep);
+    } catch (...) {
+        cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+    }
+    dest->pub.next_output_byte = dest->out->data() + used;
+    dest->pub.free_in_buffer = kDestinationStep;
+    return TRUE;
+}
+
+void termDestination(j_compress_ptr cinfo)
+{
+    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    dest->out->resize(dest->out->size() - dest->pub.free_in_buffer);
+}
+
+struct WriteState {
+    const Dib* dib = nullptr;
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    VectorDestination dest{};
+    bool created = false;
+    std::vector<RGBQUAD> table;
+    std::vector<uint8_t> indices;
+    std::vector<uint8_t> scratch;
+};
+
+uint16_t densityFromPerMetre(int32_t perMetre)
+{
+    const double dpi = std::nearbyint(perMetreToDpi(perMetre));
+    return dpi >= 1 && dpi <= 65535 ? uint16_t(dpi) : 0;
+}
+
+bool writeJpeg(WriteState& s)
+{
+    s.cinfo.err = &s.err.pub;
+    installErrors(s.err);
+    if (setjmp(s.err.jump))
+        return false;
+    jpeg_create_compress(&s.cinfo);
+    s.created = true;
+    s.dest.pub.init_destination = initDestination;
+    s.dest.pub.empty_output_buffer = emptyDestination;
+    s.dest.pub.term_destination = termDestination;
+    s.cinfo.dest = &s.dest.pub;
+
+    const Dib& dib = *s.dib;
+    const int32_t width = dib.header->biWidth;
+    const int32_t height = dib.header->biHeight;
+    const int depth = dib.header->biBitCount;
+    if (depth != 24)
+        s.table = colors(dib);
+    const std::vector<RGBQUAD>& table = s.table;
+    // A palette of greys loses nothing as a grey JPEG, which is a third of the size.
+    const bool grey = depth != 24 && allGrey(table);
+    s.cinfo.image_width = JDIMENSION(width);
+    s.cinfo.image_height = JDIMENSION(height);
+    s.cinfo.input_components = grey ? 1 : 3;
+    s.cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    jpeg_set_defaults(&s.cinfo);
+    jpeg_set_quality(&s.cinfo, kQuality, TRUE);
+    const uint16_t dpiX = densityFromPerMetre(dib.header->biXPelsPerMeter);
+    const uint16_t dpiY = densityFromPerMetre(dib.header->biYPelsPerMeter);
+    if (dpiX && dpiY) {
+        s.cinfo.density_unit = 1;
+        s.cinfo.X_density = dpiX;
+        s.cinfo.Y_density = dpiY;
+    }
+    jpeg_start_compress(&s.cinfo, TRUE);
+
+    s.scratch.resize(size_t(width) * 3);
+    s.indices.resize(size_t(width));
+    while (s.cinfo.next_scanline < s.cinfo.image_height) {
+        const auto y = int32_t(s.cinfo.next_scanline);
+        JSAMPROW rows[1];
+        if (depth == 24) {
+            rows[0] = row(dib, y);
+        } else if (grey) {
+            unpackIndices(row(dib, y), width, depth, s.indices.data());
+            for (int32_t x = 0; x < width; ++x)
+                s.scratch[size_t(x)] = table[s.indices[size_t(x)]].rgbRed;
+            rows[0] = s.scratch.data();
+        } else {
+            rowToBgr(dib, y, s.scratch.data());
+            rows[0] = s.scratch.data();
+        }
+        jpeg_write_scanlines(&s.cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&s.cinfo);
+    return true;
+}
+
+bool encodeJpeg(const Dib& dib, std::vector<uint8_t>& out)
+{
+    if (!dib.bits || !dib.header || dib.header->biWidth <= 0 || dib.header->biHeight <= 0 ||
+        dib.header->biWidth > JPEG_MAX_DIMENSION || dib.header->biHeight > JPEG_MAX_DIMENSION)
+        return false;
+    const int depth = dib.header->biBitCount;
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
+        return false;
+    WriteState state;
+    state.dib = &dib;
+    state.dest.out = &out;
+    state.dest.start = out.size();
+    const bool ok = writeJpeg(state);
+    if (state.created)
+        jpeg_destroy_compress(&state.cinfo);
+    if (!ok)
+        out.resize(state.dest.start);
+    return ok;
+}
+
+}  // namespace
+
+const DibCodec kJpgCodec{"jpg", sniffJpeg, decodeJpeg, encodeJpeg};
+const DibCodec kJifCodec{"jif", sniffJpeg, decodeJpeg, encodeJpeg};

@@ -1,0 +1,182 @@
+#include "imgrove/LibCodecRows.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+
+namespace libcodec {
+
+namespace {
+std::atomic<int64_t> gPixelLimit{kMaxDibPixels};
+constexpr double kMetresPerInch = 0.0254;
+}  // namespace
+
+int64_t pixelLimit()
+{
+    return gPixelLimit.load();
+}
+
+void setPixelLimit(int64_t pixels)
+{
+    gPixelLimit.store(std::clamp<int64_t>(pixels, 1, kMaxDibPixels));
+}
+
+bool sizeAcceptable(int64_t width, int64_t height)
+{
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX)
+        return false;
+    return width * height <= pixelLimit();
+}
+
+Dib create(int32_t width, int32_t height, int bitsPerPixel, const RGBQUAD* colors, int count)
+{
+    if (!sizeAcceptable(width, height))
+        return Dib{};
+    const int tableSize = dibTableSize(bitsPerPixel);
+    if (tableSize == 0)
+        return newdib(width, height, bitsPerPixel, nullptr, 0);
+    // newdib copies colours from a header followed by its table, so one is built here.
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD table[256];
+    } source{};
+    source.header.biSize = sizeof(BITMAPINFOHEADER);
+    source.header.biBitCount = uint16_t(bitsPerPixel);
+    source.header.biClrUsed = uint32_t(tableSize);
+    std::copy_n(colors, std::clamp(count, 0, tableSize), source.table);
+    return newdib(width, height, bitsPerPixel, &source.header, tableSize);
+}
+
+Dib create(int32_t width, int32_t height, int bitsPerPixel, const std::vector<RGBQUAD>& colors)
+{
+    return create(width, height, bitsPerPixel, colors.data(), int(colors.size()));
+}
+
+void packIndices(const uint8_t* indices, int32_t width, int bitsPerPixel, uint8_t* packed)
+{
+    switch (bitsPerPixel) {
+    case 8:
+        std::memcpy(packed, indices, size_t(width));
+        break;
+    case 4:
+        for (int32_t x = 0; x < width; x += 2) {
+            const uint8_t high = indices[x] & 0x0f;
+            const uint8_t low = x + 1 < width ? indices[x + 1] & 0x0f : 0;
+            packed[x / 2] = uint8_t(high << 4 | low);
+        }
+        break;
+    case 1:
+        for (int32_t x = 0; x < width; x += 8) {
+            uint8_t byte = 0;
+            for (int32_t bit = 0; bit < 8 && x + bit < width; ++bit)
+                byte |= uint8_t((indices[x + bit] & 1) << (7 - bit));
+            packed[x / 8] = byte;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void unpackIndices(const uint8_t* packed, int32_t width, int bitsPerPixel, uint8_t* indices)
+{
+    switch (bitsPerPixel) {
+    case 8:
+        std::memcpy(indices, packed, size_t(width));
+        break;
+    case 4:
+        for (int32_t x = 0; x < width; ++x)
+            indices[x] = (x & 1) ? packed[x / 2] & 0x0f : packed[x / 2] >> 4;
+        break;
+    case 1:
+        for (int32_t x = 0; x < width; ++x)
+            indices[x] = (packed[x / 8] >> (7 - (x & 7))) & 1;
+        break;
+    default:
+        break;
+    }
+}
+
+std::vector<RGBQUAD> colors(const Dib& dib)
+{
+    const int n = dibTableSize(dib.header->biBitCount);
+    const RGBQUAD* table = dibColors(dib);
+    return std::vector<RGBQUAD>(table, table + n);
+}
+
+bool allGrey(const std::vector<RGBQUAD>& table)
+{
+    return std::all_of(table.begin(), table.end(), [](const RGBQUAD& c) {
+        return c.rgbRed == c.rgbGreen && c.rgbGreen == c.rgbBlue;
+    });
+}
+
+bool isGreyRamp(const std::vector<RGBQUAD>& table)
+{
+    if (table.size() < 2)
+        return false;
+    const std::vector<RGBQUAD> ramp = greyRamp(int(table.size()));
+    return std::equal(table.begin(), table.end(), ramp.begin(), [](const RGBQUAD& a, const RGBQUAD& b) {
+        return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
+    });
+}
+
+std::vector<RGBQUAD> greyRamp(int n)
+{
+    std::vector<RGBQUAD> ramp(size_t(std::max(n, 0)));
+    for (int i = 0; i < n; ++i) {
+        const auto v = uint8_t(n > 1 ? i * 255 / (n - 1) : 0);
+        ramp[size_t(i)] = RGBQUAD{v, v, v, 0};
+    }
+    return ramp;
+}
+
+int depthForColors(int count)
+{
+    if (count <= 2)
+        return 1;
+    if (count <= 16)
+        return 4;
+    return 8;
+}
+
+int32_t dpiToPerMetre(double dpi)
+{
+    if (!(dpi > 0) || dpi > 1e6)
+        return 0;
+    return int32_t(std::nearbyint(dpi / kMetresPerInch));
+}
+
+double perMetreToDpi(int32_t perMetre)
+{
+    return perMetre > 0 ? perMetre * kMetresPerInch : 0.0;
+}
+
+void rowToBgr(const Dib& dib, int32_t y, uint8_t* bgr)
+{
+    const int32_t width = dib.header->biWidth;
+    const int depth = dib.header->biBitCount;
+    const uint8_t* src = row(dib, y);
+    if (depth == 24) {
+        std::memcpy(bgr, src, size_t(width) * 3);
+        return;
+    }
+    const RGBQUAD* table = dibColors(dib);
+    const int mask = (1 << depth) - 1;
+    for (int32_t x = 0; x < width; ++x) {
+        int index = 0;
+        if (depth == 8)
+            index = src[x];
+        else if (depth == 4)
+            index = (x & 1) ? src[x / 2] & 0x0f : src[x / 2] >> 4;
+        else
+            index = (src[x / 8] >> (7 - (x & 7))) & 1;
+        const RGBQUAD& c = table[index & mask];
+        bgr[3 * x] = c.rgbBlue;
+        bgr[3 * x + 1] = c.rgbGreen;
+        bgr[3 * x + 2] = c.rgbRed;
+    }
+}
+
+}  // namespace libcodec

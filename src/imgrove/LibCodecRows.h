@@ -1,0 +1,62 @@
+// Shared pieces of the codecs that sit on the codec libraries (jpeg, png, tiff, gif): picture
+// creation with a given colour table, the size gate against decompression bombs, row access
+// top-down and the repacking of 1- and 4-bit rows.
+#pragma once
+
+#include "imgrove/Dib.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace libcodec {
+
+// The largest picture the library decoders accept, in pixels. kMaxDibPixels unless lowered;
+// the fuzz target lowers it so that honestly huge headers don't exhaust its memory.
+int64_t pixelLimit();
+void setPixelLimit(int64_t pixels);
+
+// True for a positive size whose pixel count is within pixelLimit().
+bool sizeAcceptable(int64_t width, int64_t height);
+
+// newdib with an explicit colour table of count entries (the rest of the table black);
+// bits null when the size is refused or memory is short.
+Dib create(int32_t width, int32_t height, int bitsPerPixel, const RGBQUAD* colors, int count);
+Dib create(int32_t width, int32_t height, int bitsPerPixel, const std::vector<RGBQUAD>& colors);
+
+// Row y counted from the top.
+inline uint8_t* row(const Dib& dib, int32_t y)
+{
+    return dib.bits + int64_t(dib.header->biHeight - 1 - y) * dib.rowSize;
+}
+
+// One byte per pixel to 1, 4 or 8 bits per pixel (values masked to the depth) and back.
+void packIndices(const uint8_t* indices, int32_t width, int bitsPerPixel, uint8_t* packed);
+void unpackIndices(const uint8_t* packed, int32_t width, int bitsPerPixel, uint8_t* indices);
+
+// The colours of a palette picture, as many as its depth carries.
+std::vector<RGBQUAD> colors(const Dib& dib);
+// True when every colour of the table is a grey (red = green = blue).
+bool allGrey(const std::vector<RGBQUAD>& table);
+// True when entry i is the grey i * 255 / (n - 1) for all n entries: the table a grey picture
+// of that depth stores without a colour map.
+bool isGreyRamp(const std::vector<RGBQUAD>& table);
+// n greys from black to white, evenly spaced.
+std::vector<RGBQUAD> greyRamp(int n);
+
+// Smallest picture depth (1, 4, 8) holding colour indices 0..count-1.
+int depthForColors(int count);
+
+// A colour over white paper: value at opacity alpha (0 transparent, 255 opaque), rounded.
+inline uint8_t overWhite(uint8_t value, uint8_t alpha)
+{
+    return uint8_t((value * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+// Pixels per metre from dots per inch and back, rounded; 0 stays 0 (unknown).
+int32_t dpiToPerMetre(double dpi);
+double perMetreToDpi(int32_t perMetre);
+
+// A 24-bit row (blue, green, red per pixel) expanded from any depth through the colour table.
+void rowToBgr(const Dib& dib, int32_t y, uint8_t* bgr);
+
+}  // namespace libcodec
