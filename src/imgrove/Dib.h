@@ -62,7 +62,10 @@ struct Dib {
 constexpr int64_t kMaxDibPixels = int64_t(1) << 30;
 
 // Creates a picture with all pixels 0. colorsFrom (may be null) supplies colorCount colours
-// from its colour table; 1 bit without colours gets black and white. bits is null on failure.
+// from its colour table; 1 bit without colours gets black and white, 4 and 8 bits the standard
+// 16- and 256-colour palettes. A 24-bit picture has no colour table (palette flag 0) but its
+// logical palette and handle hold the 256-colour halftone palette, which the halftoned copies
+// of it use on palette screens. bits is null on failure; newdib never throws.
 Dib newdib(int32_t width, int32_t height, int bitsPerPixel, const BITMAPINFOHEADER* colorsFrom,
            int colorCount);
 // Frees the pixel memory, the header and the palette handle; the record is emptied.
@@ -72,6 +75,10 @@ void deldib(Dib& dib);
 // x from the left, y from the top row. Coordinates outside the picture read 0 and write nothing.
 uint32_t getpixel(const Dib& dib, int32_t x, int32_t y);
 void setpixel(Dib& dib, int32_t x, int32_t y, uint32_t value);
+
+// Replaces the first count colours of the colour table and the logical palette (count is
+// limited to the depth's table) and remakes the palette handle from the logical palette.
+void dibSetColors(Dib& dib, const RGBQUAD* colors, int count);
 
 // Bytes per row for a width and depth, padded to 4; 0 when it overflows.
 int32_t dibRowSize(int32_t width, int bitsPerPixel);

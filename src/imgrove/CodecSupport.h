@@ -1,0 +1,170 @@
+// Helpers shared by the picture library's own codecs: bounded reading, byte-order writing and
+// row access to a Dib. Internal to the library.
+#pragma once
+
+#include "imgrove/Dib.h"
+
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <vector>
+
+namespace imgrove_detail {
+
+// Reads from a span; every read past the end yields zero and marks the reader failed, so a
+// decoder checks failed() once per step instead of before every byte.
+class Reader {
+public:
+    explicit Reader(std::span<const uint8_t> data, size_t start = 0)
+        : data_(data), pos_(start <= data.size() ? start : data.size()), failed_(start > data.size())
+    {
+    }
+
+    size_t pos() const { return pos_; }
+    size_t left() const { return data_.size() - pos_; }
+    bool failed() const { return failed_; }
+    bool has(size_t n) const { return n <= left(); }
+
+    uint8_t u8()
+    {
+        if (!has(1)) {
+            failed_ = true;
+            return 0;
+        }
+        return data_[pos_++];
+    }
+    uint16_t le16()
+    {
+        const uint8_t* p = take(2);
+        return p ? uint16_t(p[0] | p[1] << 8) : 0;
+    }
+    uint32_t le32()
+    {
+        const uint8_t* p = take(4);
+        return p ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24 : 0;
+    }
+    uint16_t be16()
+    {
+        const uint8_t* p = take(2);
+        return p ? uint16_t(p[0] << 8 | p[1]) : 0;
+    }
+    uint32_t be32()
+    {
+        const uint8_t* p = take(4);
+        return p ? uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]) : 0;
+    }
+    // Pointer to the next n bytes, or null (and failed) when fewer are left.
+    const uint8_t* take(size_t n)
+    {
+        if (!has(n)) {
+            failed_ = true;
+            pos_ = data_.size();
+            return nullptr;
+        }
+        const uint8_t* p = data_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
+    void skip(size_t n) { take(n); }
+
+private:
+    std::span<const uint8_t> data_;
+    size_t pos_;
+    bool failed_;
+};
+
+inline void putLe16(std::vector<uint8_t>& out, uint32_t v)
+{
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+inline void putLe32(std::vector<uint8_t>& out, uint32_t v)
+{
+    putLe16(out, v);
+    putLe16(out, v >> 16);
+}
+inline void putBe16(std::vector<uint8_t>& out, uint32_t v)
+{
+    out.push_back(uint8_t(v >> 8));
+    out.push_back(uint8_t(v));
+}
+inline void putBe32(std::vector<uint8_t>& out, uint32_t v)
+{
+    putBe16(out, v >> 16);
+    putBe16(out, v);
+}
+inline void setBe32(std::vector<uint8_t>& out, size_t at, uint32_t v)
+{
+    out[at] = uint8_t(v >> 24);
+    out[at + 1] = uint8_t(v >> 16);
+    out[at + 2] = uint8_t(v >> 8);
+    out[at + 3] = uint8_t(v);
+}
+
+inline bool hasPixels(const Dib& dib)
+{
+    if (!dib.bits || !dib.header || dib.header->biWidth <= 0 || dib.header->biHeight <= 0)
+        return false;
+    const int depth = dib.header->biBitCount;
+    return (depth == 1 || depth == 4 || depth == 8 || depth == 24) &&
+           dib.rowSize >= dibRowSize(dib.header->biWidth, depth);
+}
+inline int32_t widthOf(const Dib& dib) { return dib.header->biWidth; }
+inline int32_t heightOf(const Dib& dib) { return dib.header->biHeight; }
+inline int depthOf(const Dib& dib) { return dib.header->biBitCount; }
+
+// Row y counted from the top.
+inline uint8_t* rowFromTop(const Dib& dib, int32_t y)
+{
+    return dib.bits + size_t(dib.header->biHeight - 1 - y) * size_t(dib.rowSize);
+}
+
+inline uint32_t indexAt(const uint8_t* row, int32_t x, int depth)
+{
+    switch (depth) {
+    case 1:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4:
+        return (x & 1) ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
+    default:
+        return row[x];
+    }
+}
+inline void putIndex(uint8_t* row, int32_t x, int depth, uint32_t value)
+{
+    switch (depth) {
+    case 1:
+        if (value & 1u)
+            row[x >> 3] |= uint8_t(0x80u >> (x & 7));
+        else
+            row[x >> 3] &= uint8_t(~(0x80u >> (x & 7)));
+        break;
+    case 4:
+        if (x & 1)
+            row[x >> 1] = uint8_t((row[x >> 1] & 0xF0u) | (value & 0x0Fu));
+        else
+            row[x >> 1] = uint8_t((row[x >> 1] & 0x0Fu) | (value & 0x0Fu) << 4);
+        break;
+    default:
+        row[x] = uint8_t(value);
+        break;
+    }
+}
+
+// Red, green, blue triples of row y (from the top), whatever the depth.
+void rowToRgb(const Dib& dib, int32_t y, uint8_t* rgb);
+
+// A new picture whose first count colours come from colors (blue, green, red, reserved).
+Dib makeDib(int32_t width, int32_t height, int depth, const RGBQUAD* colors, int count);
+
+// True when the picture's width times height stays within limit pixels.
+inline bool pixelsWithin(int64_t width, int64_t height, int64_t limit)
+{
+    return width > 0 && height > 0 && width <= limit && height <= limit && width * height <= limit;
+}
+
+// The colours of a picture with at most 256 distinct ones, and the index of each pixel;
+// false when it has more.
+bool exactPalette(const Dib& dib, std::vector<RGBQUAD>& colors, Dib& indexed);
+
+}  // namespace imgrove_detail
