@@ -14,6 +14,7 @@
 #include <optional>
 
 class QPainter;
+class QPolygon;
 class QWidget;
 
 using COLORREF = uint32_t;
@@ -227,7 +228,7 @@ protected:
 private:
     struct RowBatch;
     void flushRows();
-    void drawPixels(const class QPolygon& points, const class QPolygon& gaps, int rop2);
+    void drawPixels(const QPolygon& points, const QPolygon& gaps, int rop2);
 
     int stretchMode_ = BLACKONWHITE;
     HPALETTE palette_ = nullptr;
@@ -240,6 +241,7 @@ private:
     COLORREF textColor_ = 0;
     int32_t posX_ = 0;
     int32_t posY_ = 0;
+    int styleStep_ = 0;  // position in the dotted pen's pattern, carried across joined lines
     std::optional<QRegion> clip_;
     std::unique_ptr<RowBatch> rows_;
 };
@@ -281,6 +283,7 @@ protected:
 private:
     Bitmap* bitmap_ = nullptr;
     std::unique_ptr<QPainter> painter_;
+    QImage metricsImage_;
     int technology_;
     int dpiX_;
     int dpiY_;

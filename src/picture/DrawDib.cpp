@@ -1,0 +1,383 @@
+#include "picture/DrawDib.h"
+
+#include "imgrove/Halftone.h"
+#include "platform/Printer.h"
+#include "platform/Prompts.h"
+#include "platform/Screen.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+DrawDibReporter& reporterSlot()
+{
+    static DrawDibReporter reporter;
+    return reporter;
+}
+
+void report(const char* message)
+{
+    if (const DrawDibReporter& reporter = reporterSlot())
+        reporter(message);
+}
+
+// Nearest integer, exact halves to the even neighbour.
+int32_t roundEven(double value)
+{
+    return int32_t(std::nearbyint(value));
+}
+
+int32_t scaled(int32_t value, int64_t numerator, int64_t denominator)
+{
+    return roundEven(double(value) * double(numerator) / double(denominator));
+}
+
+uint32_t readPixel(const uint8_t* row, int bitCount, int32_t x)
+{
+    switch (bitCount) {
+    case 24: {
+        const uint8_t* p = row + int64_t(x) * 3;
+        return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+    }
+    case 8:
+        return row[x];
+    case 4:
+        return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4);
+    default:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    }
+}
+
+void writePixel(uint8_t* row, int bitCount, int32_t x, uint32_t value)
+{
+    switch (bitCount) {
+    case 24: {
+        uint8_t* p = row + int64_t(x) * 3;
+        p[0] = uint8_t(value);
+        p[1] = uint8_t(value >> 8);
+        p[2] = uint8_t(value >> 16);
+        break;
+    }
+    case 8:
+        row[x] = uint8_t(value);
+        break;
+    case 4: {
+        uint8_t& byte = row[x >> 1];
+        byte = (x & 1) ? uint8_t((byte & 0xF0) | (value & 0x0F)) : uint8_t((byte & 0x0F) | ((value & 0x0F) << 4));
+        break;
+    }
+    default: {
+        uint8_t& byte = row[x >> 3];
+        const uint8_t bit = uint8_t(0x80 >> (x & 7));
+        byte = (value & 1) ? uint8_t(byte | bit) : uint8_t(byte & ~bit);
+        break;
+    }
+    }
+}
+
+// Source offset of sample i of count samples over a span that ends on its last pixel; a
+// single sample takes the middle of the span.
+int32_t endToEnd(int32_t i, int32_t count, int32_t span)
+{
+    if (count <= 1)
+        return (span - 1) / 2;
+    return int32_t(int64_t(span - 1) * i / (count - 1));
+}
+
+// The plain stretched transfer and its fallbacks for devices that refuse it.
+void drawPlain(Dc& dc, const DrawRects& r, const Dib& picture, uint32_t rop)
+{
+    const int32_t height = DibHeight(picture);
+    const int32_t ySrc = height - r.srcTop - r.srcHeight;
+    const bool dibToDevice = (dc.GetDeviceCaps(RASTERCAPS) & RC_DIBTODEV) != 0;
+    if (dc.StretchDIBits(r.destX, r.destY, r.destWidth, r.destHeight, r.srcX, ySrc, r.srcWidth, r.srcHeight,
+                         picture.bits, picture.header, DIB_RGB_COLORS, rop) != GDI_ERROR)
+        return;
+
+    bool done = false;
+    if (dibToDevice) {
+        const int bitCount = DibBitCount(picture);
+        const bool withColors = DibColorCount(picture) <= 256;
+        DibOwner copy(newdib(r.destWidth, r.destHeight, bitCount, withColors ? picture.header : nullptr,
+                             withColors ? DibColorCount(picture) : 0));
+        if (copy) {
+            Dib& out = copy.get();
+            for (int32_t y = 0; y < r.destHeight; ++y) {
+                const int64_t sourceRow = int64_t(ySrc) + endToEnd(y, r.destHeight, r.srcHeight);
+                const uint8_t* in = picture.bits + sourceRow * picture.rowSize;
+                uint8_t* target = out.bits + int64_t(y) * out.rowSize;
+                for (int32_t x = 0; x < r.destWidth; ++x)
+                    writePixel(target, bitCount, x, readPixel(in, bitCount, r.srcX + endToEnd(x, r.destWidth, r.srcWidth)));
+            }
+            done = dc.SetDIBitsToDevice(r.destX, r.destY, uint32_t(r.destWidth), uint32_t(r.destHeight), 0, 0, 0,
+                                        uint32_t(r.destHeight), out.bits, out.header, DIB_RGB_COLORS) != 0;
+        }
+    }
+    if (done)
+        return;
+
+    std::unique_ptr<Bitmap> bitmap = dc.CreateCompatibleBitmap(DibWidth(picture), height);
+    std::unique_ptr<MemoryDc> memory = bitmap ? dc.CreateCompatibleDC() : nullptr;
+    if (!bitmap || !memory) {
+        report("Can not create bitmap.");
+        return;
+    }
+    if (dc.SetDIBits(*bitmap, 0, uint32_t(height), picture.bits, picture.header, DIB_RGB_COLORS) == 0) {
+        report("Function is not supported.");
+        return;
+    }
+    Bitmap* before = memory->SelectBitmap(bitmap.get());
+    if (!dc.StretchBlt(r.destX, r.destY, r.destWidth, r.destHeight, *memory, r.srcX, r.srcTop, r.srcWidth,
+                       r.srcHeight, rop))
+        report("Function is not supported.");
+    memory->SelectBitmap(before);
+}
+
+// A copy halftoned at display size, for screens of 256 colours or fewer.
+void drawHalftoned(Dc& dc, const DrawRects& r, const Dib& picture, uint32_t rop)
+{
+    const int32_t width = DibWidth(picture);
+    const int32_t height = DibHeight(picture);
+    const int32_t ySrc = height - r.srcTop - r.srcHeight;
+    const bool shrinking = r.srcWidth > r.destWidth || r.srcHeight > r.destHeight;
+    DibOwner copy(shrinking ? DIBHalftoneDIBXY(picture, scaled(width, r.destWidth, r.srcWidth),
+                                               scaled(height, r.destHeight, r.srcHeight))
+                            : DIBHalftoneDIB(picture));
+    if (!copy)
+        return;
+    const Dib& halftoned = copy.get();
+    const HPALETTE before = dc.SelectPalette(picture.palette, false);
+    dc.RealizePalette();
+    if (shrinking) {
+        const int32_t x = scaled(DibWidth(halftoned), r.srcX, width);
+        const int32_t y = scaled(DibHeight(halftoned), ySrc, height);
+        dc.StretchDIBits(r.destX, r.destY, r.destWidth, r.destHeight, x, y, r.destWidth, r.destHeight, halftoned.bits,
+                         halftoned.header, DIB_RGB_COLORS, rop);
+    } else {
+        dc.StretchDIBits(r.destX, r.destY, r.destWidth, r.destHeight, r.srcX, ySrc, r.srcWidth, r.srcHeight,
+                         halftoned.bits, halftoned.header, DIB_RGB_COLORS, rop);
+    }
+    dc.SelectPalette(before, false);
+}
+
+// Renders at a third of the printer's resolution and stretches that over the printer's page.
+void drawViaPrinterBitmap(const DrawRects& r, const Dib& picture, uint32_t rop)
+{
+    Printer& printer = currentPrinter();
+    const int32_t pageWidth = printer.pageWidth();
+    const int32_t pageHeight = printer.pageHeight();
+    Bitmap bitmap(pageWidth / 3, pageHeight / 3, ScreenBitsPerPixel());
+    if (bitmap.isNull())
+        return;
+    MemoryDc memory(&bitmap);
+    memory.SetStretchBltMode(COLORONCOLOR);
+    memory.StretchDIBits(r.destX / 3, r.destY / 3, r.destWidth / 3, r.destHeight / 3, r.srcX,
+                         DibHeight(picture) - r.srcTop - r.srcHeight, r.srcWidth, r.srcHeight, picture.bits,
+                         picture.header, DIB_RGB_COLORS, rop);
+    Dc& page = printer.dc();
+    page.SetStretchBltMode(COLORONCOLOR);
+    page.StretchBlt(0, 0, pageWidth, pageHeight, memory, 0, 0, bitmap.width(), bitmap.height(), SRCCOPY);
+    page.GdiFlush();
+}
+
+// The column map of the row ways and the range of it that lies inside the picture.
+struct ColumnMap {
+    std::vector<int64_t> offsets;
+    int32_t first = -1;
+    int32_t last = -1;
+};
+
+ColumnMap mapColumns(int32_t destWidth, int32_t srcX, int32_t srcWidth, int32_t pictureWidth, int bytesPerPixel)
+{
+    ColumnMap map;
+    map.offsets.resize(size_t(destWidth));
+    for (int32_t i = 0; i < destWidth; ++i) {
+        const int64_t column = int64_t(srcX) + int64_t(srcWidth) * i / destWidth;
+        map.offsets[size_t(i)] = column * bytesPerPixel;
+        if (column >= 0 && column < pictureWidth) {
+            if (map.first < 0)
+                map.first = i;
+            map.last = i;
+        }
+    }
+    return map;
+}
+
+void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight, const Dib& picture,
+              int32_t srcX, int32_t srcTop, int32_t srcWidth, int32_t srcHeight, int bitCount)
+{
+    if (!picture.bits || !picture.header || destWidth <= 0 || destHeight <= 0 || srcWidth <= 0 || srcHeight <= 0)
+        return;
+    DibOwner buffer(bitCount == 24 ? newdib(destWidth, 1, 24, nullptr, 0) : newdib(destWidth, 1, 8, picture.header, 256));
+    if (!buffer)
+        return;
+    Dib& row = buffer.get();
+    const int bytesPerPixel = bitCount / 8;
+    const int32_t height = DibHeight(picture);
+    const ColumnMap map = mapColumns(destWidth, srcX, srcWidth, DibWidth(picture), bytesPerPixel);
+    const int64_t lastOffset = int64_t(height - 1) * picture.rowSize;
+    int64_t copiedOffset = -1;
+    for (int32_t r = 0; r < destHeight; ++r) {
+        const int64_t sourceRow = int64_t(srcTop) + int64_t(srcHeight) * r / destHeight;
+        const int64_t offset = (int64_t(height) - 1 - sourceRow) * picture.rowSize;
+        if (offset < 0 || offset > lastOffset) {
+            std::memset(row.bits, 0, size_t(row.rowSize));
+            copiedOffset = -1;
+        } else if (offset != copiedOffset && map.first >= 0) {
+            const uint8_t* in = picture.bits + offset;
+            uint8_t* out = row.bits;
+            if (bytesPerPixel == 3) {
+                for (int32_t i = map.first; i <= map.last; ++i) {
+                    const uint8_t* p = in + map.offsets[size_t(i)];
+                    out[i * 3] = p[0];
+                    out[i * 3 + 1] = p[1];
+                    out[i * 3 + 2] = p[2];
+                }
+            } else {
+                for (int32_t i = map.first; i <= map.last; ++i)
+                    out[i] = in[map.offsets[size_t(i)]];
+            }
+            copiedOffset = offset;
+        }
+        dc.SetDIBitsToDevice(destX, destY + r, uint32_t(destWidth), 1, 0, 0, 0, 1, row.bits, row.header,
+                             DIB_RGB_COLORS);
+    }
+    dc.GdiFlush();
+}
+
+}  // namespace
+
+int32_t DibWidth(const Dib& dib) { return dib.header ? dib.header->biWidth : 0; }
+int32_t DibHeight(const Dib& dib) { return dib.header ? dib.header->biHeight : 0; }
+int DibBitCount(const Dib& dib) { return dib.header ? dib.header->biBitCount : 0; }
+
+int32_t DibColorCount(const Dib& dib)
+{
+    const int bits = DibBitCount(dib);
+    return bits > 0 && bits <= 24 ? int32_t(1) << bits : 0;
+}
+
+DrawRects clipDrawRects(DrawRects r, int32_t pictureWidth, int32_t pictureHeight)
+{
+    if (r.srcWidth <= 0 || r.srcHeight <= 0)
+        return r;
+    if (int64_t(r.srcX) + r.srcWidth > pictureWidth) {
+        const int32_t cut = pictureWidth - r.srcX;
+        if (cut <= 0)
+            return DrawRects{r.destX, r.destY, 0, 0, r.srcX, r.srcTop, 0, 0};
+        r.destWidth = scaled(r.destWidth, cut, r.srcWidth);
+        r.srcWidth = cut;
+    }
+    if (int64_t(r.srcTop) + r.srcHeight > pictureHeight) {
+        const int32_t cut = pictureHeight - r.srcTop;
+        if (cut <= 0)
+            return DrawRects{r.destX, r.destY, 0, 0, r.srcX, r.srcTop, 0, 0};
+        r.destHeight = scaled(r.destHeight, cut, r.srcHeight);
+        r.srcHeight = cut;
+    }
+    if (r.srcTop < 0) {
+        const int32_t kept = r.srcHeight + r.srcTop;
+        if (kept <= 0)
+            return DrawRects{r.destX, r.destY, 0, 0, r.srcX, 0, 0, 0};
+        const int32_t newHeight = scaled(r.destHeight, kept, r.srcHeight);
+        r.destY += r.destHeight - newHeight;
+        r.destHeight = newHeight;
+        r.srcHeight = kept;
+        r.srcTop = 0;
+    }
+    if (r.srcX < 0) {
+        const int32_t kept = r.srcWidth + r.srcX;
+        if (kept <= 0)
+            return DrawRects{r.destX, r.destY, 0, 0, 0, r.srcTop, 0, 0};
+        const int32_t newWidth = scaled(r.destWidth, kept, r.srcWidth);
+        r.destX += r.destWidth - newWidth;
+        r.destWidth = newWidth;
+        r.srcWidth = kept;
+        r.srcX = 0;
+    }
+    return r;
+}
+
+DrawWay chooseDrawWay(Dc& dc, const Dib& picture, bool allowHalftone, bool viaPrinterBitmap)
+{
+    const bool rasterPrinter = dc.GetDeviceCaps(TECHNOLOGY) == DT_RASPRINTER;
+    const int bitCount = DibBitCount(picture);
+    if (viaPrinterBitmap)
+        return DrawWay::PrinterBitmap;
+    if (bitCount == 24 && ScreenBitsPerPixel() <= 8 && allowHalftone)
+        return DrawWay::Halftone;
+    if (bitCount == 24 && !rasterPrinter)
+        return DrawWay::Rows24;
+    if (bitCount == 8 && !rasterPrinter)
+        return DrawWay::Rows8;
+    return DrawWay::Plain;
+}
+
+void DrawDib(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight, const Dib& picture,
+             int32_t srcX, int32_t srcTop, int32_t srcWidth, int32_t srcHeight, bool allowHalftone, uint32_t rop,
+             bool viaPrinterBitmap)
+{
+    dc.SetStretchBltMode(COLORONCOLOR);
+    if (!picture.header || !picture.bits)
+        return;
+    const DrawRects r = clipDrawRects({destX, destY, destWidth, destHeight, srcX, srcTop, srcWidth, srcHeight},
+                                      DibWidth(picture), DibHeight(picture));
+    // Nothing of the picture falls into the destination.
+    if (r.srcWidth <= 0 || r.srcHeight <= 0 || r.destWidth <= 0 || r.destHeight <= 0)
+        return;
+
+    const bool withPalette = picture.paletteFlag == 1;
+    HPALETTE before = nullptr;
+    if (withPalette) {
+        before = dc.SelectPalette(picture.palette, false);
+        dc.RealizePalette();
+    }
+    switch (chooseDrawWay(dc, picture, allowHalftone, viaPrinterBitmap)) {
+    case DrawWay::PrinterBitmap:
+        drawViaPrinterBitmap(r, picture, rop);
+        break;
+    case DrawWay::Halftone:
+        drawHalftoned(dc, r, picture, rop);
+        break;
+    case DrawWay::Rows24:
+        DrawDibRows24(dc, r.destX, r.destY, r.destWidth, r.destHeight, picture, r.srcX, r.srcTop, r.srcWidth,
+                      r.srcHeight);
+        break;
+    case DrawWay::Rows8:
+        DrawDibRows8(dc, r.destX, r.destY, r.destWidth, r.destHeight, picture, r.srcX, r.srcTop, r.srcWidth,
+                     r.srcHeight);
+        break;
+    case DrawWay::Plain:
+        drawPlain(dc, r, picture, rop);
+        break;
+    }
+    if (withPalette)
+        dc.SelectPalette(before, false);
+    dc.GdiFlush();
+}
+
+void DrawDibRows24(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight,
+                   const Dib& picture, int32_t srcX, int32_t srcTop, int32_t srcWidth, int32_t srcHeight)
+{
+    drawRows(dc, destX, destY, destWidth, destHeight, picture, srcX, srcTop, srcWidth, srcHeight, 24);
+}
+
+void DrawDibRows8(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight, const Dib& picture,
+                  int32_t srcX, int32_t srcTop, int32_t srcWidth, int32_t srcHeight)
+{
+    drawRows(dc, destX, destY, destWidth, destHeight, picture, srcX, srcTop, srcWidth, srcHeight, 8);
+}
+
+DrawDibReporter setDrawDibReporter(DrawDibReporter reporter)
+{
+    return std::exchange(reporterSlot(), std::move(reporter));
+}
+
+void reportDrawDibThrough(Prompts& prompts)
+{
+    setDrawDibReporter([&prompts](const char* message) {
+        prompts.message(QString::fromLatin1(message), QString(), MsgIcon::None, MsgButtons::Ok);
+    });
+}
