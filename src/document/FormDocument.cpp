@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -10,9 +11,15 @@ constexpr int32_t kBlankWidth = 320;
 constexpr int32_t kBlankHeight = 200;
 constexpr int kBlankBits = 8;
 
+// Sizes from a file can be anything; out of range they stop at the ends of int32.
 int32_t roundToInt(double value)
 {
-    return static_cast<int32_t>(std::nearbyint(value));
+    const double rounded = std::nearbyint(value);
+    if (rounded >= 2147483647.0)
+        return std::numeric_limits<int32_t>::max();
+    if (rounded <= -2147483648.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(rounded);
 }
 
 } // namespace
@@ -29,7 +36,7 @@ void FontSpec::setHeight(int32_t pixels)
 void FontSpec::setSize(int32_t points)
 {
     size = points;
-    height = -roundToInt(static_cast<double>(points) * kFontPixelsPerInch / 72.0);
+    height = roundToInt(-static_cast<double>(points) * kFontPixelsPerInch / 72.0);
 }
 
 FormDocument::FormDocument()

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 FormField& addFieldAt(FormDocument& document, int32_t left, int32_t top, int32_t right, int32_t bottom,
@@ -281,4 +283,17 @@ TEST(FormDocumentTest, NewResetsEverythingButThePrintShift)
     EXPECT_EQ(document.FirstPointMm, (PointD{1, 1}));
     EXPECT_EQ(document.SecondPointMm, (PointD{1, 1}));
     EXPECT_EQ(document.PrintShiftMm, (PointD{1.5, -2.5}));
+}
+
+TEST(FontSpecTest, ExtremeValuesStopAtTheEndsOfTheRange)
+{
+    FontSpec font;
+    font.setSize(std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(font.height, std::numeric_limits<int32_t>::min());
+    font.setSize(std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(font.height, std::numeric_limits<int32_t>::max());
+    font.setHeight(std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(font.size, 1610612736);  // 2^31 * 72 / 96
+    font.setSize(-12);
+    EXPECT_EQ(font.height, 16);
 }

@@ -517,3 +517,38 @@ TEST(FormFileWriteTest, SaveReplacesAnExistingFileCompletely)
     ASSERT_TRUE(writeFormFile(target, document));
     EXPECT_EQ(readAll(target), smallFormBytes());
 }
+
+// ---------------------------------------------------------------------------------------------
+
+// The fuzzer's seeds are small forms of every depth. They are checked in; this keeps them equal
+// to what the writer makes and lets VELMORA_UPDATE_SEEDS=1 rewrite them.
+TEST(FormFileSeedTest, FuzzSeedsAreCurrentFormFiles)
+{
+    const std::filesystem::path folder = std::filesystem::path(VELMORA_SOURCE_DIR) / "fuzz/corpus/document_formfile";
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> seeds;
+    {
+        FormDocument small;
+        fillSmallForm(small);
+        seeds.emplace_back("small-1bit.frm", formFileBytes(small));
+    }
+    for (int bits : {1, 4, 8, 24}) {
+        FormDocument document;
+        fillDocument(document, bits, 9, 4);
+        seeds.emplace_back("form-" + std::to_string(bits) + "bit.frm", formFileBytes(document));
+    }
+    {
+        FormDocument empty;
+        empty.picture.reset(newdib(1, 1, 24, nullptr, 0));
+        seeds.emplace_back("empty.frm", formFileBytes(empty));
+    }
+
+    const char* update = std::getenv("VELMORA_UPDATE_SEEDS");
+    for (const auto& [name, bytes] : seeds) {
+        if (update && std::string(update) == "1")
+            writeAll(folder / name, bytes);
+        EXPECT_EQ(readAll(folder / name), bytes) << name;
+        FormDocument opened;
+        EXPECT_EQ(readInto(opened, bytes), FormReadStatus::Ok) << name;
+        EXPECT_EQ(formFileBytes(opened), bytes) << name;
+    }
+}
