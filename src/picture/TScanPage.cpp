@@ -6,6 +6,7 @@
 #include "picture/PictureFiles.h"
 #include "platform/Dc.h"
 #include "platform/HoverImageButton.h"
+#include "platform/ProgramPictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -62,10 +62,6 @@ QLineEdit* makeInfoBox(const QString& designText, const QString& hint, QWidget* 
 
 }  // namespace
 
-// The pictures live in the platform library's resources; a static library's resources are only
-// linked in when something names them.
-static void linkButtonPictures() { Q_INIT_RESOURCE(pictures); }
-
 TScanPage::TScanPage(FormHost& host, QWidget* parent)
     : QWidget(parent), host_(host), openFilter_(QString::fromStdString(GetDIBOpenFilter()))
 {
@@ -79,12 +75,9 @@ TScanPage::TScanPage(FormHost& host, QWidget* parent)
     connect(SaveBtn, &QPushButton::clicked, this, &TScanPage::SaveBtnClick);
 
     // The scanning itself is not there yet; the pair only looks and feels like buttons.
-    linkButtonPictures();
-    ScanBtn = new HoverImageButton(QPixmap(":/pictures/ScanBtn.svg"), QPixmap(":/pictures/ScanBtnDown.svg"),
-                                   "Start user interface", this);
+    ScanBtn = makeHoverImageButton("ScanBtn", "ScanBtnDown", "Start user interface", this);
     ScanBtn->setObjectName("ScanBtn");
-    TSetupBtn = new HoverImageButton(QPixmap(":/pictures/TSetupBtn.svg"), QPixmap(":/pictures/TsetupBtnDown.svg"),
-                                     "Select scanner", this);
+    TSetupBtn = makeHoverImageButton("TSetupBtn", "TsetupBtnDown", "Select scanner", this);
     TSetupBtn->setObjectName("TSetupBtn");
 
     BreitED = makeInfoBox("320 Pixels", "Width of the picture", this);
