@@ -6,6 +6,7 @@
 #include "imgrove/LibCodecRows.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstring>
 #include <memory>
@@ -97,15 +98,19 @@ int mapProc(thandle_t handle, void** base, toff_t* size)
 void unmapProc(thandle_t, void*, toff_t) {}
 
 // Warnings and errors are silenced; errors are counted so that a write that libtiff gave up
-// on is not reported as written.
+// on is not reported as written and a damaged file is not shown as whole.
 int countError(TIFF*, void* user, const char*, const char*, va_list)
 {
     ++static_cast<MemoryFile*>(user)->errors;
     return 1;
 }
 
-int ignoreWarning(TIFF*, void*, const char*, const char*, va_list)
+// A tag that could not be read because the file ends early is only a warning to libtiff, which
+// then goes on without it; for the user that is a damaged file.
+int countTruncation(TIFF*, void* user, const char*, const char* format, va_list)
 {
+    if (format && std::strstr(format, "IO error"))
+        ++static_cast<MemoryFile*>(user)->errors;
     return 1;
 }
 
@@ -115,7 +120,7 @@ TIFF* openMemory(MemoryFile& file, const char* mode)
     if (!options)
         return nullptr;
     TIFFOpenOptionsSetErrorHandlerExtR(options, countError, &file);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, ignoreWarning, &file);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, countTruncation, &file);
     // No single buffer of libtiff needs more than a whole picture of 16-bit RGBA samples.
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(std::min<int64_t>(pixelLimit() * 8, INT64_MAX / 2)));
     TIFF* tif = TIFFClientOpenExt("memory", mode, &file, readProc, writeProc, seekProc, closeProc, sizeProc,
@@ -306,6 +311,34 @@ Dib readRgba(TIFF* tif, const Layout& l)
     return dib.release();
 }
 
+// The most a byte of each compression can expand to; a header that needs more than the file
+// can hold is refused before its picture is allocated.
+bool dataCanHold(TIFF* tif, const Layout& l, size_t dataSize)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    uint64_t ratio = 0;
+    switch (compression) {
+    case COMPRESSION_NONE:
+        ratio = 1;
+        break;
+    case COMPRESSION_PACKBITS:
+        ratio = 64;
+        break;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        ratio = 1032;
+        break;
+    case COMPRESSION_LZW:
+        ratio = 2731;
+        break;
+    default:
+        return true;
+    }
+    const double rawBytes = std::ceil(double(l.width) * l.samples * l.bits / 8) * l.height;
+    return rawBytes <= double(ratio) * double(dataSize);
+}
+
 bool sniffTiff(std::span<const uint8_t> head)
 {
     if (head.size() < 4)
@@ -343,7 +376,13 @@ Dib decodeTiff(std::span<const uint8_t> data)
     if (l.photometric == PHOTOMETRIC_RGB && l.samples < 4)
         l.hasAlpha = false;
 
+    if (!dataCanHold(tif.get(), l, data.size()))
+        return Dib{};
     Dib dib = readsLineByLine(tif.get(), l) ? readLines(tif.get(), l) : readRgba(tif.get(), l);
+    // libtiff recovers from some damage by guessing (a lost colour map turns into grey); a
+    // picture it had to complain about is not shown as if it were whole.
+    if (file.errors > 0)
+        deldib(dib);
     if (dib.bits)
         readResolution(tif.get(), dib);
     return dib;
