@@ -1,9 +1,8 @@
 #include "print/FormSizePrompts.h"
 
+#include "picture/DrawDib.h"
 #include "platform/Prompts.h"
 #include "print/FormSize.h"
-
-#include <cstdlib>
 
 namespace {
 
@@ -29,14 +28,12 @@ bool userAccepts(Prompts& prompts, const QString& text)
 
 int32_t documentPictureWidth(const FormDocument& document)
 {
-    const BITMAPINFOHEADER* header = document.picture.get().header;
-    return header ? std::abs(header->biWidth) : 0;
+    return document.picture.get().header ? DibWidth(document.picture.get()) : 0;
 }
 
 int32_t documentPictureHeight(const FormDocument& document)
 {
-    const BITMAPINFOHEADER* header = document.picture.get().header;
-    return header ? std::abs(header->biHeight) : 0;
+    return document.picture.get().header ? DibHeight(document.picture.get()) : 0;
 }
 
 bool IsFormSizeOk(const FormDocument& document, Prompts& prompts, bool showMessages)

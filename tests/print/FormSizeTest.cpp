@@ -3,6 +3,8 @@
 
 #include "platform/ScriptedPrompts.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 namespace {

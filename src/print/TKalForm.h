@@ -1,0 +1,49 @@
+// The printer calibration dialog: the four measurements of the printed test rectangle. Its boxes
+// are the calibration in memory; "options.dat" is read when the dialog is made and written every
+// time it closes.
+#pragma once
+
+#include "print/Calibration.h"
+
+#include <QDialog>
+
+class Prompts;
+class QDoubleSpinBox;
+class QPushButton;
+class QLabel;
+
+class TKalForm : public QDialog {
+    Q_OBJECT
+public:
+    // userDir: where the calibration goes when the program folder cannot be written; empty for
+    // the per-user configuration folder.
+    TKalForm(const QString& programDir, Prompts& prompts, QWidget* parent = nullptr, const QString& userDir = {});
+
+    Calibration calibration() const;
+    // Through the boxes: clamped and rounded as they show it.
+    void setCalibration(const Calibration& calibration);
+    const CalibrationPlaces& places() const { return places_; }
+
+    // "Print test rectangle": one page on the current printer.
+    void BitBtn1Click();
+
+    void done(int result) override;
+
+    QLabel* introduction = nullptr;
+    QDoubleSpinBox* LinksEd = nullptr;
+    QDoubleSpinBox* ObenEd = nullptr;
+    QDoubleSpinBox* BreitEd = nullptr;
+    QDoubleSpinBox* HochEd = nullptr;
+    QLabel* note = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+
+private:
+    void FormCreate();
+
+    Prompts& prompts_;
+    CalibrationPlaces places_;
+};
+
+// Shared by the calibration button's hint and the dialog's introduction.
+extern const char* const kCalibrationIntroduction;
