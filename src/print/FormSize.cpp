@@ -1,7 +1,8 @@
 #include "print/FormSize.h"
 
+#include <QString>
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -100,12 +101,9 @@ double boxValue(double value, double minimum, double maximum)
 {
     if (std::isnan(value))
         return minimum;
-    value = std::clamp(value, minimum, maximum);
-    // Through the decimal text, as the box shows it: the shown digits are the value.
-    char text[64];
-    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-    double shown = value;
-    std::from_chars(text, written.ptr, shown);
+    // Through the decimal text, as the box shows it: the shown digits are the value, ties rounded
+    // away from zero as the box does.
+    const double shown = QString::number(std::clamp(value, minimum, maximum), 'f', 2).toDouble();
     return std::clamp(shown, minimum, maximum);
 }
 

@@ -291,3 +291,23 @@ TEST(FormSizePageView, PaintsPictureMarkerAndWorkspace)
     }
     EXPECT_EQ(markerDots, 29);
 }
+
+TEST(FormSizePageBoxes, CoreRoundingAgreesWithTheBoxes)
+{
+    // The easy-mode arithmetic predicts what the boxes hold; ties and near-ties must come out the
+    // same both ways.
+    PrintTestHost host;
+    TFormSizePage page(host);
+    const double samples[] = {0.125, 0.375, 1.005, 2.675, 1.115, 210.0575865, 297.179415, 8.265, 11.6978, 0.004999,
+                              9998.995, 4.445, 123.455};
+    for (const double v : samples) {
+        page.Ax2Ed->setValue(v);
+        EXPECT_EQ(page.Ax2Ed->value(), boxValue(v, 0, kDistanceBoxMax)) << v;
+        EXPECT_EQ(host.document().SecondPointMm.x, page.Ax2Ed->value()) << v;
+    }
+    for (int i = 0; i < 4000; ++i) {
+        const double v = i * 0.0025 + i * 1e-7;
+        page.AY2Ed->setValue(v);
+        ASSERT_EQ(page.AY2Ed->value(), boxValue(v, 0, kDistanceBoxMax)) << v;
+    }
+}
