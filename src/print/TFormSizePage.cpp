@@ -359,7 +359,7 @@ void TFormSizePage::PaintBox2Paint(Dc& dc)
     const int32_t boxHeight = PaintBox2->height();
     const ViewLayout layout = viewLayout();
 
-    if (layout.dw > 0 && layout.dh > 0)
+    if (picture.bits && layout.dw > 0 && layout.dh > 0)
         DrawDib(dc, 0, 0, layout.dw, layout.dh, picture, 0, 0, width, height, true, SRCCOPY, false);
 
     // The background goes down before the marker: a point chosen beside the picture must still

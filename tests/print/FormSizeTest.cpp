@@ -152,6 +152,7 @@ TEST(FormSizeBoxes, ValuesAreClampedAndShownWithTwoDecimals)
     EXPECT_DOUBLE_EQ(boxValue(-3, 0, 9999), 0);
     EXPECT_DOUBLE_EQ(boxValue(12000, 0, 9999), 9999);
     EXPECT_DOUBLE_EQ(boxValue(1.004, 0, 10), 1.0);
+    EXPECT_DOUBLE_EQ(boxValue(0.125, 0, 10), 0.13);
 }
 
 TEST(FormSizeView, LayoutKeepsThePictureAspectAtTheTopLeft)
