@@ -1,5 +1,6 @@
 #include "platform/Dc.h"
 
+#include "imgrove/Palette.h"
 #include "platform/Screen.h"
 
 #include <QFont>
@@ -378,7 +379,7 @@ HPALETTE Dc::SelectPalette(HPALETTE palette, bool forceBackground)
 
 int Dc::RealizePalette()
 {
-    return palette_ ? 1 : 0;
+    return palette_ ? palette_->size() : 0;
 }
 
 void Dc::flushRows()
