@@ -19,6 +19,14 @@ class TFormSizePage;
 class TFieldsPage;
 class TPrintPage;
 class QTabWidget;
+class QWidget;
+class HoverImageButton;
+class TAboutBox;
+class TStatusProgress;
+
+// The help the help button opens: "velmoraeng.chm" in the program folder when it is there,
+// otherwise the manual installed beside the program; empty when neither exists.
+QString helpFileIn(const QString& programDir);
 
 class TMainForm : public QMainWindow, public FormHost {
     Q_OBJECT
@@ -44,20 +52,57 @@ public:
     void OpenBtnClick();
     void SaveAsBtnClick();
 
+    void NewBtnClick();
+    // Progress sent as a window message (WM_USER).
+    void WMUser(int percent);
+    void InfoBtnClick();
+    void HelpBtnClick();
+    void QuitBtnClick();
+
+    QTabWidget* pageControl() const { return PageControl1; }
+    TStatusProgress* statusProgress() const { return StatusBar1; }
+    HoverImageButton* infoButton() const { return ueberbtn; }
+    HoverImageButton* helpButton() const { return HilfeBtn; }
+    HoverImageButton* quitButton() const { return EndeBtn; }
+    TAboutBox* aboutBox() const { return AboutBox; }
+
     QString ProgramDir;
     int ProgressPercent = 0;
     bool FieldsChanged = false;
 
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     // Everything a form-file open or "New" refreshes on the pages.
     void refreshAfterDocumentChange();
+
+    void FormCreate();
+    void FormShow();
+    void buildLayout();
+    QWidget* makeTab(int index, QWidget* content);
+    // The "Overtake" warning, once per change of the fields.
+    void warnIfFieldsChanged();
+    void restoreSettings();
+    void saveSettings();
 
     std::unique_ptr<Prompts> prompts_;
     FormDocument document_;
     SelectionRect selection_;
     QStringList arguments_;
 
+    bool shownBefore_ = false;
+
     QTabWidget* PageControl1 = nullptr;
+    QWidget* fieldsTab_ = nullptr;
+    QWidget* fillOutPlaceholder_ = nullptr;
+    TStatusProgress* StatusBar1 = nullptr;
+    HoverImageButton* ueberbtn = nullptr;
+    HoverImageButton* HilfeBtn = nullptr;
+    HoverImageButton* EndeBtn = nullptr;
+    TAboutBox* AboutBox = nullptr;
     TScanPage* scanPage_ = nullptr;
     TRetouchPage* retouchPage_ = nullptr;
     TFormSizePage* formSizePage_ = nullptr;

@@ -6,7 +6,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmoras");
-    QApplication::setApplicationDisplayName("Velmoras");
     TMainForm form(QApplication::arguments());
     form.show();
     return QApplication::exec();
