@@ -12,11 +12,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -94,11 +92,9 @@ TScanPage::TScanPage(FormHost& host, QWidget* parent)
     PrevPaintBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
     auto* scanner = new QGroupBox(tr("Scanner"), this);
-    auto* scannerLayout = new QGridLayout(scanner);
-    scannerLayout->addWidget(TSetupBtn, 0, 0, Qt::AlignHCenter);
-    scannerLayout->addWidget(ScanBtn, 0, 1, Qt::AlignHCenter);
-    scannerLayout->addWidget(new QLabel(tr("Select scanner"), scanner), 1, 0, Qt::AlignHCenter);
-    scannerLayout->addWidget(new QLabel(tr("Scan"), scanner), 1, 1, Qt::AlignHCenter);
+    auto* scannerLayout = new QHBoxLayout(scanner);
+    scannerLayout->addWidget(TSetupBtn);
+    scannerLayout->addWidget(ScanBtn);
 
     auto* files = new QGroupBox(tr("Picture file"), this);
     auto* filesLayout = new QVBoxLayout(files);
