@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include <jpeglib.h>
 
@@ -293,7 +294,12 @@ bool encodeJpeg(const Dib& dib, std::vector<uint8_t>& out)
     state.dib = &dib;
     state.dest.out = &out;
     state.dest.start = out.size();
-    const bool ok = writeJpeg(state);
+    bool ok = false;
+    try {
+        ok = writeJpeg(state);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     if (state.created)
         jpeg_destroy_compress(&state.cinfo);
     if (!ok)

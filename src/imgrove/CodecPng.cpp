@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 
 #include <png.h>
 
@@ -196,7 +197,12 @@ Dib decodePng(std::span<const uint8_t> data)
     if (!state.png)
         return Dib{};
     state.info = png_create_info_struct(state.png);
-    const bool ok = state.info && readPng(state);
+    bool ok = false;
+    try {
+        ok = state.info && readPng(state);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     png_destroy_read_struct(&state.png, state.info ? &state.info : nullptr, nullptr);
     if (!ok) {
         deldib(state.dib);
@@ -277,7 +283,12 @@ bool encodePng(const Dib& dib, std::vector<uint8_t>& out)
     if (!state.png)
         return false;
     state.info = png_create_info_struct(state.png);
-    const bool ok = state.info && writePng(state);
+    bool ok = false;
+    try {
+        ok = state.info && writePng(state);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     png_destroy_write_struct(&state.png, state.info ? &state.info : nullptr);
     if (!ok)
         out.resize(start);
