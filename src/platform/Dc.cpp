@@ -123,8 +123,8 @@ QRgb dibPixel(const DibLayout& layout, const uint8_t* row, int32_t x)
     }
 }
 
-// One output row: the picture's row rowFromBottom read at the given columns; columns or rows
-// outside the picture read black.
+// One output row: the picture's row rowFromBottom read at the given columns (ascending); columns
+// or rows outside the picture read black.
 void fetchRow(const DibLayout& layout, int64_t rowFromBottom, const int32_t* columns, int32_t count, QRgb* out)
 {
     if (rowFromBottom < 0 || rowFromBottom >= layout.height) {
@@ -132,6 +132,21 @@ void fetchRow(const DibLayout& layout, int64_t rowFromBottom, const int32_t* col
         return;
     }
     const uint8_t* row = layout.row(int32_t(rowFromBottom));
+    // Whole rows are the common case; they go without bounds checks and a loop per depth.
+    const bool inside = count > 0 && columns[0] >= 0 && columns[count - 1] < layout.width &&
+                        columns[0] <= columns[count - 1];
+    if (inside && layout.bitCount == 24) {
+        for (int32_t i = 0; i < count; ++i) {
+            const uint8_t* p = row + int64_t(columns[i]) * 3;
+            out[i] = 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+        }
+        return;
+    }
+    if (inside && layout.bitCount == 8) {
+        for (int32_t i = 0; i < count; ++i)
+            out[i] = layout.table[row[columns[i]]];
+        return;
+    }
     for (int32_t i = 0; i < count; ++i) {
         const int32_t x = columns[i];
         out[i] = (x >= 0 && x < layout.width) ? dibPixel(layout, row, x) : qRgb(0, 0, 0);

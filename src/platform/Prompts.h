@@ -36,6 +36,10 @@ public:
     // Empty when the user cancels.
     virtual std::optional<FileChoice> openFile(const FileRequest& request) = 0;
     virtual std::optional<FileChoice> saveFile(const FileRequest& request) = 0;
+    // The print and printer-setup dialogs; both act on the current printer (Printer.h). True
+    // when the user accepted.
+    virtual bool printDialog() = 0;
+    virtual bool printerSetupDialog() = 0;
 };
 
 // Text a message box shows for an empty caption.

@@ -4,6 +4,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+
+#include "platform/Printer.h"
 
 QString defaultMessageCaption()
 {
@@ -91,4 +95,24 @@ std::optional<FileChoice> QtPrompts::runFileDialog(const FileRequest& request, b
     choice.fileName = withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExt);
     choice.filterIndex = std::max(1, int(filters.indexOf(dialog.selectedNameFilter())) + 1);
     return choice;
+}
+
+bool QtPrompts::printDialog()
+{
+    QPrinter* printer = currentPrinter().qprinter();
+    // A printer without a system printer behind it (page images) has nothing to choose.
+    if (!printer)
+        return true;
+    QPrintDialog dialog(printer, parent_);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPrompts::printerSetupDialog()
+{
+    QPrinter* printer = currentPrinter().qprinter();
+    if (!printer)
+        return true;
+    QPageSetupDialog dialog(printer, parent_);
+    return dialog.exec() == QDialog::Accepted;
 }

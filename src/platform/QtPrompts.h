@@ -16,6 +16,8 @@ public:
     MsgAnswer message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons) override;
     std::optional<FileChoice> openFile(const FileRequest& request) override;
     std::optional<FileChoice> saveFile(const FileRequest& request) override;
+    bool printDialog() override;
+    bool printerSetupDialog() override;
 
 private:
     std::optional<FileChoice> runFileDialog(const FileRequest& request, bool save);

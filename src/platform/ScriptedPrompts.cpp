@@ -53,6 +53,28 @@ std::optional<FileChoice> ScriptedPrompts::saveFile(const FileRequest& request)
     return answer;
 }
 
+bool ScriptedPrompts::printDialog()
+{
+    bool accepted = false;
+    if (!printerAnswers_.empty()) {
+        accepted = printerAnswers_.front();
+        printerAnswers_.pop_front();
+    }
+    printerDialogs_.push_back(ShownPrinterDialog{PrinterDialogKind::Print, accepted});
+    return accepted;
+}
+
+bool ScriptedPrompts::printerSetupDialog()
+{
+    bool accepted = false;
+    if (!printerAnswers_.empty()) {
+        accepted = printerAnswers_.front();
+        printerAnswers_.pop_front();
+    }
+    printerDialogs_.push_back(ShownPrinterDialog{PrinterDialogKind::Setup, accepted});
+    return accepted;
+}
+
 QStringList ScriptedPrompts::messageTexts() const
 {
     QStringList texts;
@@ -68,4 +90,6 @@ void ScriptedPrompts::clear()
     saveAnswers_.clear();
     messages_.clear();
     fileDialogs_.clear();
+    printerAnswers_.clear();
+    printerDialogs_.clear();
 }

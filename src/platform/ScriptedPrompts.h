@@ -20,6 +20,12 @@ struct ShownMessage {
 };
 
 enum class FileDialogKind { Open, Save };
+enum class PrinterDialogKind { Print, Setup };
+
+struct ShownPrinterDialog {
+    PrinterDialogKind kind = PrinterDialogKind::Print;
+    bool accepted = false;
+};
 
 struct ShownFileDialog {
     FileDialogKind kind = FileDialogKind::Open;
@@ -32,6 +38,8 @@ public:
     MsgAnswer message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons) override;
     std::optional<FileChoice> openFile(const FileRequest& request) override;
     std::optional<FileChoice> saveFile(const FileRequest& request) override;
+    bool printDialog() override;
+    bool printerSetupDialog() override;
 
     void queueAnswer(MsgAnswer answer) { messageAnswers_.push_back(answer); }
     // A chosen file name (filter index 1 unless given), or std::nullopt for Cancel.
@@ -39,6 +47,8 @@ public:
     void queueOpenFile(const QString& fileName) { openAnswers_.push_back(FileChoice{fileName, 1}); }
     void queueSaveFile(std::optional<FileChoice> choice) { saveAnswers_.push_back(std::move(choice)); }
     void queueSaveFile(const QString& fileName) { saveAnswers_.push_back(FileChoice{fileName, 1}); }
+    // Answers of the print and printer-setup dialogs, in the order they are shown.
+    void queuePrinterDialog(bool accept) { printerAnswers_.push_back(accept); }
 
     // Called while a message is "on screen", after it was recorded and before it returns; lets a
     // test look at the program's state at that moment.
@@ -46,9 +56,13 @@ public:
 
     const std::vector<ShownMessage>& messages() const { return messages_; }
     const std::vector<ShownFileDialog>& fileDialogs() const { return fileDialogs_; }
+    const std::vector<ShownPrinterDialog>& printerDialogs() const { return printerDialogs_; }
     // The texts of the messages shown, in order; handy for exact comparisons.
     QStringList messageTexts() const;
-    int unusedAnswers() const { return int(messageAnswers_.size() + openAnswers_.size() + saveAnswers_.size()); }
+    int unusedAnswers() const
+    {
+        return int(messageAnswers_.size() + openAnswers_.size() + saveAnswers_.size() + printerAnswers_.size());
+    }
     void clear();
 
 private:
@@ -57,4 +71,6 @@ private:
     std::deque<std::optional<FileChoice>> saveAnswers_;
     std::vector<ShownMessage> messages_;
     std::vector<ShownFileDialog> fileDialogs_;
+    std::deque<bool> printerAnswers_;
+    std::vector<ShownPrinterDialog> printerDialogs_;
 };

@@ -1,5 +1,7 @@
 #include "platform/Dc.h"
 #include "platform/Printer.h"
+#include "platform/QtPrompts.h"
+#include "platform/ScriptedPrompts.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -532,6 +534,31 @@ TEST(CurrentPrinter, TestsCanInstallTheirOwn)
     EXPECT_EQ(&currentPrinter(), installed);
     std::unique_ptr<Printer> back = setCurrentPrinter(std::move(before));
     EXPECT_EQ(back.get(), installed);
+}
+
+TEST(PrinterDialogs, ScriptedAnswersInOrderAndCancelWhenNoneIsLeft)
+{
+    ScriptedPrompts prompts;
+    prompts.queuePrinterDialog(true);
+    EXPECT_TRUE(prompts.printDialog());
+    EXPECT_FALSE(prompts.printerSetupDialog());
+    ASSERT_EQ(prompts.printerDialogs().size(), 2u);
+    EXPECT_EQ(prompts.printerDialogs()[0].kind, PrinterDialogKind::Print);
+    EXPECT_TRUE(prompts.printerDialogs()[0].accepted);
+    EXPECT_EQ(prompts.printerDialogs()[1].kind, PrinterDialogKind::Setup);
+    EXPECT_FALSE(prompts.printerDialogs()[1].accepted);
+    EXPECT_EQ(prompts.unusedAnswers(), 0);
+}
+
+TEST(PrinterDialogs, PageImagePrinterHasNothingToChoose)
+{
+    QTemporaryDir dir;
+    std::unique_ptr<Printer> before =
+        setCurrentPrinter(std::make_unique<RasterPrinter>(dir.path(), QStringLiteral("p"), 300, 300));
+    QtPrompts prompts;
+    EXPECT_TRUE(prompts.printDialog());
+    EXPECT_TRUE(prompts.printerSetupDialog());
+    setCurrentPrinter(std::move(before));
 }
 
 }  // namespace
