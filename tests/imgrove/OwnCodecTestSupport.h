@@ -160,7 +160,7 @@ inline std::vector<uint8_t> capture(const std::string& command)
 
 inline bool run(const std::string& command)
 {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+    return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0;
 }
 
 class TempDir {
@@ -183,6 +183,13 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+inline void PrintTo(const Rgb& rgb, std::ostream* os)
+{
+    *os << rgb.width << " x " << rgb.height << " pixels, the first ones:";
+    for (size_t i = 0; i < rgb.pixels.size() && i < 24; i += 3)
+        *os << " (" << int(rgb.pixels[i]) << "," << int(rgb.pixels[i + 1]) << "," << int(rgb.pixels[i + 2]) << ")";
+}
 
 inline std::string quoted(const std::filesystem::path& path)
 {
@@ -236,7 +243,8 @@ inline void expectRoundTrip(const DibCodec& codec, int depth, int expectedDepth,
     }
 }
 
-// The picture the named tool makes of a file, against the picture we wrote.
+// The picture a tool shows for a file we wrote (FILE in the command stands for it), against the
+// picture we wrote.
 inline void expectToolSees(const DibCodec& codec, const Dib& picture, const std::string& extension,
                            const std::string& toolCommand)
 {
@@ -245,10 +253,12 @@ inline void expectToolSees(const DibCodec& codec, const Dib& picture, const std:
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(codec.encode(picture, bytes));
     writeFile(file, bytes);
+    std::string command = toolCommand;
+    command.replace(command.find("FILE"), 4, quoted(file));
     Rgb seen;
-    ASSERT_TRUE(toolPixels(toolCommand + " " + quoted(file) + (toolCommand == "convert" ? " -strip -depth 8 ppm:-" : ""), seen))
-        << toolCommand << " could not read our " << extension << " file of depth " << picture.header->biBitCount;
-    EXPECT_EQ(seen, rgbOf(picture)) << extension << " depth " << picture.header->biBitCount;
+    ASSERT_TRUE(toolPixels(command, seen)) << command << " could not read our file of depth "
+                                           << picture.header->biBitCount;
+    EXPECT_EQ(seen, rgbOf(picture)) << command << " depth " << picture.header->biBitCount;
 }
 
 // A file made by a tool from the pattern (as a PPM) opens to the same colours.
