@@ -74,7 +74,7 @@ bool readFrame(GifFileType* gif, Dib& canvas, int transparent)
             const int64_t canvasY = int64_t(frame.Top) + y;
             if (canvasY >= height || frame.Left >= width)
                 continue;
-            uint8_t* target = row(canvas, int32_t(canvasY));
+            uint8_t* target = rowFromTop(canvas, int32_t(canvasY));
             unpackIndices(target, width, depth, indices.data());
             const int visible = std::min<int>(frame.Width, width - frame.Left);
             for (int x = 0; x < visible; ++x) {
@@ -194,12 +194,9 @@ std::unique_ptr<Palette> standardPalette()
 
 bool encodeGif(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!dib.bits || !dib.header || dib.header->biWidth <= 0 || dib.header->biHeight <= 0 ||
-        dib.header->biWidth > kMaxGifSide || dib.header->biHeight > kMaxGifSide)
+    if (!imgrove_detail::hasPixels(dib) || dib.header->biWidth > kMaxGifSide || dib.header->biHeight > kMaxGifSide)
         return false;
     const int depth = dib.header->biBitCount;
-    if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
-        return false;
     const int32_t width = dib.header->biWidth;
     const int32_t height = dib.header->biHeight;
 
@@ -227,11 +224,11 @@ bool encodeGif(const Dib& dib, std::vector<uint8_t>& out)
     std::unique_ptr<Palette> palette = depth == 24 ? standardPalette() : nullptr;
     for (int32_t y = 0; ok && y < height; ++y) {
         if (depth == 24) {
-            const uint8_t* p = row(dib, y);
+            const uint8_t* p = rowFromTop(dib, y);
             for (int32_t x = 0; x < width; ++x, p += 3)
                 line[size_t(x)] = GifPixelType(palette->nearestIndex(p[2], p[1], p[0]));
         } else {
-            unpackIndices(row(dib, y), width, depth, line.data());
+            unpackIndices(rowFromTop(dib, y), width, depth, line.data());
         }
         ok = EGifPutLine(gif, line.data(), width) == GIF_OK;
     }

@@ -114,7 +114,7 @@ bool readJpeg(ReadState& s)
                                                JDIMENSION(width) * 4, 1);
     const bool inverted = s.cinfo.saw_Adobe_marker;
     while (s.cinfo.output_scanline < s.cinfo.output_height) {
-        uint8_t* target = row(s.dib, int32_t(s.cinfo.output_scanline));
+        uint8_t* target = rowFromTop(s.dib, int32_t(s.cinfo.output_scanline));
         if (!cmyk) {
             JSAMPROW rows[1] = {target};
             jpeg_read_scanlines(&s.cinfo, rows, 1);
@@ -248,7 +248,8 @@ bool writeJpeg(WriteState& s)
     s.cinfo.image_width = JDIMENSION(width);
     s.cinfo.image_height = JDIMENSION(height);
     s.cinfo.input_components = grey ? 1 : 3;
-    s.cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    // 24-bit rows go in as they lie in the picture; colour palette rows are expanded to RGB.
+    s.cinfo.in_color_space = grey ? JCS_GRAYSCALE : depth == 24 ? JCS_EXT_BGR : JCS_RGB;
     jpeg_set_defaults(&s.cinfo);
     jpeg_set_quality(&s.cinfo, kQuality, TRUE);
     const uint16_t dpiX = densityFromPerMetre(dib.header->biXPelsPerMeter);
@@ -266,14 +267,14 @@ bool writeJpeg(WriteState& s)
         const auto y = int32_t(s.cinfo.next_scanline);
         JSAMPROW rows[1];
         if (depth == 24) {
-            rows[0] = row(dib, y);
+            rows[0] = rowFromTop(dib, y);
         } else if (grey) {
-            unpackIndices(row(dib, y), width, depth, s.indices.data());
+            unpackIndices(rowFromTop(dib, y), width, depth, s.indices.data());
             for (int32_t x = 0; x < width; ++x)
                 s.scratch[size_t(x)] = table[s.indices[size_t(x)]].rgbRed;
             rows[0] = s.scratch.data();
         } else {
-            rowToBgr(dib, y, s.scratch.data());
+            imgrove_detail::rowToRgb(dib, y, s.scratch.data());
             rows[0] = s.scratch.data();
         }
         jpeg_write_scanlines(&s.cinfo, rows, 1);
@@ -284,11 +285,8 @@ bool writeJpeg(WriteState& s)
 
 bool encodeJpeg(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!dib.bits || !dib.header || dib.header->biWidth <= 0 || dib.header->biHeight <= 0 ||
-        dib.header->biWidth > JPEG_MAX_DIMENSION || dib.header->biHeight > JPEG_MAX_DIMENSION)
-        return false;
-    const int depth = dib.header->biBitCount;
-    if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
+    if (!imgrove_detail::hasPixels(dib) || dib.header->biWidth > JPEG_MAX_DIMENSION ||
+        dib.header->biHeight > JPEG_MAX_DIMENSION)
         return false;
     WriteState state;
     state.dib = &dib;

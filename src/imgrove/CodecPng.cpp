@@ -56,7 +56,7 @@ enum class Layout {
 void convertRow(const ReadState& s, Layout layout, const uint8_t* src, int32_t y)
 {
     const int32_t width = s.dib.header->biWidth;
-    uint8_t* target = row(s.dib, y);
+    uint8_t* target = rowFromTop(s.dib, y);
     switch (layout) {
     case Layout::Direct:
         break;
@@ -153,7 +153,7 @@ bool readPng(ReadState& s)
             return false;
         s.rows.resize(height);
         for (png_uint_32 y = 0; y < height; ++y)
-            s.rows[y] = row(s.dib, int32_t(y));
+            s.rows[y] = rowFromTop(s.dib, int32_t(y));
         png_read_image(s.png, s.rows.data());
     } else if (passes == 1) {
         s.buffer.resize(rowBytes);
@@ -263,18 +263,16 @@ bool writePng(WriteState& s)
     if (depth == 24)
         png_set_bgr(s.png);
     for (png_uint_32 y = 0; y < height; ++y)
-        png_write_row(s.png, row(dib, int32_t(y)));
+        png_write_row(s.png, rowFromTop(dib, int32_t(y)));
     png_write_end(s.png, nullptr);
     return true;
 }
 
 bool encodePng(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!dib.bits || !dib.header || dib.header->biWidth <= 0 || dib.header->biHeight <= 0)
+    if (!imgrove_detail::hasPixels(dib))
         return false;
     const int depth = dib.header->biBitCount;
-    if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
-        return false;
     WriteState state;
     state.dib = &dib;
     state.out = &out;

@@ -239,7 +239,7 @@ Dib readLines(TIFF* tif, const Layout& l)
     for (int32_t y = 0; y < height; ++y) {
         if (TIFFReadScanline(tif, line.data(), uint32_t(y), 0) < 0)
             return Dib{};
-        uint8_t* target = row(dib.get(), y);
+        uint8_t* target = rowFromTop(dib.get(), y);
         const auto* wide = reinterpret_cast<const uint16_t*>(line.data());
         if (depth != 24) {
             if (l.bits == 16) {
@@ -292,7 +292,7 @@ Dib readRgba(TIFF* tif, const Layout& l)
     if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 0))
         return Dib{};
     for (int32_t y = 0; y < height; ++y) {
-        uint8_t* target = row(dib.get(), y);
+        uint8_t* target = rowFromTop(dib.get(), y);
         const uint32_t* source = raster.data() + size_t(y) * size_t(width);
         for (int32_t x = 0; x < width; ++x) {
             // The RGBA reader hands out premultiplied colours.
@@ -390,11 +390,9 @@ Dib decodeTiff(std::span<const uint8_t> data)
 
 bool encodeTiff(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!dib.bits || !dib.header || dib.header->biWidth <= 0 || dib.header->biHeight <= 0)
+    if (!imgrove_detail::hasPixels(dib))
         return false;
     const int depth = dib.header->biBitCount;
-    if (depth != 1 && depth != 4 && depth != 8 && depth != 24)
-        return false;
     const int32_t width = dib.header->biWidth;
     const int32_t height = dib.header->biHeight;
 
@@ -438,7 +436,7 @@ bool encodeTiff(const Dib& dib, std::vector<uint8_t>& out)
         // libtiff's predictor works in the buffer it is given, so the picture's rows are copied.
         std::vector<uint8_t> line(lineBytes);
         for (int32_t y = 0; y < height; ++y) {
-            const uint8_t* source = row(dib, y);
+            const uint8_t* source = rowFromTop(dib, y);
             if (depth == 24) {
                 for (int32_t x = 0; x < width; ++x) {
                     line[size_t(3 * x)] = source[3 * x + 2];

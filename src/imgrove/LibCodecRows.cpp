@@ -33,19 +33,7 @@ Dib create(int32_t width, int32_t height, int bitsPerPixel, const RGBQUAD* color
 {
     if (!sizeAcceptable(width, height))
         return Dib{};
-    const int tableSize = dibTableSize(bitsPerPixel);
-    if (tableSize == 0)
-        return newdib(width, height, bitsPerPixel, nullptr, 0);
-    // newdib copies colours from a header followed by its table, so one is built here.
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD table[256];
-    } source{};
-    source.header.biSize = sizeof(BITMAPINFOHEADER);
-    source.header.biBitCount = uint16_t(bitsPerPixel);
-    source.header.biClrUsed = uint32_t(tableSize);
-    std::copy_n(colors, std::clamp(count, 0, tableSize), source.table);
-    return newdib(width, height, bitsPerPixel, &source.header, tableSize);
+    return imgrove_detail::makeDib(width, height, bitsPerPixel, colors, std::min(count, dibTableSize(bitsPerPixel)));
 }
 
 Dib create(int32_t width, int32_t height, int bitsPerPixel, const std::vector<RGBQUAD>& colors)
@@ -151,32 +139,6 @@ int32_t dpiToPerMetre(double dpi)
 double perMetreToDpi(int32_t perMetre)
 {
     return perMetre > 0 ? perMetre * kMetresPerInch : 0.0;
-}
-
-void rowToBgr(const Dib& dib, int32_t y, uint8_t* bgr)
-{
-    const int32_t width = dib.header->biWidth;
-    const int depth = dib.header->biBitCount;
-    const uint8_t* src = row(dib, y);
-    if (depth == 24) {
-        std::memcpy(bgr, src, size_t(width) * 3);
-        return;
-    }
-    const RGBQUAD* table = dibColors(dib);
-    const int mask = (1 << depth) - 1;
-    for (int32_t x = 0; x < width; ++x) {
-        int index = 0;
-        if (depth == 8)
-            index = src[x];
-        else if (depth == 4)
-            index = (x & 1) ? src[x / 2] & 0x0f : src[x / 2] >> 4;
-        else
-            index = (src[x / 8] >> (7 - (x & 7))) & 1;
-        const RGBQUAD& c = table[index & mask];
-        bgr[3 * x] = c.rgbBlue;
-        bgr[3 * x + 1] = c.rgbGreen;
-        bgr[3 * x + 2] = c.rgbRed;
-    }
 }
 
 }  // namespace libcodec

@@ -1,8 +1,9 @@
-// Shared pieces of the codecs that sit on the codec libraries (jpeg, png, tiff, gif): picture
-// creation with a given colour table, the size gate against decompression bombs, row access
-// top-down and the repacking of 1- and 4-bit rows.
+// Shared pieces of the codecs that sit on the codec libraries (jpeg, png, tiff, gif), beside the
+// helpers all codecs share (CodecSupport.h): the size gate against decompression bombs, picture
+// creation behind it, whole-row repacking of 1- and 4-bit rows and colour-table tests.
 #pragma once
 
+#include "imgrove/CodecSupport.h"
 #include "imgrove/Dib.h"
 
 #include <cstdint>
@@ -18,16 +19,12 @@ void setPixelLimit(int64_t pixels);
 // True for a positive size whose pixel count is within pixelLimit().
 bool sizeAcceptable(int64_t width, int64_t height);
 
-// newdib with an explicit colour table of count entries (the rest of the table black);
-// bits null when the size is refused or memory is short.
+// A picture with the first count colours of its table given; bits null when the size is
+// refused or memory is short.
 Dib create(int32_t width, int32_t height, int bitsPerPixel, const RGBQUAD* colors, int count);
 Dib create(int32_t width, int32_t height, int bitsPerPixel, const std::vector<RGBQUAD>& colors);
 
-// Row y counted from the top.
-inline uint8_t* row(const Dib& dib, int32_t y)
-{
-    return dib.bits + int64_t(dib.header->biHeight - 1 - y) * dib.rowSize;
-}
+using imgrove_detail::rowFromTop;
 
 // One byte per pixel to 1, 4 or 8 bits per pixel (values masked to the depth) and back.
 void packIndices(const uint8_t* indices, int32_t width, int bitsPerPixel, uint8_t* packed);
@@ -55,8 +52,5 @@ inline uint8_t overWhite(uint8_t value, uint8_t alpha)
 // Pixels per metre from dots per inch and back, rounded; 0 stays 0 (unknown).
 int32_t dpiToPerMetre(double dpi);
 double perMetreToDpi(int32_t perMetre);
-
-// A 24-bit row (blue, green, red per pixel) expanded from any depth through the colour table.
-void rowToBgr(const Dib& dib, int32_t y, uint8_t* bgr);
 
 }  // namespace libcodec
