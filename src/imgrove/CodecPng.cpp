@@ -272,7 +272,6 @@ bool encodePng(const Dib& dib, std::vector<uint8_t>& out)
 {
     if (!imgrove_detail::hasPixels(dib))
         return false;
-    const int depth = dib.header->biBitCount;
     WriteState state;
     state.dib = &dib;
     state.out = &out;
