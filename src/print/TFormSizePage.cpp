@@ -105,10 +105,6 @@ QWidget* TFormSizePage::buildEasyPage()
     layout->addWidget(
         headline(QStringLiteral("Set form size - enter width and height of the form and click on \"OVERTAKE\""), page));
 
-    auto* caption = new QLabel(QStringLiteral("Set form size..."), page);
-    caption->setStyleSheet(QStringLiteral("color: maroon; font-family: 'Arial Black'; font-size: 19px;"));
-    layout->addWidget(caption);
-
     auto* row = new QHBoxLayout;
     auto* grid = new QGridLayout;
     FBreitEdin = numberBox(0, 9999, 0.1, 6.0, page);
