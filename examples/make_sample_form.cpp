@@ -243,6 +243,8 @@ int main(int argc, char** argv)
 
     FormDocument document;
     BITMAPINFOHEADER greys{};
+    greys.biSize = sizeof greys;
+    greys.biBitCount = 4;  // the table it carries: 16 colours
     std::vector<uint8_t> block(sizeof(BITMAPINFOHEADER) + 16 * sizeof(RGBQUAD));
     auto* table = reinterpret_cast<RGBQUAD*>(block.data() + sizeof(BITMAPINFOHEADER));
     for (int i = 0; i < 16; ++i) {

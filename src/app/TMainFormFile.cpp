@@ -1,0 +1,73 @@
+#include "app/TMainForm.h"
+
+#include "document/FormFile.h"
+#include "picture/DrawDib.h"
+#include "picture/TScanPage.h"
+#include "print/TFormSizePage.h"
+
+#include <QFile>
+
+namespace {
+
+const char* const kFormFilter = "Formulare|*.frm";
+const char* const kFormExtension = "frm";
+
+std::string localPath(const QString& fileName)
+{
+    return QFile::encodeName(fileName).toStdString();
+}
+
+} // namespace
+
+bool TMainForm::OpenFORM(const QString& fileName)
+{
+    const bool fieldsChangedBefore = FieldsChanged;
+    const FormReadStatus status =
+        readFormFile(localPath(fileName), document_, [this](int percent) { SetProStatus(percent); });
+    const bool opened = status == FormReadStatus::Ok;
+    refreshAfterDocumentChange();
+    // A failed open leaves the fields as they were, so a pending "Overtake" warning stays due.
+    if (!opened)
+        FieldsChanged = fieldsChangedBefore;
+    return opened;
+}
+
+void TMainForm::refreshAfterDocumentChange()
+{
+    scanPage_->showPictureInfo();
+    formSizePage_->FBreitEdinChange();
+    const Dib& picture = document_.picture.get();
+    selection_ = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
+    formSizePage_->documentChanged();
+    repaintPictureViews();
+    FieldsChanged = false;
+}
+
+void TMainForm::OpenBtnClick()
+{
+    FileRequest request;
+    request.filter = kFormFilter;
+    request.defaultExt = kFormExtension;
+    const std::optional<FileChoice> choice = prompts_->openFile(request);
+    if (!choice)
+        return;
+    if (!OpenFORM(choice->fileName))
+        prompts_->message("Can not open the form file.", QString(), MsgIcon::Error, MsgButtons::Ok);
+}
+
+void TMainForm::SaveAsBtnClick()
+{
+    FileRequest request;
+    request.filter = kFormFilter;
+    request.defaultExt = kFormExtension;
+    request.overwritePrompt = true;
+    request.hideReadOnly = true;
+    const std::optional<FileChoice> choice = prompts_->saveFile(request);
+    if (!choice)
+        return;
+    const bool saved =
+        writeFormFile(localPath(choice->fileName), document_, [this](int percent) { SetProStatus(percent); });
+    SetProStatus(0);
+    if (!saved)
+        prompts_->message("Can not save the form file.", QString(), MsgIcon::Error, MsgButtons::Ok);
+}
