@@ -345,8 +345,25 @@ struct Dc::RowBatch {
     std::vector<int32_t> columns;
 };
 
+namespace {
+// The pixel store of the last row batch that ended, kept for the next one: a paint box gets a
+// new context on every paint, and a fresh store would be grown and faulted in each time.
+std::vector<QRgb>& spareRowPixels()
+{
+    static std::vector<QRgb> spare;
+    return spare;
+}
+}  // namespace
+
 Dc::Dc() = default;
-Dc::~Dc() = default;
+
+Dc::~Dc()
+{
+    if (rows_ && rows_->pixels.capacity() > spareRowPixels().capacity()) {
+        rows_->pixels.clear();
+        spareRowPixels().swap(rows_->pixels);
+    }
+}
 
 int Dc::GetDeviceCaps(int index) const
 {
@@ -481,8 +498,10 @@ int Dc::SetDIBitsToDevice(int32_t xDest, int32_t yDest, uint32_t width, uint32_t
         return 0;
     if (!painter())
         return 0;
-    if (!rows_)
+    if (!rows_) {
         rows_ = std::make_unique<RowBatch>();
+        rows_->pixels.swap(spareRowPixels());
+    }
     RowBatch& batch = *rows_;
     const int32_t w = int32_t(width);
     const bool oneRow = height == 1 && scanLines == 1 && startScan == 0 && ySrc == 0;
