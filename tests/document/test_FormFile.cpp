@@ -425,7 +425,7 @@ TEST(FormFileBadInputTest, PictureHeadersThatDoNotFitAreRefused)
         {"header size 39", formWithPicture(39, 0, header40(4, 2, 24), 24)},
         {"header size negative", formWithPicture(-48, 2, with(header40(4, 2, 1), table2), 8)},
         {"header size beyond the file", formWithPicture(1 << 30, 0, header40(4, 2, 24), 24)},
-        {"more colours than the table", formWithPicture(48, 3, with(header40(4, 2, 1), table2), 8)},
+        {"more colours than the table", formWithPicture(48, 3, with(header40(4, 2, 1), table2), 12)},
         {"colour count negative", formWithPicture(48, -2, with(header40(4, 2, 1), table2), 8)},
         {"rows beyond the file", formWithPicture(48, 2, with(header40(4, 3, 1), table2), 8)},
         {"huge picture, small file", formWithPicture(40, 0, header40(60000, 60000, 24), 64)},
