@@ -25,6 +25,7 @@ constexpr uint32_t kRle4 = 2;
 constexpr uint32_t kBitFields = 3;
 constexpr uint32_t kAlphaBitFields = 6;
 constexpr size_t kFileHeaderSize = 14;
+constexpr uint64_t kRlePlausibleBytes = uint64_t(1) << 24;
 
 bool sniffBmp(std::span<const uint8_t> head)
 {
@@ -276,6 +277,13 @@ Dib decodeBmpUnsafe(std::span<const uint8_t> data)
         // Refuse before allocating when the data can't hold the rows.
         const uint64_t stride = ((uint64_t(info.width) * uint64_t(info.bitCount) + 31) / 32) * 4;
         if (uint64_t(pixels.size()) / stride + 1 < uint64_t(height))
+            return Dib{};
+    } else {
+        // An end-of-bitmap mark lets a few bytes stand for any size, so the size is bounded by
+        // what run-length writers produce: two bytes hold at most 255 pixels and every row ends
+        // with a mark. A blank page of 16 million pixels is always allowed.
+        const uint64_t rowBytes = uint64_t(dibRowSize(int32_t(info.width), depth));
+        if (rowBytes * uint64_t(height) > kRlePlausibleBytes + uint64_t(pixels.size()) * 1024)
             return Dib{};
     }
 

@@ -184,6 +184,12 @@ TEST(BmpCodec, LyingHeadersAndBombsAreRefusedQuickly)
     // 100000 x 100000 claimed by a tiny file, uncompressed and run-length encoded.
     EXPECT_EQ(decodeWith(kBmpCodec, bmpFile(100000, 100000, 24, 0, {}, std::vector<uint8_t>(64))).bits, nullptr);
     EXPECT_EQ(decodeWith(kBmpCodec, bmpFile(100000, 100000, 8, 1, table, {0, 1})).bits, nullptr);
+    // One pixel wide and 900 million rows high, run-length encoded in a few bytes.
+    EXPECT_EQ(decodeWith(kBmpCodec, bmpFile(1, 905969664, 4, 2, std::vector<uint8_t>(64), {0, 0, 0, 1})).bits, nullptr);
+    // A blank run-length page of A4 at 150 dots per inch, ended at once, is honest enough.
+    DibOwner blank(decodeWith(kBmpCodec, bmpFile(1240, 1754, 8, 1, table, {0, 1})));
+    ASSERT_TRUE(blank);
+    EXPECT_EQ(getpixel(blank.get(), 1239, 1753), 0u);
     // Within the pixel limit but far beyond the bytes present.
     EXPECT_EQ(decodeWith(kBmpCodec, bmpFile(30000, 30000, 8, 0, table, std::vector<uint8_t>(4096))).bits, nullptr);
     // An absolute run longer than the data, RLE on 24 bits, RLE top-down, odd depths.
