@@ -2,7 +2,7 @@
 //
 // Read: FORM ILBM with 1..8 bitplanes and CMAP (without one, a grey ramp), extra-half-brite
 // palettes, a mask plane (skipped), 24- and 32-bit deep ILBM (24 bits); FORM PBM chunky 8 bits;
-// raw or ByteRun1 bodies. HAM pictures are refused.
+// hold-and-modify pictures of 6 and 8 planes (24 bits); raw or ByteRun1 bodies.
 // Written as ILBM with ByteRun1, by the picture's depth:
 //   picture     1          4           8           24
 //   iff, lbm    1 plane    4 planes    8 planes    24 planes (deep ILBM, no CMAP)
@@ -135,11 +135,14 @@ Dib decodeIffUnsafe(std::span<const uint8_t> data)
     }
     if (!haveBmhd || !haveBody || bmhd.width == 0 || bmhd.height == 0 || bmhd.compression > 1)
         return Dib{};
-    if (camg & kCamgHam)
-        return Dib{};
     const int planes = bmhd.planes;
+    const bool ham = (camg & kCamgHam) != 0 && !chunky;
+    if (ham && planes != 6 && planes != 8)
+        return Dib{};
     int depth = 0;
-    if (chunky)
+    if (ham)
+        depth = 24;
+    else if (chunky)
         depth = planes == 8 ? 8 : 0;
     else if (planes == 1)
         depth = 1;
@@ -161,8 +164,8 @@ Dib decodeIffUnsafe(std::span<const uint8_t> data)
         return Dib{};
 
     RGBQUAD table[256] = {};
-    const int colors = depth == 24 ? 0 : 1 << std::min(planes, 8);
-    if (depth != 24) {
+    const int colors = ham ? 1 << (planes - 2) : depth == 24 ? 0 : 1 << std::min(planes, 8);
+    if (colors > 0) {
         if (cmap.empty()) {
             for (int i = 0; i < colors; ++i) {
                 const uint8_t v = uint8_t(i * 255 / (colors - 1));
@@ -193,11 +196,34 @@ Dib decodeIffUnsafe(std::span<const uint8_t> data)
             std::memcpy(out, row.data(), size_t(width));
             continue;
         }
+        // Hold-and-modify: each pixel takes a palette colour or changes one channel of its
+        // left neighbour; a row starts from colour 0.
+        uint8_t held[3] = {table[0].rgbRed, table[0].rgbGreen, table[0].rgbBlue};
+        const int dataBits = planes - 2;
         for (int32_t x = 0; x < width; ++x) {
             const size_t byte = size_t(x >> 3);
             const int shift = 7 - (x & 7);
             auto bitOf = [&](int plane) { return uint32_t((row[size_t(plane) * planeBytes + byte] >> shift) & 1); };
-            if (depth == 24) {
+            if (ham) {
+                uint32_t value = 0;
+                for (int p = 0; p < dataBits; ++p)
+                    value |= bitOf(p) << p;
+                const uint32_t mode = bitOf(dataBits) | bitOf(dataBits + 1) << 1;
+                if (mode == 0) {
+                    held[0] = table[value].rgbRed;
+                    held[1] = table[value].rgbGreen;
+                    held[2] = table[value].rgbBlue;
+                } else {
+                    // The new bits replace the top of the channel and its low bits stay, as
+                    // the display hardware does with 8-bit colour registers.
+                    uint8_t& channel = held[mode == 1 ? 2 : mode == 2 ? 0 : 1];
+                    const int lowBits = 8 - dataBits;
+                    channel = uint8_t(value << lowBits | (channel & ((1u << lowBits) - 1)));
+                }
+                out[3 * x] = held[2];
+                out[3 * x + 1] = held[1];
+                out[3 * x + 2] = held[0];
+            } else if (depth == 24) {
                 for (int c = 0; c < 3; ++c) {
                     uint32_t v = 0;
                     for (int b = 0; b < 8; ++b)

@@ -68,6 +68,26 @@ TEST(IffCodec, ReadsMasksHalfBriteChunkyAndRawBodies)
     EXPECT_EQ(dibColors(ehb.get())[33].rgbGreen, 50);
     EXPECT_EQ(dibColors(ehb.get())[33].rgbBlue, 25);
 
+    // Hold-and-modify, 6 planes, 3 x 1: colour 1, then the top of red set to 15, then the top
+    // of blue set to 0; the low four bits of the held colour stay.
+    std::vector<uint8_t> hamCmap(48, 0);
+    hamCmap[3] = 200;
+    hamCmap[4] = 100;
+    hamCmap[5] = 50;
+    // Pixel values 0x01, 0x2F (mode 2, red), 0x10 (mode 1, blue): plane p holds bit p.
+    std::vector<uint8_t> hamBody(12, 0);
+    hamBody[0] = 0xC0;   // plane 0: pixels 0 and 1
+    hamBody[2] = 0x40;   // plane 1: pixel 1
+    hamBody[4] = 0x40;   // plane 2: pixel 1
+    hamBody[6] = 0x40;   // plane 3: pixel 1
+    hamBody[8] = 0x20;   // plane 4: pixel 2
+    hamBody[10] = 0x40;  // plane 5: pixel 1
+    DibOwner ham(decodeWith(kIffCodec, form("ILBM", {chunk("BMHD", bmhd(3, 1, 6, 0, 0)), chunk("CMAP", hamCmap),
+                                                     chunk("CAMG", {0, 0, 8, 0}), chunk("BODY", hamBody)})));
+    ASSERT_TRUE(ham);
+    EXPECT_EQ(ham.get().header->biBitCount, 24);
+    EXPECT_EQ(rgbOf(ham.get()).pixels, (std::vector<uint8_t>{200, 100, 50, 248, 100, 50, 248, 100, 2}));
+
     // Chunky PBM, 3 x 1, ByteRun1: a run of three 7s.
     std::vector<uint8_t> pbmCmap(768, 0);
     pbmCmap[21] = 123;
@@ -96,10 +116,10 @@ TEST(IffCodec, TruncatedAndLyingFilesGiveNoPicture)
                                                   chunk("BODY", {0x81, 0, 0x81, 0})}))
                   .bits,
               nullptr);
-    // No BMHD, HAM, unknown compression and plane counts.
+    // No BMHD, hold-and-modify on 5 planes, unknown compression and plane counts.
     EXPECT_EQ(decodeWith(kIffCodec, form("ILBM", {chunk("BODY", {0, 0})})).bits, nullptr);
-    EXPECT_EQ(decodeWith(kIffCodec, form("ILBM", {chunk("BMHD", bmhd(1, 1, 6, 0, 0)), chunk("CAMG", {0, 0, 8, 0}),
-                                                  chunk("BODY", std::vector<uint8_t>(12))}))
+    EXPECT_EQ(decodeWith(kIffCodec, form("ILBM", {chunk("BMHD", bmhd(1, 1, 5, 0, 0)), chunk("CAMG", {0, 0, 8, 0}),
+                                                  chunk("BODY", std::vector<uint8_t>(10))}))
                   .bits,
               nullptr);
     EXPECT_EQ(decodeWith(kIffCodec, form("ILBM", {chunk("BMHD", bmhd(1, 1, 1, 0, 2)), chunk("BODY", {0, 0})})).bits,
@@ -118,6 +138,25 @@ TEST(IffInterop, FilesFromPpmtoilbmOpenToTheSamePixels)
     expectWeSee(kIffCodec, 24, "ppmtoilbm -24force IN > OUT", 24);
     expectWeSee(kIffCodec, 8, "ppmtoilbm -maxplanes 8 IN > OUT", 8);
     expectWeSee(kIffCodec, 4, "ppmtoilbm -nocompress IN > OUT", 4);
+}
+
+TEST(IffInterop, HoldAndModifyReadsAsIlbmtoppmReadsIt)
+{
+    if (!haveTool("ppmtoilbm") || !haveTool("ilbmtoppm"))
+        GTEST_SKIP() << "ppmtoilbm or ilbmtoppm is not installed";
+    TempDir dir;
+    DibOwner picture(patternDib(45, 13, 24));
+    writeFile(dir / "in.ppm", ppmBytes(rgbOf(picture.get())));
+    for (const char* options : {"-hamforce", "-hamforce -hambits 6"}) {
+        ASSERT_TRUE(run(std::string("ppmtoilbm ") + options + " " + quoted(dir / "in.ppm") + " > " + quoted(dir / "ham.iff")));
+        const std::vector<uint8_t> bytes = readFile(dir / "ham.iff");
+        Rgb reference;
+        ASSERT_TRUE(toolPixels("ilbmtoppm " + quoted(dir / "ham.iff"), reference));
+        DibOwner opened(decodeWith(kIffCodec, bytes));
+        ASSERT_TRUE(opened) << options;
+        EXPECT_EQ(opened.get().header->biBitCount, 24);
+        EXPECT_EQ(rgbOf(opened.get()), reference) << options;
+    }
 }
 
 TEST(IffInterop, IlbmtoppmReadsOurFiles)
