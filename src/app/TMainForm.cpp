@@ -139,12 +139,14 @@ TMainForm::TMainForm(const QStringList& arguments, std::unique_ptr<Prompts> prom
 {
     if (!prompts_)
         prompts_ = std::make_unique<QtPrompts>(this);
+    reportDrawDibThrough(*prompts_);
     FormCreate();
     AboutBox = new TAboutBox(this);
 }
 
 TMainForm::~TMainForm()
 {
+    setDrawDibReporter({});
     document_.clearFields();
     document_.clearRecords();
     document_.picture.reset();

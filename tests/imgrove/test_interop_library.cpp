@@ -168,8 +168,9 @@ protected:
         ASSERT_GT(ref.width, 0) << target;
         ASSERT_EQ(ours.get().header->biWidth, ref.width) << target;
         ASSERT_EQ(ours.get().header->biHeight, ref.height) << target;
-        if (expectedDepth)
+        if (expectedDepth) {
             EXPECT_EQ(ours.get().header->biBitCount, expectedDepth) << target;
+        }
         EXPECT_LE(largestDifference(ours.get(), ref), tolerance) << target;
     }
 

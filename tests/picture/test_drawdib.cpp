@@ -483,10 +483,12 @@ TEST(DrawDibFallbacks, OnePixelDestinationsDoNotFail)
         DrawDib(printer, 0, 0, w, h, dib.get(), 0, 0, 4, 4, false, SRCCOPY, false);
         ASSERT_EQ(printer.rows.size(), 1u);
         // A single sample takes the middle of the span: column 1, row 1 from the bottom.
-        if (w == 1)
+        if (w == 1) {
             EXPECT_EQ(bitmap.pixel(0, h - 1), pictureColor(dib.get(), 1, h == 1 ? 2 : 3));
-        if (h == 1)
+        }
+        if (h == 1) {
             EXPECT_EQ(bitmap.pixel(w - 1, 0), pictureColor(dib.get(), w == 1 ? 1 : 3, 2));
+        }
         EXPECT_EQ(bitmap.pixel(w, h), kWhite);
     }
     EXPECT_TRUE(reporter.prompts.messages().empty());

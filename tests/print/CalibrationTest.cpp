@@ -117,11 +117,13 @@ TEST(CalibrationFile, TheFolderThatTakesTheWritesIsReadFirst)
     // saved since; it is only the fallback.
     ASSERT_TRUE(QFile::setPermissions(program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const bool stillWritable = QFileInfo(program.path()).isWritable();
-    if (!stillWritable)
+    if (!stillWritable) {
         EXPECT_EQ(readCalibration({program.path(), user.path()}), (Calibration{1, 1, 101, 101}));
+    }
     ASSERT_TRUE(QFile::remove(user.filePath("options.dat")));
-    if (!stillWritable)
+    if (!stillWritable) {
         EXPECT_EQ(readCalibration({program.path(), user.path()}), (Calibration{5, 5, 96, 96}));
+    }
     QFile::setPermissions(program.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (stillWritable)
         GTEST_SKIP() << "permissions do not restrict this user";
