@@ -37,6 +37,7 @@ TPrintPage::TPrintPage(FormHost& host, QWidget* parent) : QWidget(parent), host_
 
     KalForm = new TKalForm(host_.programDir(), host_.prompts(), this);
     connect(KalPrinterBtn, &QPushButton::clicked, this, &TPrintPage::KalPrinterBtnClick);
+    connect(SetupBtn, &HoverImageButton::clicked, this, &TPrintPage::SetupBtnClick);
 }
 
 void TPrintPage::derivePrinterFactors()
@@ -51,4 +52,9 @@ void TPrintPage::KalPrinterBtnClick()
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         KalForm->move(screen->availableGeometry().center() - KalForm->rect().center());
     KalForm->exec();
+}
+
+void TPrintPage::SetupBtnClick()
+{
+    host_.prompts().printerSetupDialog();
 }

@@ -19,6 +19,8 @@ public:
 
     // "Calibrate printer...": the calibration dialog, modal; it writes "options.dat" on closing.
     void KalPrinterBtnClick();
+    // "Printer setup": chooses the program-wide printer and its page.
+    void SetupBtnClick();
 
     // The calibration dialog; its boxes LinksEd and ObenEd are the printer's margins.
     TKalForm& kalForm() { return *KalForm; }

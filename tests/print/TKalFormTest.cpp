@@ -149,6 +149,11 @@ TEST_F(CalibrationDialog, PrintPageOpensTheDialogAndDerivesTheFactors)
     EXPECT_EQ(page.SetupBtn->toolTip(), QStringLiteral("Printer setup"));
     EXPECT_FALSE(page.GoBtn1->pressedTakesClicks());
 
+    host.prompts_.queuePrinterDialog(true);
+    emit page.SetupBtn->clicked();
+    ASSERT_EQ(host.prompts_.printerDialogs().size(), 1u);
+    EXPECT_EQ(host.prompts_.printerDialogs()[0].kind, PrinterDialogKind::Setup);
+
     page.kalForm().BreitEd->setValue(101.5);
     page.kalForm().HochEd->setValue(98);
     // Not derived until asked.
