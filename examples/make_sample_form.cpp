@@ -214,25 +214,13 @@ void placeFields(FormDocument& document)
 
 void addRecord(FormDocument& document, const std::map<std::string, std::string>& values)
 {
-    FormRecord record;
-    for (const FormField& field : document.fields) {
-        RecordEntry entry;
-        entry.left = field.left;
-        entry.top = field.top;
-        entry.right = field.right;
-        entry.bottom = field.bottom;
-        entry.font = field.font;
-        entry.name = field.name;
-        entry.reserved1 = field.reserved1;
-        entry.reserved2 = field.reserved2;
-        entry.multiLine = field.multiLine;
-        entry.alignment = field.alignment;
-        const auto value = values.find(field.name);
+    FormRecord record = document.recordFromFields();
+    for (RecordEntry& entry : record.entries) {
+        const auto value = values.find(entry.name);
         if (value != values.end())
             entry.value = value->second;
-        record.entries.push_back(entry);
     }
-    document.records.push_back(record);
+    document.records.push_back(std::move(record));
 }
 
 } // namespace

@@ -121,6 +121,27 @@ void FormDocument::resetForNew()
     SecondPointMm = PointD{1, 1};
 }
 
+FormRecord FormDocument::recordFromFields() const
+{
+    FormRecord record;
+    record.entries.reserve(fields.size());
+    for (const FormField& field : fields) {
+        RecordEntry entry;
+        entry.left = field.left;
+        entry.top = field.top;
+        entry.right = field.right;
+        entry.bottom = field.bottom;
+        entry.font = field.font;
+        entry.name = field.name;
+        entry.reserved1 = field.reserved1;
+        entry.reserved2 = field.reserved2;
+        entry.multiLine = field.multiLine;
+        entry.alignment = field.alignment;
+        record.entries.push_back(std::move(entry));
+    }
+    return record;
+}
+
 FormRecord FormDocument::newRecordFromFirst() const
 {
     FormRecord record;

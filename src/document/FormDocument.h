@@ -123,6 +123,9 @@ public:
     // "New": fields, records, picture, then points (0, 0) and paper positions 1; the print
     // shift stays.
     void resetForNew();
+    // A record with one empty entry per field, copied from the fields in list order (taking the
+    // fields over).
+    FormRecord recordFromFields() const;
     // A record with one empty entry per entry of record 1 (empty when there is no record 1).
     FormRecord newRecordFromFirst() const;
 };

@@ -128,19 +128,7 @@ inline void fillDocument(FormDocument& document, int bitsPerPixel, int32_t width
     document.SelectedField = 2;
 
     for (int r = 0; r < 3; ++r) {
-        FormRecord record;
-        for (const FormField& field : document.fields) {
-            RecordEntry entry;
-            entry.left = field.left;
-            entry.top = field.top;
-            entry.right = field.right;
-            entry.bottom = field.bottom;
-            entry.font = field.font;
-            entry.name = field.name;
-            entry.multiLine = field.multiLine;
-            entry.alignment = field.alignment;
-            record.entries.push_back(entry);
-        }
+        FormRecord record = document.recordFromFields();
         record.entries[0].value = "Record " + std::to_string(r + 1);
         if (r == 1)
             record.entries[1].value = "line one\r\nline two \xE9";

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 
 namespace {
@@ -255,6 +256,36 @@ TEST(FormDocumentTest, NewRecordCopiesRecordOneWithoutValues)
     EXPECT_EQ(record.entries[0], expected);
     EXPECT_EQ(record.entries[1].name, "<date>");
     EXPECT_EQ(document.records[0].entries[0].value, "Smith");
+}
+
+TEST(FormDocumentTest, TakingOverCopiesEveryFieldInListOrderWithoutValues)
+{
+    FormDocument document;
+    EXPECT_TRUE(document.recordFromFields().entries.empty());
+
+    FontSpec bold;
+    bold.faceName = "Courier New";
+    bold.style = FontBold;
+    FormField& first = document.addField(bold);
+    first.name = "Amount";
+    first.left = 5;
+    first.top = 6;
+    first.right = 70;
+    first.bottom = 80;
+    first.multiLine = 1;
+    first.alignment = AlignRight;
+    document.addField(FontSpec{}).name = "<date>";
+
+    const FormRecord record = document.recordFromFields();
+    ASSERT_EQ(record.entries.size(), 2u);
+    const RecordEntry& amount = record.entries[0];
+    EXPECT_EQ(amount.name, "Amount");
+    EXPECT_EQ((std::array{amount.left, amount.top, amount.right, amount.bottom}), (std::array{5, 6, 70, 80}));
+    EXPECT_EQ(amount.font, bold);
+    EXPECT_EQ(amount.multiLine, 1);
+    EXPECT_EQ(amount.alignment, AlignRight);
+    EXPECT_FALSE(amount.value.has_value());
+    EXPECT_EQ(record.entries[1].name, "<date>");
 }
 
 TEST(FormDocumentTest, NewResetsEverythingButThePrintShift)
