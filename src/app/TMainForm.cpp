@@ -147,6 +147,8 @@ TMainForm::TMainForm(const QStringList& arguments, std::unique_ptr<Prompts> prom
 TMainForm::~TMainForm()
 {
     setDrawDibReporter({});
+    // Destroying the pages moves the focus; the window is no longer whole enough to be asked.
+    disconnect(focusWatch_);
     document_.clearFields();
     document_.clearRecords();
     document_.picture.reset();
@@ -219,7 +221,7 @@ void TMainForm::buildLayout()
         if (index == kFillOutTab)
             warnIfFieldsChanged();
     });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         const bool wasInside = old && (old == fieldsTab_ || fieldsTab_->isAncestorOf(old));
         const bool isInside = now && (now == fieldsTab_ || fieldsTab_->isAncestorOf(now));
         if (isInside && !wasInside)

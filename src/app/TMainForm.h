@@ -97,6 +97,7 @@ private:
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* fieldsTab_ = nullptr;
+    QMetaObject::Connection focusWatch_;
     QWidget* fillOutPlaceholder_ = nullptr;
     TStatusProgress* StatusBar1 = nullptr;
     HoverImageButton* ueberbtn = nullptr;

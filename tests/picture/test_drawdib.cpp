@@ -434,7 +434,7 @@ TEST(DrawDibPrinterBitmap, LandsOnThePrinterPageAtOneThirdResolution)
     ASSERT_TRUE(printer->BeginDoc());
     DrawDib(memory, 0, 0, 300, 300, stripes.get(), 0, 0, 300, 300, false, SRCCOPY, true);
     ASSERT_TRUE(printer->EndDoc());
-    setCurrentPrinter(std::move(before));
+    const std::unique_ptr<Printer> used = setCurrentPrinter(std::move(before));
 
     EXPECT_EQ(memoryBitmap.image().pixel(1, 1) & 0xFFFFFF, 0xFFFFFFu) << "the memory bitmap stays untouched";
     ASSERT_EQ(printer->pageFiles().size(), 1);

@@ -31,10 +31,12 @@ struct PackedDib {
         h.biHeight = height;
         h.biPlanes = 1;
         h.biBitCount = uint16_t(bitCount);
+        h.biClrUsed = uint32_t(colors.size());
         rowSize = ((width * bitCount + 31) / 32) * 4;
         h.biSizeImage = uint32_t(rowSize * height);
         std::memcpy(header.data(), &h, sizeof h);
-        std::memcpy(header.data() + sizeof h, colors.data(), colors.size() * sizeof(RGBQUAD));
+        if (!colors.empty())
+            std::memcpy(header.data() + sizeof h, colors.data(), colors.size() * sizeof(RGBQUAD));
         bits.assign(size_t(rowSize * height), 0);
     }
     // x from the left, y from the top.
