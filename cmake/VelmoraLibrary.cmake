@@ -1,12 +1,16 @@
 # One static library per folder of src/: every .cpp of the folder belongs to it, so adding a
 # file needs no edit here.
+# NO_QT marks the layers that must not reach Qt: no moc or rcc runs for them.
 function(velmora_library name)
-  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  cmake_parse_arguments(ARG "NO_QT" "" "LINK" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
        ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LINK})
+  if(ARG_NO_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTORCC OFF)
+  endif()
 endfunction()
 
 # One test executable per folder of tests/, linked with the library it tests.
