@@ -13,7 +13,6 @@
 #include "imgrove/Halftone.h"
 
 #include <bit>
-#include <new>
 
 using namespace imgrove_detail;
 
@@ -294,15 +293,6 @@ Dib decodeBmpUnsafe(std::span<const uint8_t> data)
     return ok ? dib.release() : Dib{};
 }
 
-Dib decodeBmp(std::span<const uint8_t> data)
-{
-    try {
-        return decodeBmpUnsafe(data);
-    } catch (const std::bad_alloc&) {
-        return Dib{};
-    }
-}
-
 void writeHeaders(const Dib& dib, int depth, uint32_t compression, int colors, size_t imageSize,
                   std::vector<uint8_t>& out)
 {
@@ -343,15 +333,6 @@ bool encodeBmpUnsafe(const Dib& dib, std::vector<uint8_t>& out)
     writeHeaders(dib, depth, kRgb, dibTableSize(depth), imageSize, out);
     out.insert(out.end(), dib.bits, dib.bits + imageSize);
     return true;
-}
-
-bool encodeBmp(const Dib& dib, std::vector<uint8_t>& out)
-{
-    try {
-        return encodeBmpUnsafe(dib, out);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
 }
 
 // One row of indices (one per pixel) into RLE8 or RLE4 packets, followed by an end-of-line.
@@ -441,17 +422,8 @@ bool encodeRleUnsafe(const Dib& source, std::vector<uint8_t>& out)
     return true;
 }
 
-bool encodeRle(const Dib& dib, std::vector<uint8_t>& out)
-{
-    try {
-        return encodeRleUnsafe(dib, out);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
 }  // namespace
 
-const DibCodec kBmpCodec{"bmp", sniffBmp, decodeBmp, encodeBmp};
-const DibCodec kDibCodec{"dib", sniffBmp, decodeBmp, encodeBmp};
-const DibCodec kRleCodec{"rle", sniffBmp, decodeBmp, encodeRle};
+const DibCodec kBmpCodec{"bmp", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeBmpUnsafe>};
+const DibCodec kDibCodec{"dib", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeBmpUnsafe>};
+const DibCodec kRleCodec{"rle", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeRleUnsafe>};

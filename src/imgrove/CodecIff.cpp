@@ -10,7 +10,6 @@
 #include "imgrove/DibCodec.h"
 
 #include <algorithm>
-#include <new>
 
 using namespace imgrove_detail;
 
@@ -241,15 +240,6 @@ Dib decodeIffUnsafe(std::span<const uint8_t> data)
     return dib.release();
 }
 
-Dib decodeIff(std::span<const uint8_t> data)
-{
-    try {
-        return decodeIffUnsafe(data);
-    } catch (const std::bad_alloc&) {
-        return Dib{};
-    }
-}
-
 void encodeByteRun1(const uint8_t* row, size_t length, std::vector<uint8_t>& out)
 {
     size_t i = 0;
@@ -347,16 +337,7 @@ bool encodeIffUnsafe(const Dib& dib, std::vector<uint8_t>& out)
     return true;
 }
 
-bool encodeIff(const Dib& dib, std::vector<uint8_t>& out)
-{
-    try {
-        return encodeIffUnsafe(dib, out);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
 }  // namespace
 
-const DibCodec kIffCodec{"iff", sniffIff, decodeIff, encodeIff};
-const DibCodec kLbmCodec{"lbm", sniffIff, decodeIff, encodeIff};
+const DibCodec kIffCodec{"iff", sniffIff, decodeOrFail<decodeIffUnsafe>, encodeOrFail<encodeIffUnsafe>};
+const DibCodec kLbmCodec{"lbm", sniffIff, decodeOrFail<decodeIffUnsafe>, encodeOrFail<encodeIffUnsafe>};

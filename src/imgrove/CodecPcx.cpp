@@ -11,7 +11,6 @@
 #include "imgrove/DibCodec.h"
 
 #include <cmath>
-#include <new>
 
 using namespace imgrove_detail;
 
@@ -165,15 +164,6 @@ Dib decodePcxUnsafe(std::span<const uint8_t> data)
     return dib.release();
 }
 
-Dib decodePcx(std::span<const uint8_t> data)
-{
-    try {
-        return decodePcxUnsafe(data);
-    } catch (const std::bad_alloc&) {
-        return Dib{};
-    }
-}
-
 void encodeLine(const uint8_t* line, size_t length, std::vector<uint8_t>& out)
 {
     size_t i = 0;
@@ -278,15 +268,6 @@ bool encodePcxUnsafe(const Dib& dib, std::vector<uint8_t>& out)
     return true;
 }
 
-bool encodePcx(const Dib& dib, std::vector<uint8_t>& out)
-{
-    try {
-        return encodePcxUnsafe(dib, out);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
 }  // namespace
 
-const DibCodec kPcxCodec{"pcx", sniffPcx, decodePcx, encodePcx};
+const DibCodec kPcxCodec{"pcx", sniffPcx, decodeOrFail<decodePcxUnsafe>, encodeOrFail<encodePcxUnsafe>};

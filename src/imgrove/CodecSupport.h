@@ -1,4 +1,4 @@
-// Helpers shared by the picture library's own codecs: bounded reading, byte-order writing and
+// Helpers shared inside the picture library: bounded reading, byte-order writing and
 // row access to a Dib. Internal to the library.
 #pragma once
 
@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <span>
 #include <vector>
 
@@ -148,6 +149,27 @@ inline void putIndex(uint8_t* row, int32_t x, int depth, uint32_t value)
     default:
         row[x] = uint8_t(value);
         break;
+    }
+}
+
+// The codec interface reports a shortage of memory as a failed read or write, never as an
+// exception; a decoder's pictures are held by DibOwner, so nothing leaks on the way out.
+template <Dib (*decode)(std::span<const uint8_t>)>
+Dib decodeOrFail(std::span<const uint8_t> data)
+{
+    try {
+        return decode(data);
+    } catch (const std::bad_alloc&) {
+        return Dib{};
+    }
+}
+template <bool (*encode)(const Dib&, std::vector<uint8_t>&)>
+bool encodeOrFail(const Dib& dib, std::vector<uint8_t>& out)
+{
+    try {
+        return encode(dib, out);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
 }
 

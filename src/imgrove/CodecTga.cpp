@@ -9,8 +9,6 @@
 #include "imgrove/CodecSupport.h"
 #include "imgrove/DibCodec.h"
 
-#include <new>
-
 using namespace imgrove_detail;
 
 namespace {
@@ -174,15 +172,6 @@ Dib decodeTgaUnsafe(std::span<const uint8_t> data)
     return dib.release();
 }
 
-Dib decodeTga(std::span<const uint8_t> data)
-{
-    try {
-        return decodeTgaUnsafe(data);
-    } catch (const std::bad_alloc&) {
-        return Dib{};
-    }
-}
-
 // One row of pixels of pixelBytes each into RLE packets: runs of two or more repeat, the rest
 // goes raw, 128 pixels a packet at most.
 void encodeRow(const uint8_t* row, int32_t width, size_t pixelBytes, std::vector<uint8_t>& out)
@@ -250,15 +239,6 @@ bool encodeTgaUnsafe(const Dib& dib, std::vector<uint8_t>& out)
     return true;
 }
 
-bool encodeTga(const Dib& dib, std::vector<uint8_t>& out)
-{
-    try {
-        return encodeTgaUnsafe(dib, out);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
 }  // namespace
 
-const DibCodec kTgaCodec{"tga", sniffTga, decodeTga, encodeTga};
+const DibCodec kTgaCodec{"tga", sniffTga, decodeOrFail<decodeTgaUnsafe>, encodeOrFail<encodeTgaUnsafe>};

@@ -1,5 +1,6 @@
 #include "imgrove/Dib.h"
 
+#include "imgrove/CodecSupport.h"
 #include "imgrove/Palette.h"
 #include "imgrove/StandardPalettes.h"
 
@@ -180,11 +181,9 @@ uint32_t getpixel(const Dib& dib, int32_t x, int32_t y)
     const uint8_t* row = rowAt(dib, y);
     switch (dib.header->biBitCount) {
     case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
     case 4:
-        return (x & 1) ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
     case 8:
-        return row[x];
+        return imgrove_detail::indexAt(row, x, dib.header->biBitCount);
     case 24: {
         const uint8_t* p = row + size_t(x) * 3;
         return uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16;
@@ -200,19 +199,10 @@ void setpixel(Dib& dib, int32_t x, int32_t y, uint32_t value)
         return;
     uint8_t* row = rowAt(dib, y);
     switch (dib.header->biBitCount) {
-    case 1: {
-        const uint8_t mask = uint8_t(0x80u >> (x & 7));
-        row[x >> 3] = (value & 1u) ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-        break;
-    }
+    case 1:
     case 4:
-        if (x & 1)
-            row[x >> 1] = uint8_t((row[x >> 1] & 0xF0u) | (value & 0x0Fu));
-        else
-            row[x >> 1] = uint8_t((row[x >> 1] & 0x0Fu) | (value & 0x0Fu) << 4);
-        break;
     case 8:
-        row[x] = uint8_t(value);
+        imgrove_detail::putIndex(row, x, dib.header->biBitCount, value);
         break;
     case 24: {
         uint8_t* p = row + size_t(x) * 3;

@@ -34,47 +34,34 @@ int32_t scaled(int32_t value, int64_t numerator, int64_t denominator)
     return roundEven(double(value) * double(numerator) / double(denominator));
 }
 
-uint32_t readPixel(const uint8_t* row, int bitCount, int32_t x)
+// One axis of the clipping: the part of the source beyond the picture's far edge goes, and the
+// destination shrinks in proportion. False when nothing of the source is left.
+bool cutFarEnd(int32_t srcStart, int32_t& srcSize, int32_t& destSize, int32_t pictureSize)
 {
-    switch (bitCount) {
-    case 24: {
-        const uint8_t* p = row + int64_t(x) * 3;
-        return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-    }
-    case 8:
-        return row[x];
-    case 4:
-        return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4);
-    default:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    }
+    if (int64_t(srcStart) + srcSize <= pictureSize)
+        return true;
+    const int32_t kept = pictureSize - srcStart;
+    if (kept <= 0)
+        return false;
+    destSize = scaled(destSize, kept, srcSize);
+    srcSize = kept;
+    return true;
 }
 
-void writePixel(uint8_t* row, int bitCount, int32_t x, uint32_t value)
+// The same before the picture's near edge; the destination's corner moves on by what it lost.
+bool cutNearEnd(int32_t& srcStart, int32_t& srcSize, int32_t& destStart, int32_t& destSize)
 {
-    switch (bitCount) {
-    case 24: {
-        uint8_t* p = row + int64_t(x) * 3;
-        p[0] = uint8_t(value);
-        p[1] = uint8_t(value >> 8);
-        p[2] = uint8_t(value >> 16);
-        break;
-    }
-    case 8:
-        row[x] = uint8_t(value);
-        break;
-    case 4: {
-        uint8_t& byte = row[x >> 1];
-        byte = (x & 1) ? uint8_t((byte & 0xF0) | (value & 0x0F)) : uint8_t((byte & 0x0F) | ((value & 0x0F) << 4));
-        break;
-    }
-    default: {
-        uint8_t& byte = row[x >> 3];
-        const uint8_t bit = uint8_t(0x80 >> (x & 7));
-        byte = (value & 1) ? uint8_t(byte | bit) : uint8_t(byte & ~bit);
-        break;
-    }
-    }
+    if (srcStart >= 0)
+        return true;
+    const int32_t kept = srcSize + srcStart;
+    srcStart = 0;
+    if (kept <= 0)
+        return false;
+    const int32_t newSize = scaled(destSize, kept, srcSize);
+    destStart += destSize - newSize;
+    destSize = newSize;
+    srcSize = kept;
+    return true;
 }
 
 // Source offset of sample i of count samples over a span that ends on its last pixel; a
@@ -104,12 +91,13 @@ void drawPlain(Dc& dc, const DrawRects& r, const Dib& picture, uint32_t rop)
                              withColors ? DibColorCount(picture) : 0));
         if (copy) {
             Dib& out = copy.get();
+            // Rows counted from the top, as getpixel and setpixel take them: destination row y
+            // from the bottom takes source row ySrc + endToEnd(y, ...) from the bottom.
             for (int32_t y = 0; y < r.destHeight; ++y) {
-                const int64_t sourceRow = int64_t(ySrc) + endToEnd(y, r.destHeight, r.srcHeight);
-                const uint8_t* in = picture.bits + sourceRow * picture.rowSize;
-                uint8_t* target = out.bits + int64_t(y) * out.rowSize;
+                const int32_t sourceRow = height - 1 - (ySrc + endToEnd(y, r.destHeight, r.srcHeight));
+                const int32_t targetRow = r.destHeight - 1 - y;
                 for (int32_t x = 0; x < r.destWidth; ++x)
-                    writePixel(target, bitCount, x, readPixel(in, bitCount, r.srcX + endToEnd(x, r.destWidth, r.srcWidth)));
+                    setpixel(out, x, targetRow, getpixel(picture, r.srcX + endToEnd(x, r.destWidth, r.srcWidth), sourceRow));
             }
             done = dc.SetDIBitsToDevice(r.destX, r.destY, uint32_t(r.destWidth), uint32_t(r.destHeight), 0, 0, 0,
                                         uint32_t(r.destHeight), out.bits, out.header, DIB_RGB_COLORS) != 0;
@@ -263,39 +251,13 @@ DrawRects clipDrawRects(DrawRects r, int32_t pictureWidth, int32_t pictureHeight
 {
     if (r.srcWidth <= 0 || r.srcHeight <= 0)
         return r;
-    if (int64_t(r.srcX) + r.srcWidth > pictureWidth) {
-        const int32_t cut = pictureWidth - r.srcX;
-        if (cut <= 0)
-            return DrawRects{r.destX, r.destY, 0, 0, r.srcX, r.srcTop, 0, 0};
-        r.destWidth = scaled(r.destWidth, cut, r.srcWidth);
-        r.srcWidth = cut;
-    }
-    if (int64_t(r.srcTop) + r.srcHeight > pictureHeight) {
-        const int32_t cut = pictureHeight - r.srcTop;
-        if (cut <= 0)
-            return DrawRects{r.destX, r.destY, 0, 0, r.srcX, r.srcTop, 0, 0};
-        r.destHeight = scaled(r.destHeight, cut, r.srcHeight);
-        r.srcHeight = cut;
-    }
-    if (r.srcTop < 0) {
-        const int32_t kept = r.srcHeight + r.srcTop;
-        if (kept <= 0)
-            return DrawRects{r.destX, r.destY, 0, 0, r.srcX, 0, 0, 0};
-        const int32_t newHeight = scaled(r.destHeight, kept, r.srcHeight);
-        r.destY += r.destHeight - newHeight;
-        r.destHeight = newHeight;
-        r.srcHeight = kept;
-        r.srcTop = 0;
-    }
-    if (r.srcX < 0) {
-        const int32_t kept = r.srcWidth + r.srcX;
-        if (kept <= 0)
-            return DrawRects{r.destX, r.destY, 0, 0, 0, r.srcTop, 0, 0};
-        const int32_t newWidth = scaled(r.destWidth, kept, r.srcWidth);
-        r.destX += r.destWidth - newWidth;
-        r.destWidth = newWidth;
-        r.srcWidth = kept;
-        r.srcX = 0;
+    const bool remains = cutFarEnd(r.srcX, r.srcWidth, r.destWidth, pictureWidth) &&
+                      cutFarEnd(r.srcTop, r.srcHeight, r.destHeight, pictureHeight) &&
+                      cutNearEnd(r.srcTop, r.srcHeight, r.destY, r.destHeight) &&
+                      cutNearEnd(r.srcX, r.srcWidth, r.destX, r.destWidth);
+    if (!remains) {
+        r.destWidth = r.destHeight = 0;
+        r.srcWidth = r.srcHeight = 0;
     }
     return r;
 }

@@ -46,6 +46,16 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// Runs a picture file operation under the busy cursor with its progress on the bar, which is
+// cleared before and after.
+void withProgress(FormHost& host, const std::function<void(const DibProgress&)>& work)
+{
+    BusyCursor busy;
+    host.SetProStatus(0);
+    work([&host](int percent) { host.SetProStatus(percent); });
+    host.SetProStatus(0);
+}
+
 std::string fileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 QLineEdit* makeInfoBox(const QString& designText, const QString& hint, QWidget* parent)
@@ -133,13 +143,9 @@ void TScanPage::OpenPicBtnClick()
     lastOpenName_ = choice->fileName;
 
     DibOwner opened;
-    {
-        BusyCursor busy;
-        host_.SetProStatus(0);
-        opened = DibOwner(OpenDib(fileSystemName(choice->fileName), DibFormatAuto,
-                                  [this](int percent) { host_.SetProStatus(percent); }));
-        host_.SetProStatus(0);
-    }
+    withProgress(host_, [&](const DibProgress& progress) {
+        opened = DibOwner(OpenDib(fileSystemName(choice->fileName), DibFormatAuto, progress));
+    });
     if (!opened) {
         host_.prompts().message("Can not open the file.", "Error", MsgIcon::Error, MsgButtons::Ok);
         return;
@@ -171,13 +177,9 @@ void TScanPage::SaveBtnClick()
     }
 
     bool saved = false;
-    {
-        BusyCursor busy;
-        host_.SetProStatus(0);
-        saved = SaveDib(host_.document().picture.get(), target.fileName, target.formatCode,
-                        [this](int percent) { host_.SetProStatus(percent); });
-        host_.SetProStatus(0);
-    }
+    withProgress(host_, [&](const DibProgress& progress) {
+        saved = SaveDib(host_.document().picture.get(), target.fileName, target.formatCode, progress);
+    });
     if (!saved)
         host_.prompts().message("Can not save the file.", QString(), MsgIcon::Error, MsgButtons::Ok);
 }

@@ -171,6 +171,15 @@ QImage sampleDib(const DibLayout& layout, int32_t x, int32_t yFromBottom, int32_
     return image;
 }
 
+// The line modes other than plain copying; beginDrawing leaves the painter copying.
+void applyRop2(QPainter& painter, int rop2)
+{
+    if (rop2 == R2_XORPEN)
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    else if (rop2 == R2_NOT)
+        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+}
+
 // Pixels of a one-pixel line from (x0, y0) up to, not including, (x1, y1).
 void linePixels(int32_t x0, int32_t y0, int32_t x1, int32_t y1, std::vector<QPoint>& out)
 {
@@ -627,13 +636,8 @@ void Dc::drawPixels(const QPolygon& points, const QPolygon& gaps, int rop2)
     if (!p)
         return;
     if (!points.isEmpty()) {
-        QColor color = toQColor(pen_.color);
-        if (rop2 == R2_XORPEN) {
-            p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        } else if (rop2 == R2_NOT) {
-            p->setCompositionMode(QPainter::RasterOp_NotDestination);
-        }
-        p->setPen(QPen(color, 1));
+        applyRop2(*p, rop2);
+        p->setPen(QPen(toQColor(pen_.color), 1));
         p->drawPoints(points);
     }
     if (!gaps.isEmpty()) {
@@ -662,10 +666,7 @@ bool Dc::LineTo(int32_t x, int32_t y)
         QPainter* p = beginDrawing();
         if (!p)
             return false;
-        if (rop2_ == R2_XORPEN)
-            p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        else if (rop2_ == R2_NOT)
-            p->setCompositionMode(QPainter::RasterOp_NotDestination);
+        applyRop2(*p, rop2_);
         QPen pen(toQColor(pen_.color), pen_.width, pen_.style == PS_DOT ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap);
         p->setPen(pen);
         p->drawLine(QPointF(fromX + 0.5, fromY + 0.5), QPointF(x + 0.5, y + 0.5));
@@ -699,10 +700,7 @@ bool Dc::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom)
         QPainter* p = beginDrawing();
         if (!p)
             return false;
-        if (rop2_ == R2_XORPEN)
-            p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        else if (rop2_ == R2_NOT)
-            p->setCompositionMode(QPainter::RasterOp_NotDestination);
+        applyRop2(*p, rop2_);
         // Without a pen the filled area ends one pixel short on the right and at the bottom.
         const int32_t shrink = outline ? 0 : 1;
         const QRect area(left, top, right - left - shrink, bottom - top - shrink);
