@@ -2,6 +2,8 @@
 // see exactly what was shown and script the user's answers.
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <optional>
 
@@ -22,6 +24,12 @@ struct FileRequest {
     bool hideReadOnly = false;
 };
 
+// A font dialog's font with the colour its text is drawn in.
+struct FontChoice {
+    QFont font;
+    QColor color;
+};
+
 struct FileChoice {
     QString fileName;
     int filterIndex = 1;  // 1-based index of the filter the user left selected
@@ -36,6 +44,10 @@ public:
     // Empty when the user cancels.
     virtual std::optional<FileChoice> openFile(const FileRequest& request) = 0;
     virtual std::optional<FileChoice> saveFile(const FileRequest& request) = 0;
+    // The font dialog, showing initial; empty when the user cancels.
+    virtual std::optional<FontChoice> fontDialog(const FontChoice& initial) = 0;
+    // The full colour dialog, any colour, showing initial; empty when the user cancels.
+    virtual std::optional<QColor> colorDialog(const QColor& initial) = 0;
     // The print and printer-setup dialogs; both act on the current printer (Printer.h). True
     // when the user accepted.
     virtual bool printDialog() = 0;

@@ -1,7 +1,13 @@
 #include "platform/QtPrompts.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -95,6 +101,62 @@ std::optional<FileChoice> QtPrompts::runFileDialog(const FileRequest& request, b
     choice.fileName = withDefaultExtension(dialog.selectedFiles().constFirst(), request.defaultExt);
     choice.filterIndex = std::max(1, int(filters.indexOf(dialog.selectedNameFilter())) + 1);
     return choice;
+}
+
+namespace {
+
+QIcon colorSwatch(const QColor& color)
+{
+    QPixmap swatch(16, 16);
+    swatch.fill(color);
+    return QIcon(swatch);
+}
+
+}  // namespace
+
+std::optional<FontChoice> QtPrompts::fontDialog(const FontChoice& initial)
+{
+    // A font here carries the colour its text is printed in, so the colour is chosen in the same
+    // dialog as the face, size and style.
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    auto* fonts = new QFontDialog(initial.font, &dialog);
+    fonts->setOptions(QFontDialog::DontUseNativeDialog | QFontDialog::NoButtons);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setCurrentFont(initial.font);
+
+    QColor color = initial.color;
+    auto* colorButton = new QPushButton(QStringLiteral("Colour..."), &dialog);
+    colorButton->setIcon(colorSwatch(color));
+    QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
+        if (const std::optional<QColor> chosen = colorDialog(color)) {
+            color = *chosen;
+            colorButton->setIcon(colorSwatch(color));
+        }
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(colorButton);
+    bottom->addStretch();
+    bottom->addWidget(buttons);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(fonts);
+    layout->addLayout(bottom);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FontChoice{fonts->currentFont(), color};
+}
+
+std::optional<QColor> QtPrompts::colorDialog(const QColor& initial)
+{
+    QColorDialog dialog(initial, parent_);
+    if (dialog.exec() != QDialog::Accepted || !dialog.selectedColor().isValid())
+        return std::nullopt;
+    return dialog.selectedColor();
 }
 
 bool QtPrompts::printDialog()

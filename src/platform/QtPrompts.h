@@ -16,6 +16,8 @@ public:
     MsgAnswer message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons) override;
     std::optional<FileChoice> openFile(const FileRequest& request) override;
     std::optional<FileChoice> saveFile(const FileRequest& request) override;
+    std::optional<FontChoice> fontDialog(const FontChoice& initial) override;
+    std::optional<QColor> colorDialog(const QColor& initial) override;
     bool printDialog() override;
     bool printerSetupDialog() override;
 

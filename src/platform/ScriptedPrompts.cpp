@@ -14,9 +14,10 @@ MsgAnswer dismissed(MsgButtons buttons)
     return MsgAnswer::Cancel;
 }
 
-std::optional<FileChoice> take(std::deque<std::optional<FileChoice>>& answers)
+template <typename T>
+std::optional<T> take(std::deque<std::optional<T>>& answers)
 {
-    std::optional<FileChoice> answer;
+    std::optional<T> answer;
     if (!answers.empty()) {
         answer.swap(answers.front());
         answers.pop_front();
@@ -50,6 +51,20 @@ std::optional<FileChoice> ScriptedPrompts::saveFile(const FileRequest& request)
 {
     auto answer = take(saveAnswers_);
     fileDialogs_.push_back(ShownFileDialog{FileDialogKind::Save, request, answer});
+    return answer;
+}
+
+std::optional<FontChoice> ScriptedPrompts::fontDialog(const FontChoice& initial)
+{
+    auto answer = take(fontAnswers_);
+    fontDialogs_.push_back(ShownFontDialog{initial, answer});
+    return answer;
+}
+
+std::optional<QColor> ScriptedPrompts::colorDialog(const QColor& initial)
+{
+    auto answer = take(colorAnswers_);
+    colorDialogs_.push_back(ShownColorDialog{initial, answer});
     return answer;
 }
 
@@ -92,4 +107,8 @@ void ScriptedPrompts::clear()
     fileDialogs_.clear();
     printerAnswers_.clear();
     printerDialogs_.clear();
+    fontAnswers_.clear();
+    colorAnswers_.clear();
+    fontDialogs_.clear();
+    colorDialogs_.clear();
 }

@@ -27,6 +27,16 @@ struct ShownPrinterDialog {
     bool accepted = false;
 };
 
+struct ShownFontDialog {
+    FontChoice initial;
+    std::optional<FontChoice> answer;
+};
+
+struct ShownColorDialog {
+    QColor initial;
+    std::optional<QColor> answer;
+};
+
 struct ShownFileDialog {
     FileDialogKind kind = FileDialogKind::Open;
     FileRequest request;
@@ -38,6 +48,8 @@ public:
     MsgAnswer message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons) override;
     std::optional<FileChoice> openFile(const FileRequest& request) override;
     std::optional<FileChoice> saveFile(const FileRequest& request) override;
+    std::optional<FontChoice> fontDialog(const FontChoice& initial) override;
+    std::optional<QColor> colorDialog(const QColor& initial) override;
     bool printDialog() override;
     bool printerSetupDialog() override;
 
@@ -47,6 +59,10 @@ public:
     void queueOpenFile(const QString& fileName) { openAnswers_.push_back(FileChoice{fileName, 1}); }
     void queueSaveFile(std::optional<FileChoice> choice) { saveAnswers_.push_back(std::move(choice)); }
     void queueSaveFile(const QString& fileName) { saveAnswers_.push_back(FileChoice{fileName, 1}); }
+    // The font or colour the user picks in the next font or colour dialog, or std::nullopt for
+    // Cancel.
+    void queueFont(std::optional<FontChoice> choice) { fontAnswers_.push_back(std::move(choice)); }
+    void queueColor(std::optional<QColor> choice) { colorAnswers_.push_back(std::move(choice)); }
     // Answers of the print and printer-setup dialogs, in the order they are shown.
     void queuePrinterDialog(bool accept) { printerAnswers_.push_back(accept); }
 
@@ -57,11 +73,14 @@ public:
     const std::vector<ShownMessage>& messages() const { return messages_; }
     const std::vector<ShownFileDialog>& fileDialogs() const { return fileDialogs_; }
     const std::vector<ShownPrinterDialog>& printerDialogs() const { return printerDialogs_; }
+    const std::vector<ShownFontDialog>& fontDialogs() const { return fontDialogs_; }
+    const std::vector<ShownColorDialog>& colorDialogs() const { return colorDialogs_; }
     // The texts of the messages shown, in order; handy for exact comparisons.
     QStringList messageTexts() const;
     int unusedAnswers() const
     {
-        return int(messageAnswers_.size() + openAnswers_.size() + saveAnswers_.size() + printerAnswers_.size());
+        return int(messageAnswers_.size() + openAnswers_.size() + saveAnswers_.size() + printerAnswers_.size()
+                   + fontAnswers_.size() + colorAnswers_.size());
     }
     void clear();
 
@@ -73,4 +92,8 @@ private:
     std::vector<ShownFileDialog> fileDialogs_;
     std::deque<bool> printerAnswers_;
     std::vector<ShownPrinterDialog> printerDialogs_;
+    std::deque<std::optional<FontChoice>> fontAnswers_;
+    std::deque<std::optional<QColor>> colorAnswers_;
+    std::vector<ShownFontDialog> fontDialogs_;
+    std::vector<ShownColorDialog> colorDialogs_;
 };

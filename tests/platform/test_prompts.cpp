@@ -1,10 +1,32 @@
 #include "platform/QtPrompts.h"
 #include "platform/ScriptedPrompts.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
+
+// Acts on the next modal dialog of type D as soon as it is on screen, as a user would.
+template <typename D>
+void whenShown(std::function<void(D&)> act)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(*dialog);
+        }
+    });
+    poll->start();
+}
 
 TEST(ScriptedPrompts, RecordsEveryMessageWithItsLooks)
 {
@@ -76,6 +98,78 @@ TEST(ScriptedPrompts, OnMessageSeesTheMessageWhileItIsShown)
     prompts.onMessage = [&](const ShownMessage& shown) { seen = shown.caption + ":" + shown.text; };
     prompts.message("Hello", "Info", MsgIcon::Information, MsgButtons::Ok);
     EXPECT_EQ(seen, "Info:Hello");
+}
+
+TEST(ScriptedPrompts, FontAndColourDialogsRecordWhatTheyShowedAndGiveTheScriptedChoice)
+{
+    ScriptedPrompts prompts;
+    QFont courier(QStringLiteral("Courier New"));
+    courier.setPointSize(14);
+    courier.setBold(true);
+    prompts.queueFont(FontChoice{courier, QColor(0, 0, 128)});
+    prompts.queueFont(std::nullopt);
+    prompts.queueColor(QColor(255, 0, 0));
+
+    const FontChoice initial{QFont(QStringLiteral("Arial")), QColor(0, 0, 0)};
+    const auto picked = prompts.fontDialog(initial);
+    ASSERT_TRUE(picked.has_value());
+    EXPECT_EQ(picked->font.family(), "Courier New");
+    EXPECT_EQ(picked->font.pointSize(), 14);
+    EXPECT_TRUE(picked->font.bold());
+    EXPECT_EQ(picked->color, QColor(0, 0, 128));
+    EXPECT_FALSE(prompts.fontDialog(initial).has_value());
+    EXPECT_EQ(prompts.colorDialog(QColor(1, 2, 3)), QColor(255, 0, 0));
+    EXPECT_FALSE(prompts.colorDialog(QColor(1, 2, 3)).has_value());  // nothing left: cancelled
+
+    ASSERT_EQ(prompts.fontDialogs().size(), 2u);
+    EXPECT_EQ(prompts.fontDialogs()[0].initial.font.family(), "Arial");
+    EXPECT_FALSE(prompts.fontDialogs()[1].answer.has_value());
+    ASSERT_EQ(prompts.colorDialogs().size(), 2u);
+    EXPECT_EQ(prompts.colorDialogs()[0].initial, QColor(1, 2, 3));
+    EXPECT_EQ(prompts.unusedAnswers(), 0);
+}
+
+TEST(QtPrompts, FontDialogGivesBackTheFontAndTheColourChosenInIt)
+{
+    QtPrompts prompts;
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(12);
+    font.setItalic(true);
+
+    whenShown<QDialog>([](QDialog& dialog) {
+        whenShown<QColorDialog>([](QColorDialog& colours) {
+            colours.setCurrentColor(QColor(200, 0, 0));
+            colours.accept();
+        });
+        QPushButton* colour = nullptr;
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            if (button->text() == "Colour...")
+                colour = button;
+        if (colour)
+            colour->click();
+        dialog.accept();
+    });
+    const auto chosen = prompts.fontDialog(FontChoice{font, QColor(0, 0, 0)});
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->font.family(), font.family());
+    EXPECT_EQ(chosen->font.pointSize(), 12);
+    EXPECT_TRUE(chosen->font.italic());
+    EXPECT_EQ(chosen->color, QColor(200, 0, 0));
+
+    whenShown<QDialog>([](QDialog& dialog) { dialog.reject(); });
+    EXPECT_FALSE(prompts.fontDialog(FontChoice{font, QColor(0, 0, 0)}).has_value());
+}
+
+TEST(QtPrompts, ColourDialogGivesBackTheChosenColourAndNothingOnCancel)
+{
+    QtPrompts prompts;
+    whenShown<QColorDialog>([](QColorDialog& dialog) { dialog.accept(); });
+    EXPECT_EQ(prompts.colorDialog(QColor(10, 20, 30)), QColor(10, 20, 30));
+    whenShown<QColorDialog>([](QColorDialog& dialog) {
+        dialog.setCurrentColor(QColor(1, 2, 3));
+        dialog.reject();
+    });
+    EXPECT_FALSE(prompts.colorDialog(QColor(10, 20, 30)).has_value());
 }
 
 TEST(QtPrompts, FiltersBecomeDialogNameFilters)
