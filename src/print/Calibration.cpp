@@ -77,7 +77,10 @@ std::optional<Calibration> decodeCalibration(const uint8_t* bytes, int64_t size)
 
 QString calibrationWriteDir(const CalibrationPlaces& places)
 {
-    return writableFolder(places.programDir) ? places.programDir : places.userDir;
+    const bool programDirWritable = places.folderWritable
+                                        ? !places.programDir.isEmpty() && places.folderWritable(places.programDir)
+                                        : writableFolder(places.programDir);
+    return programDirWritable ? places.programDir : places.userDir;
 }
 
 Calibration readCalibration(const CalibrationPlaces& places)

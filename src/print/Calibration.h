@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 struct Calibration {
@@ -42,6 +43,8 @@ std::optional<Calibration> decodeCalibration(const uint8_t* bytes, int64_t size)
 struct CalibrationPlaces {
     QString programDir;
     QString userDir;
+    // Whether new files can be made in a folder; the file system is asked when it is empty.
+    std::function<bool(const QString&)> folderWritable = {};
 };
 
 // The folder "options.dat" is written to.

@@ -4,6 +4,7 @@
 #include "picture/FormHost.h"
 #include "platform/Dc.h"
 #include "print/FormSizePrompts.h"
+#include "print/NumberBox.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -51,12 +52,7 @@ private:
 
 QDoubleSpinBox* numberBox(double minimum, double maximum, double step, double value, QWidget* parent)
 {
-    auto* box = new QDoubleSpinBox(parent);
-    box->setDecimals(2);
-    box->setRange(minimum, maximum);
-    box->setSingleStep(step);
-    box->setValue(value);
-    return box;
+    return new NumberBox(minimum, maximum, step, value, parent);
 }
 
 QLabel* headline(const QString& text, QWidget* parent)

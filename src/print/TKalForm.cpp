@@ -3,6 +3,7 @@
 #include "platform/Printer.h"
 #include "platform/Prompts.h"
 #include "print/CalibrationPrint.h"
+#include "print/NumberBox.h"
 
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -21,12 +22,7 @@ namespace {
 
 QDoubleSpinBox* calibrationBox(const CalibrationRange& range, double value, QWidget* parent)
 {
-    auto* box = new QDoubleSpinBox(parent);
-    box->setDecimals(2);
-    box->setRange(range.minimum, range.maximum);
-    box->setSingleStep(kCalibrationStep);
-    box->setValue(value);
-    return box;
+    return new NumberBox(range.minimum, range.maximum, kCalibrationStep, value, parent);
 }
 
 }  // namespace

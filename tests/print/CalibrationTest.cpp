@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -113,20 +112,19 @@ TEST(CalibrationFile, TheFolderThatTakesTheWritesIsReadFirst)
     writeBytes(user.filePath("options.dat"), encoded({1, 1, 101, 101}));
     EXPECT_EQ(readCalibration({program.path(), user.path()}), (Calibration{5, 5, 96, 96}));
 
-    // An old file in a program folder that can no longer be written must not hide what the user
-    // saved since; it is only the fallback.
-    ASSERT_TRUE(QFile::setPermissions(program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    const bool stillWritable = QFileInfo(program.path()).isWritable();
-    if (!stillWritable) {
-        EXPECT_EQ(readCalibration({program.path(), user.path()}), (Calibration{1, 1, 101, 101}));
-    }
+    // An installed program's folder holding an old file: what the user saved since must win, and
+    // the next save must go where it is read from.
+    const CalibrationPlaces installed{program.path(), user.path(),
+                                      [&](const QString& dir) { return dir != program.path(); }};
+    EXPECT_EQ(calibrationWriteDir(installed), user.path());
+    EXPECT_EQ(readCalibration(installed), (Calibration{1, 1, 101, 101}));
+    ASSERT_TRUE(writeCalibration(installed, {2, 2, 102, 102}));
+    EXPECT_EQ(fileBytes(program.filePath("options.dat")), encoded({5, 5, 96, 96}));
+    EXPECT_EQ(readCalibration(installed), (Calibration{2, 2, 102, 102}));
+
+    // Without a per-user file the program folder's file is still found.
     ASSERT_TRUE(QFile::remove(user.filePath("options.dat")));
-    if (!stillWritable) {
-        EXPECT_EQ(readCalibration({program.path(), user.path()}), (Calibration{5, 5, 96, 96}));
-    }
-    QFile::setPermissions(program.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (stillWritable)
-        GTEST_SKIP() << "permissions do not restrict this user";
+    EXPECT_EQ(readCalibration(installed), (Calibration{5, 5, 96, 96}));
 }
 
 TEST(CalibrationPlacement, FactorsAndTheWorkedExample)

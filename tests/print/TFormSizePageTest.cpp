@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -28,6 +29,19 @@ Dib plainPicture(int32_t width, int32_t height, uint32_t value)
         for (int32_t x = 0; x < width; ++x)
             setpixel(dib, x, y, value);
     return dib;
+}
+
+// Types text into a number box as the keyboard does, then ends the entry with Return.
+void typeInto(QDoubleSpinBox* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
 }
 
 QRgb rgb(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
@@ -310,4 +324,35 @@ TEST(FormSizePageBoxes, CoreRoundingAgreesWithTheBoxes)
         page.AY2Ed->setValue(v);
         ASSERT_EQ(page.AY2Ed->value(), boxValue(v, 0, kDistanceBoxMax)) << v;
     }
+}
+
+TEST(FormSizePageBoxes, TypedEntriesAreClampedNotRefused)
+{
+    PrintTestHost host;
+    TFormSizePage page(host);
+    FormDocument& doc = host.document();
+    page.show();
+    QApplication::processEvents();
+
+    // The first point is chosen; what is typed lands in its paper position.
+    typeInto(page.AbstXED, QStringLiteral("12000"));
+    EXPECT_DOUBLE_EQ(page.AbstXED->value(), 9999);
+    EXPECT_DOUBLE_EQ(doc.FirstPointMm.x, 9999);
+
+    typeInto(page.AbstYED, QLocale().toString(12.345, 'f', 3));
+    EXPECT_DOUBLE_EQ(page.AbstYED->value(), 12.35);
+    EXPECT_DOUBLE_EQ(doc.FirstPointMm.y, 12.35);
+
+    typeInto(page.AbstXED, QStringLiteral("-5"));
+    EXPECT_DOUBLE_EQ(page.AbstXED->value(), 0);
+    EXPECT_DOUBLE_EQ(doc.FirstPointMm.x, 0);
+
+    typeInto(page.ZoomEd2, QStringLiteral("25"));
+    EXPECT_DOUBLE_EQ(page.ZoomEd2->value(), 10);
+
+    // Text that is no number keeps what the box held.
+    typeInto(page.FBreitEdin, QStringLiteral("7"));
+    EXPECT_DOUBLE_EQ(page.FBreitEdin->value(), 7);
+    typeInto(page.FBreitEdin, QStringLiteral("x"));
+    EXPECT_DOUBLE_EQ(page.FBreitEdin->value(), 7);
 }

@@ -7,9 +7,11 @@
 #include "platform/Printer.h"
 #include "print/CalibrationPrint.h"
 
+#include <QApplication>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -30,6 +32,18 @@ QByteArray encoded(const Calibration& c)
 {
     const auto bytes = encodeCalibration(c);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+}
+
+void typeInto(QDoubleSpinBox* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
 }
 
 // Installs a raster printer for one test and puts the one before back afterwards.
@@ -170,4 +184,17 @@ TEST_F(CalibrationDialog, PrintPageOpensTheDialogAndDerivesTheFactors)
     page.KalPrinterBtnClick();
     EXPECT_TRUE(wasShown);
     EXPECT_EQ(fileBytes(program.filePath("options.dat")), encoded({0, 0, 101.5, 98}));
+}
+
+TEST_F(CalibrationDialog, TypedMeasurementsAreClampedToTheirRange)
+{
+    TKalForm form(program.path() + "/", prompts, nullptr, user.path());
+    form.show();
+    typeInto(form.BreitEd, QStringLiteral("110"));
+    typeInto(form.HochEd, QStringLiteral("9"));
+    typeInto(form.LinksEd, QStringLiteral("-1"));
+    typeInto(form.ObenEd, QStringLiteral("12"));
+    EXPECT_EQ(form.calibration(), (Calibration{0, 6, 105, 95}));
+    form.BitBtn2->click();
+    EXPECT_EQ(fileBytes(program.filePath("options.dat")), encoded({0, 6, 105, 95}));
 }
