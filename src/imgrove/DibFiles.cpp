@@ -47,9 +47,31 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& target)
 {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::filesystem::path temp = target;
-    temp += "." + std::to_string(stamp) + "-" + std::to_string(counter++) + ".tmp";
-    return temp;
+    // Short enough for the file system whenever the target's own name is.
+    std::string name = target.filename().string();
+    if (name.size() > 200)
+        name.resize(200);
+    return target.parent_path() / (name + "." + std::to_string(stamp) + "-" + std::to_string(counter++) + ".tmp");
+}
+
+// Saving over a link writes the file it points to, not a new file in the link's place.
+std::filesystem::path followLinks(const std::filesystem::path& target)
+{
+    std::error_code error;
+    if (!std::filesystem::is_symlink(target, error))
+        return target;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
+    return error ? target : resolved;
+}
+
+// The replacement keeps who may read the old file: a private form must not become readable to
+// everyone by being saved again.
+void keepPermissions(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::error_code error;
+    const std::filesystem::file_status old = std::filesystem::status(from, error);
+    if (!error && std::filesystem::is_regular_file(old))
+        std::filesystem::permissions(to, old.permissions(), error);
 }
 
 }  // namespace
@@ -126,7 +148,7 @@ bool SaveDib(const Dib& dib, const std::string& fileName, int formatCode, const 
     }
     report(progress, 50);
 
-    const std::filesystem::path target(fileName);
+    const std::filesystem::path target = followLinks(fileName);
     const std::filesystem::path temp = temporaryBeside(target);
     std::error_code error;
     {
@@ -141,6 +163,7 @@ bool SaveDib(const Dib& dib, const std::string& fileName, int formatCode, const 
             return false;
         }
     }
+    keepPermissions(target, temp);
     std::filesystem::rename(temp, target, error);
     if (error) {
         std::filesystem::remove(temp, error);

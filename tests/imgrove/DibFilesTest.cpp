@@ -109,4 +109,46 @@ TEST(DibFiles, FailuresLeaveTheOldFileAndSayNo)
     EXPECT_EQ(rgbOf(opened.get()), rgbOf(picture.get()));
 }
 
+TEST(DibFiles, ReplacingAFileKeepsItsPermissionsLinksAndLongNames)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    DibOwner picture(patternDib(5, 3, 24));
+
+    // A private file stays private after it is saved again.
+    const fs::path privateFile = dir / "private.bmp";
+    writeFile(privateFile, {'o', 'l', 'd'});
+    fs::permissions(privateFile, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(SaveDib(picture.get(), privateFile.string(), DibFormatBmp));
+    EXPECT_EQ(fs::status(privateFile).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(readFile(privateFile)[0], 'B');
+
+    // Saving through a link writes the file it points to; the link stays a link.
+    fs::create_directory(dir / "real");
+    const fs::path linked = dir / "real" / "form.bmp";
+    writeFile(linked, {'o', 'l', 'd'});
+    const fs::path link = dir / "link.bmp";
+    fs::create_symlink(fs::path("real") / "form.bmp", link);
+    ASSERT_TRUE(SaveDib(picture.get(), link.string(), DibFormatBmp));
+    EXPECT_TRUE(fs::is_symlink(link));
+    DibOwner throughLink(OpenDib(linked.string(), DibFormatAuto));
+    ASSERT_TRUE(throughLink);
+    EXPECT_EQ(rgbOf(throughLink.get()), rgbOf(picture.get()));
+
+    // A name as long as the file system allows still gets its temporary file beside it.
+    const fs::path longName = dir / (std::string(240, 'n') + ".bmp");
+    ASSERT_TRUE(SaveDib(picture.get(), longName.string(), DibFormatBmp));
+    EXPECT_TRUE(fs::is_regular_file(longName));
+
+    // A folder in the way: nothing is written and no temporary file stays behind.
+    fs::create_directory(dir / "taken.bmp");
+    writeFile(dir / "taken.bmp" / "inside", {'x'});
+    EXPECT_FALSE(SaveDib(picture.get(), (dir / "taken.bmp").string(), DibFormatBmp));
+    EXPECT_EQ(readFile(dir / "taken.bmp" / "inside"), std::vector<uint8_t>{'x'});
+    size_t entries = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.path()))
+        entries += entry.path().extension() == ".tmp" ? 100 : 1;
+    EXPECT_EQ(entries, 5u) << "private.bmp, real, link.bmp, the long name and taken.bmp only";
+}
+
 }  // namespace
