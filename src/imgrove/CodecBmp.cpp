@@ -341,9 +341,7 @@ void encodeRleRow(const std::vector<uint8_t>& row, int bitCount, std::vector<uin
     const size_t width = row.size();
     size_t i = 0;
     while (i < width) {
-        size_t run = 1;
-        while (i + run < width && run < 255 && row[i + run] == row[i])
-            ++run;
+        const size_t run = runLength(row.data(), i, width, 255);
         if (run >= 2) {
             out.push_back(uint8_t(run));
             out.push_back(bitCount == 8 ? row[i] : uint8_t(row[i] << 4 | row[i]));

@@ -244,9 +244,7 @@ void encodeByteRun1(const uint8_t* row, size_t length, std::vector<uint8_t>& out
 {
     size_t i = 0;
     while (i < length) {
-        size_t run = 1;
-        while (i + run < length && run < 128 && row[i + run] == row[i])
-            ++run;
+        const size_t run = runLength(row, i, length, 128);
         if (run >= 3) {
             out.push_back(uint8_t(257 - run));
             out.push_back(row[i]);
@@ -278,12 +276,10 @@ void endChunk(std::vector<uint8_t>& out, size_t sizeAt)
 
 bool encodeIffUnsafe(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!hasPixels(dib))
+    if (!hasPixelsWithin16BitSides(dib))
         return false;
     const int32_t width = widthOf(dib);
     const int32_t height = heightOf(dib);
-    if (width > 0xFFFF || height > 0xFFFF)
-        return false;
     const int depth = depthOf(dib);
     const int planes = depth;
     const size_t start = out.size();

@@ -168,9 +168,7 @@ void encodeLine(const uint8_t* line, size_t length, std::vector<uint8_t>& out)
 {
     size_t i = 0;
     while (i < length) {
-        size_t run = 1;
-        while (i + run < length && run < 63 && line[i + run] == line[i])
-            ++run;
+        const size_t run = runLength(line, i, length, 63);
         if (run > 1 || (line[i] & 0xC0) == 0xC0)
             out.push_back(uint8_t(0xC0 | run));
         out.push_back(line[i]);
@@ -188,12 +186,10 @@ uint16_t dotsPerInch(int32_t pelsPerMeter)
 
 bool encodePcxUnsafe(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!hasPixels(dib))
+    if (!hasPixelsWithin16BitSides(dib))
         return false;
     const int32_t width = widthOf(dib);
     const int32_t height = heightOf(dib);
-    if (width > 0xFFFF || height > 0xFFFF)
-        return false;
     const int depth = depthOf(dib);
     const int bitsPerPixel = depth == 1 || depth == 4 ? 1 : 8;
     const int planes = depth == 4 ? 4 : depth == 24 ? 3 : 1;

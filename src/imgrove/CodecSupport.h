@@ -179,6 +179,22 @@ void rowToRgb(const Dib& dib, int32_t y, uint8_t* rgb);
 // A new picture whose first count colours come from colors (blue, green, red, reserved).
 Dib makeDib(int32_t width, int32_t height, int depth, const RGBQUAD* colors, int count);
 
+// Formats whose header holds each side in 16 bits take only pictures that fit.
+inline bool hasPixelsWithin16BitSides(const Dib& dib)
+{
+    return hasPixels(dib) && widthOf(dib) <= 0xFFFF && heightOf(dib) <= 0xFFFF;
+}
+
+// How many bytes from bytes[at] on repeat it, counting it: at least 1, at most limit, never
+// past length.
+inline size_t runLength(const uint8_t* bytes, size_t at, size_t length, size_t limit)
+{
+    size_t run = 1;
+    while (at + run < length && run < limit && bytes[at + run] == bytes[at])
+        ++run;
+    return run;
+}
+
 // True when the picture's width times height stays within limit pixels.
 inline bool pixelsWithin(int64_t width, int64_t height, int64_t limit)
 {

@@ -199,12 +199,10 @@ void encodeRow(const uint8_t* row, int32_t width, size_t pixelBytes, std::vector
 
 bool encodeTgaUnsafe(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!hasPixels(dib))
+    if (!hasPixelsWithin16BitSides(dib))
         return false;
     const int32_t width = widthOf(dib);
     const int32_t height = heightOf(dib);
-    if (width > 0xFFFF || height > 0xFFFF)
-        return false;
     const int depth = depthOf(dib);
     const int colors = dibTableSize(depth);
     out.push_back(0);
