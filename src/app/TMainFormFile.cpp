@@ -24,6 +24,11 @@ bool TMainForm::OpenFORM(const QString& fileName)
     const bool fieldsChangedBefore = FieldsChanged;
     const FormReadStatus status =
         readFormFile(localPath(fileName), document_, [this](int percent) { SetProStatus(percent); });
+    if (status == FormReadStatus::CannotOpen) {
+        // Nothing was read, so the views keep what they show, the crop selection included.
+        formSizePage_->documentChanged();
+        return false;
+    }
     const bool opened = status == FormReadStatus::Ok;
     refreshAfterDocumentChange();
     // A failed open leaves the fields as they were, so a pending "Overtake" warning stays due.

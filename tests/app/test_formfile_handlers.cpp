@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -149,6 +150,66 @@ TEST_F(FormFileHandlersTest, FilesThatAreNotWholeFormsAreReportedAndChangeNothin
         EXPECT_TRUE(form.FieldsChanged) << "the fields were not replaced, so the warning is still due";
         EXPECT_EQ(form.ProgressPercent, 0);
     }
+}
+
+TEST_F(FormFileHandlersTest, MissingFileKeepsTheSelectionWhileAFileOfAnotherKindRefreshesIt)
+{
+    editCurrentDocument();
+    scripted->queueOpenFile(dir.filePath("missing.frm"));
+    form.OpenBtnClick();
+    EXPECT_EQ(scripted->messageTexts(), QStringList{"Can not open the form file."});
+    EXPECT_EQ(form.selection(), (SelectionRect{5, 6, 20, 30}));
+
+    QFile other(dir.filePath("notes.frm"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("Dear Sir or Madam, ...");
+    other.close();
+    scripted->queueOpenFile(other.fileName());
+    form.OpenBtnClick();
+    EXPECT_EQ(scripted->messageTexts(), QStringList({"Can not open the form file.", "Can not open the form file."}));
+    // The picture is the one the user had; the views now show all of it.
+    EXPECT_EQ(form.selection(), (SelectionRect{0, 0, 50, 60}));
+    EXPECT_EQ(form.document().fields.back().name, "mine");
+}
+
+// Records every percentage the main window's progress bar is given.
+class ProgressRecordingForm : public TMainForm {
+public:
+    using TMainForm::TMainForm;
+    void SetProStatus(int percent) override
+    {
+        seen.push_back(percent);
+        TMainForm::SetProStatus(percent);
+    }
+    std::vector<int> seen;
+};
+
+TEST_F(FormFileHandlersTest, OpeningReportsTheRowsOnTheProgressBar)
+{
+    auto writeForm = [&](const QString& name, int32_t height) {
+        FormDocument document;
+        document.picture.reset(newdib(40, height, 1, nullptr, 0));
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(writeFormFile(QFile::encodeName(path).toStdString(), document));
+        return path;
+    };
+    ProgressRecordingForm watched(QStringList{"velmora"}, std::make_unique<ScriptedPrompts>());
+
+    ASSERT_TRUE(watched.OpenFORM(writeForm("tall.frm", 201)));
+    ASSERT_GE(watched.seen.size(), 3u);
+    EXPECT_EQ(watched.seen.front(), 0);
+    EXPECT_EQ(watched.seen.back(), 0);
+    const std::vector<int> rows(watched.seen.begin() + 1, watched.seen.end() - 1);
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+    EXPECT_EQ(rows.back(), 100);
+    EXPECT_NE(std::find(rows.begin(), rows.end(), 50), rows.end());  // row 100 of 0..200
+    EXPECT_EQ(watched.ProgressPercent, 0);
+
+    // A picture of one row: height - 1 is zero, and the bar stays empty.
+    watched.seen.clear();
+    ASSERT_TRUE(watched.OpenFORM(writeForm("flat.frm", 1)));
+    EXPECT_FALSE(watched.seen.empty());
+    EXPECT_EQ(std::count(watched.seen.begin(), watched.seen.end(), 0), qsizetype(watched.seen.size()));
 }
 
 TEST_F(FormFileHandlersTest, SaveAsWritesTheDocumentUnderTheChosenName)

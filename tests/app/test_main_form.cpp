@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabBar>
@@ -274,6 +275,11 @@ TEST_F(MainFormTest, NewAnsweredYesStartsABlankForm)
     doc.addField(FontSpec{});
     doc.records.push_back(doc.newRecordFromFirst());
     doc.PrintShiftMm = {3, 4};
+    doc.picture.reset(newdib(64, 48, 24, nullptr, 0));
+    doc.FirstPoint = {10, 11};
+    doc.SecondPoint = {60, 40};
+    doc.FirstPointMm = {5, 6};
+    doc.SecondPointMm = {150, 100};
     form.selection() = SelectionRect{5, 6, 7, 8};
     form.FieldsChanged = true;
 
@@ -284,7 +290,13 @@ TEST_F(MainFormTest, NewAnsweredYesStartsABlankForm)
     EXPECT_TRUE(doc.records.empty());
     EXPECT_EQ(doc.picture.get().header->biWidth, 320);
     EXPECT_EQ(doc.picture.get().header->biHeight, 200);
+    EXPECT_EQ(doc.picture.get().header->biBitCount, 8);
+    EXPECT_EQ(form.findChild<QLineEdit*>("BreitED")->text(), "320 Pixel");
     EXPECT_EQ(form.selection(), (SelectionRect{0, 0, 319, 199}));
+    EXPECT_EQ(doc.FirstPoint, (PointI{0, 0}));
+    EXPECT_EQ(doc.SecondPoint, (PointI{0, 0}));
+    // The paper positions live in the form-size boxes too; both must say 1.
+    EXPECT_EQ(doc.FirstPointMm, (PointD{1, 1}));
     EXPECT_EQ(doc.SecondPointMm, (PointD{1, 1}));
     EXPECT_EQ(doc.PrintShiftMm, (PointD{3, 4}));
     EXPECT_FALSE(form.FieldsChanged);
