@@ -1,9 +1,11 @@
 #include "app/TMainForm.h"
 #include "picture/DrawDib.h"
 #include "platform/ScriptedPrompts.h"
+#include "platform/Settings.h"
 #include "print/FormSize.h"
 
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // The sample form that scripts/run opens when started without arguments.
@@ -48,4 +50,26 @@ TEST(SampleFormTest, OpensWithAValidA4FormSizeAndFieldsInsideThePicture)
             EXPECT_EQ(record.entries[i].name, document.fields[i].name);
     }
     EXPECT_TRUE(document.records[0].entries[0].value.has_value());
+}
+
+TEST(SampleFormTest, FormNamedOnTheCommandLineOpensAtTheFirstShowingOnly)
+{
+    const QString sample = QString(VELMORA_SOURCE_DIR) + "/examples/sample.frm";
+    QTemporaryDir settingsDir;
+    setProgramSettingsFile(settingsDir.filePath("velmora.ini"));
+    auto* scripted = new ScriptedPrompts;
+    TMainForm form(QStringList{"velmora", sample}, std::unique_ptr<Prompts>(scripted));
+    EXPECT_EQ(DibWidth(form.document().picture.get()), 320);  // not before the window shows
+
+    form.show();
+    EXPECT_TRUE(scripted->messages().empty());
+    EXPECT_EQ(DibWidth(form.document().picture.get()), 827);
+    EXPECT_EQ(form.findChild<QLineEdit*>("HochED")->text(), "1169 Pixel");
+
+    // Showing the window again does not read the file again over the user's work.
+    form.document().clearFields();
+    form.hide();
+    form.show();
+    EXPECT_TRUE(form.document().fields.empty());
+    setProgramSettingsFile(QString());
 }
