@@ -123,6 +123,22 @@ TEST(FormSizePageEasy, AspectCouplingWorksBothWaysAndOnlyWhenChecked)
     EXPECT_DOUBLE_EQ(page.FHochEdin->value(), 24);
 }
 
+TEST(FormSizePageEasy, DerivedSideDoesNotWriteBackIntoTheTypedOne)
+{
+    // A very flat picture: the derived height rounds to 0.00, and a width derived back from it
+    // would wipe out what the user typed.
+    PrintTestHost host;
+    host.document().picture.reset(newdib(1000, 3, 8, nullptr, 0));
+    TFormSizePage page(host);
+    page.FBreitEdin->setValue(1.23);
+    EXPECT_DOUBLE_EQ(page.FBreitEdin->value(), 1.23);
+    EXPECT_DOUBLE_EQ(page.FHochEdin->value(), 0);
+
+    page.FHochEdin->setValue(0.02);
+    EXPECT_DOUBLE_EQ(page.FHochEdin->value(), 0.02);
+    EXPECT_DOUBLE_EQ(page.FBreitEdin->value(), 6.67);
+}
+
 TEST(FormSizePageEasy, UncoupledSizeIsRejectedWithItsMatch)
 {
     PrintTestHost host;
@@ -260,6 +276,11 @@ TEST(FormSizePageView, ZoomSizesThePaintBoxAndClicksStillMap)
 
     page.ZoomEd2->setValue(0.55);
     EXPECT_EQ(page.PaintBox2->size(), QSize(220, 165));
+
+    // A larger tab gives a larger view at the same zoom.
+    page.EditScrollBox->setFixedSize(500, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(page.PaintBox2->size(), QSize(275, 220));
 }
 
 TEST(FormSizePageView, PaintsPictureMarkerAndWorkspace)
