@@ -259,6 +259,8 @@ TEST_F(ScanPageTest, ReplacingAnExistingFileIsAskedFirst)
     EXPECT_EQ(host.scripted.messages()[0].text,
               QDir::toNativeSeparators(path("old.bmp")) + " already exists.\nDo you want to replace it?");
     EXPECT_EQ(host.scripted.messages()[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(host.scripted.messages()[0].icon, MsgIcon::Warning);
+    EXPECT_TRUE(host.scripted.messages()[0].caption.isEmpty());
     EXPECT_EQ(fileHead(path("old.bmp"), 100), QByteArray("keep me"));
 
     host.scripted.clear();
