@@ -78,7 +78,10 @@ TKalForm::TKalForm(const QString& programDir, Prompts& prompts, QWidget* parent,
     auto* buttons = new QHBoxLayout;
     BitBtn1 = new QPushButton(QStringLiteral("Print test rectangle"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Back..."), this);
-    BitBtn2->setDefault(true);
+    // "Back..." answers Escape like a cancel button; Return only ends the entry in a box, so
+    // typing the four measurements neither closes the dialog nor prints a page.
+    BitBtn1->setAutoDefault(false);
+    BitBtn2->setAutoDefault(false);
     buttons->addWidget(BitBtn1);
     buttons->addStretch();
     buttons->addWidget(BitBtn2);

@@ -188,6 +188,8 @@ TEST_F(CalibrationDialog, PrintPageOpensTheDialogAndDerivesTheFactors)
 
 TEST_F(CalibrationDialog, TypedMeasurementsAreClampedToTheirRange)
 {
+    QTemporaryDir printed;
+    RasterPrinterScope pages(printed.path(), 300);
     TKalForm form(program.path() + "/", prompts, nullptr, user.path());
     form.show();
     typeInto(form.BreitEd, QStringLiteral("110"));
@@ -195,6 +197,13 @@ TEST_F(CalibrationDialog, TypedMeasurementsAreClampedToTheirRange)
     typeInto(form.LinksEd, QStringLiteral("-1"));
     typeInto(form.ObenEd, QStringLiteral("12"));
     EXPECT_EQ(form.calibration(), (Calibration{0, 6, 105, 95}));
-    form.BitBtn2->click();
+    // Return ends each entry and nothing else: the dialog stays open and nothing is saved yet.
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(QFile::exists(program.filePath("options.dat")));
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(form.ObenEd, &escape);
+    EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(fileBytes(program.filePath("options.dat")), encoded({0, 6, 105, 95}));
+    EXPECT_TRUE(pages.printer().pageFiles().isEmpty());
 }
