@@ -1,12 +1,13 @@
 #include "document/FormFile.h"
 
+#include "imgrove/FileReplacement.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 namespace {
@@ -383,16 +384,11 @@ public:
 
 class FileSink : public ByteSink {
 public:
-    explicit FileSink(std::FILE* file) : file_(file) {}
-    void write(const void* data, size_t count) override
-    {
-        if (ok && count > 0 && std::fwrite(data, 1, count, file_) != count)
-            ok = false;
-    }
-    bool ok = true;
+    explicit FileSink(FileReplacement& file) : file_(file) {}
+    void write(const void* data, size_t count) override { file_.write(data, count); }
 
 private:
-    std::FILE* file_;
+    FileReplacement& file_;
 };
 
 template <typename Item>
@@ -489,15 +485,6 @@ bool documentIsWritable(const FormDocument& document)
            && dib.rowSize == dibRowSize(dib.header->biWidth, bits);
 }
 
-std::string temporaryNameBeside(const std::string& fileName)
-{
-    static std::mt19937_64 generator{std::random_device{}()};
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
-                  static_cast<unsigned long long>(generator() & 0xFFFFFFFFFFFFull));
-    return fileName + suffix;
-}
-
 } // namespace
 
 FormReadStatus readFormBytes(const uint8_t* data, size_t size, FormDocument& document,
@@ -538,28 +525,10 @@ bool writeFormFile(const std::string& fileName, const FormDocument& document, co
 {
     if (!documentIsWritable(document))
         return false;
-    std::string temporary;
-    std::FILE* file = nullptr;
-    for (int attempt = 0; attempt < 8 && !file; ++attempt) {
-        temporary = temporaryNameBeside(fileName);
-        // "x": never open a file that is already there.
-        file = std::fopen(temporary.c_str(), "wbx");
-    }
-    if (!file)
+    FileReplacement replacement(fileName);
+    if (!replacement.file())
         return false;
-    FileSink sink(file);
+    FileSink sink(replacement);
     writeForm(sink, document, progress);
-    bool ok = sink.ok;
-    if (std::fflush(file) != 0)
-        ok = false;
-    if (std::fclose(file) != 0)
-        ok = false;
-    std::error_code error;
-    if (ok) {
-        std::filesystem::rename(temporary, fileName, error);
-        if (!error)
-            return true;
-    }
-    std::filesystem::remove(temporary, error);
-    return false;
+    return replacement.commit();
 }

@@ -1,9 +1,8 @@
 #include "imgrove/DibFiles.h"
 
 #include "imgrove/DibCodec.h"
+#include "imgrove/FileReplacement.h"
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -41,37 +40,6 @@ void report(const DibProgress& progress, int percent)
 {
     if (progress)
         progress(percent);
-}
-
-std::filesystem::path temporaryBeside(const std::filesystem::path& target)
-{
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    // Short enough for the file system whenever the target's own name is.
-    std::string name = target.filename().string();
-    if (name.size() > 200)
-        name.resize(200);
-    return target.parent_path() / (name + "." + std::to_string(stamp) + "-" + std::to_string(counter++) + ".tmp");
-}
-
-// Saving over a link writes the file it points to, not a new file in the link's place.
-std::filesystem::path followLinks(const std::filesystem::path& target)
-{
-    std::error_code error;
-    if (!std::filesystem::is_symlink(target, error))
-        return target;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-    return error ? target : resolved;
-}
-
-// The replacement keeps who may read the old file: a private form must not become readable to
-// everyone by being saved again.
-void keepPermissions(const std::filesystem::path& from, const std::filesystem::path& to)
-{
-    std::error_code error;
-    const std::filesystem::file_status old = std::filesystem::status(from, error);
-    if (!error && std::filesystem::is_regular_file(old))
-        std::filesystem::permissions(to, old.permissions(), error);
 }
 
 }  // namespace
@@ -148,27 +116,10 @@ bool SaveDib(const Dib& dib, const std::string& fileName, int formatCode, const 
     }
     report(progress, 50);
 
-    const std::filesystem::path target = followLinks(fileName);
-    const std::filesystem::path temp = temporaryBeside(target);
-    std::error_code error;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(reinterpret_cast<const char*>(encoded.data()), std::streamsize(encoded.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::filesystem::remove(temp, error);
-            return false;
-        }
-    }
-    keepPermissions(target, temp);
-    std::filesystem::rename(temp, target, error);
-    if (error) {
-        std::filesystem::remove(temp, error);
+    FileReplacement replacement(fileName);
+    replacement.write(encoded.data(), encoded.size());
+    if (!replacement.commit())
         return false;
-    }
     report(progress, 100);
     return true;
 }

@@ -1,0 +1,85 @@
+#include "imgrove/FileReplacement.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileReplacementTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path() / ("velmora-replace-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        target = folder / "form.frm";
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    static std::string contents(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+    size_t filesInFolder() const { return size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator())); }
+
+    fs::path folder;
+    fs::path target;
+};
+
+TEST_F(FileReplacementTest, CommitReplacesTheOldFileKeepingItsPermissions)
+{
+    put(target, "old contents");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    {
+        FileReplacement replacement(target.string());
+        ASSERT_NE(replacement.file(), nullptr);
+        replacement.write("new", 3);
+        // Until the commit the old file stands as it was.
+        EXPECT_EQ(contents(target), "old contents");
+        EXPECT_TRUE(replacement.commit());
+    }
+    EXPECT_EQ(contents(target), "new");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(filesInFolder(), 1u);
+}
+
+TEST_F(FileReplacementTest, AnAbandonedWriteLeavesTheOldFileAndNoTemporaryFile)
+{
+    put(target, "old contents");
+    {
+        FileReplacement replacement(target.string());
+        replacement.write("half", 4);
+    }
+    EXPECT_EQ(contents(target), "old contents");
+    EXPECT_EQ(filesInFolder(), 1u);
+}
+
+TEST_F(FileReplacementTest, AFolderThatIsNotThereFailsCleanly)
+{
+    FileReplacement replacement((folder / "missing" / "form.frm").string());
+    EXPECT_EQ(replacement.file(), nullptr);
+    replacement.write("x", 1);
+    EXPECT_FALSE(replacement.commit());
+    EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+TEST_F(FileReplacementTest, AFolderStandingAtTheTargetIsNotReplaced)
+{
+    fs::create_directory(target);
+    FileReplacement replacement(target.string());
+    replacement.write("x", 1);
+    EXPECT_FALSE(replacement.commit());
+    EXPECT_TRUE(fs::is_directory(target));
+    EXPECT_EQ(filesInFolder(), 1u);
+}
+
+}  // namespace
