@@ -6,6 +6,7 @@
 #include "picture/DrawDib.h"
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
+#include "platform/Headline.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramPictures.h"
 #include "platform/QtPrompts.h"
@@ -33,7 +34,6 @@
 namespace {
 
 const QColor kPanelGreen(192, 220, 192);
-const QColor kPeach(240, 202, 166);
 const QColor kMaroon(128, 0, 0);
 
 struct TabLook {
@@ -55,14 +55,6 @@ const TabLook kTabs[6] = {
 
 constexpr int kFillOutTab = 4;
 
-void setBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 QWidget* makeLeftPanel(const TabLook& look)
 {
     auto* panel = new QWidget;
@@ -83,7 +75,7 @@ QWidget* makeLeftPanel(const TabLook& look)
     caption->setWordWrap(true);
     caption->setAlignment(Qt::AlignCenter);
     caption->setMargin(4);
-    setBackground(caption, kPeach);
+    setBackground(caption, kHeadlinePeach);
     QPalette palette = caption->palette();
     palette.setColor(QPalette::WindowText, kMaroon);
     caption->setPalette(palette);
@@ -95,21 +87,6 @@ QWidget* makeLeftPanel(const TabLook& look)
     layout->addWidget(caption);
     layout->addStretch();
     return panel;
-}
-
-QLabel* makeHeadline(const QString& text)
-{
-    auto* headline = new QLabel(text);
-    headline->setObjectName("headline");
-    QFont font = headline->font();
-    font.setBold(true);
-    headline->setFont(font);
-    headline->setMargin(4);
-    headline->setWordWrap(true);
-    // A long headline wraps instead of widening the window.
-    headline->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    setBackground(headline, kPeach);
-    return headline;
 }
 
 QToolButton* makeDocumentButton(const QString& text, const QString& hint)
@@ -264,8 +241,11 @@ QWidget* TMainForm::makeTab(int index, QWidget* content)
     auto* column = new QVBoxLayout;
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    if (look.headline)
-        column->addWidget(makeHeadline(QString::fromUtf8(look.headline)));
+    if (look.headline) {
+        QLabel* headline = makeHeadline(QString::fromUtf8(look.headline));
+        headline->setObjectName("headline");
+        column->addWidget(headline);
+    }
     column->addWidget(content, 1);
     row->addLayout(column, 1);
     return tab;

@@ -3,6 +3,7 @@
 #include "picture/DrawDib.h"
 #include "picture/FormHost.h"
 #include "platform/Dc.h"
+#include "platform/Headline.h"
 #include "print/FormSizePrompts.h"
 #include "print/NumberBox.h"
 
@@ -55,20 +56,6 @@ QDoubleSpinBox* numberBox(double minimum, double maximum, double step, double va
     return new NumberBox(minimum, maximum, step, value, parent);
 }
 
-QLabel* headline(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, QColor(240, 202, 166));
-    label->setPalette(palette);
-    label->setContentsMargins(6, 3, 6, 3);
-    return label;
-}
-
 const char* const kGuide =
     "How to set the form size with two points:\n"
     "\n"
@@ -99,7 +86,7 @@ QWidget* TFormSizePage::buildEasyPage()
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(
-        headline(QStringLiteral("Set form size - enter width and height of the form and click on \"OVERTAKE\""), page));
+        makeHeadline(QStringLiteral("Set form size - enter width and height of the form and click on \"OVERTAKE\""), page));
 
     auto* row = new QHBoxLayout;
     auto* grid = new QGridLayout;
@@ -141,7 +128,7 @@ QWidget* TFormSizePage::buildExtendedPage()
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(
-        headline(QStringLiteral("Set form size - you have to set the two points now - read the description"), page));
+        makeHeadline(QStringLiteral("Set form size - you have to set the two points now - read the description"), page));
 
     auto* top = new QHBoxLayout;
     auto* controls = new QGridLayout;
