@@ -3,6 +3,7 @@
 // to our pixels. JPEG is compared with a tolerance of a few levels, the rest exactly.
 #include "test_library_codecs_pictures.h"
 
+#include "OwnCodecTestSupport.h"
 #include "imgrove/DibCodec.h"
 
 #include <gtest/gtest.h>
@@ -33,22 +34,10 @@ struct Pnm {
     }
 };
 
-std::vector<uint8_t> readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 // Binary PGM or PPM with 8-bit samples, as convert writes them.
 Pnm readPnm(const fs::path& path)
 {
-    const std::vector<uint8_t> bytes = readBytes(path);
+    const std::vector<uint8_t> bytes = owncodec::readFile(path);
     Pnm pnm;
     size_t at = 0;
     auto token = [&]() {
@@ -98,7 +87,7 @@ void writePpm(const fs::path& path, const Dib& dib)
             bytes.push_back(uint8_t(c >> 8));
             bytes.push_back(uint8_t(c >> 16));
         }
-    writeBytes(path, bytes);
+    owncodec::writeFile(path, bytes);
 }
 
 int largestDifference(const Dib& dib, const Pnm& pnm)
@@ -152,14 +141,14 @@ protected:
     {
         writePpm(path("source.ppm"), source);
         EXPECT_TRUE(convert("source.ppm " + options + " '" + target + "'")) << options << " " << target;
-        return readBytes(path(target));
+        return owncodec::readFile(path(target));
     }
 
     // Decodes a file convert wrote and compares it with convert's own decoding.
     void expectOpensLikeConvert(const DibCodec& codec, const std::string& target, int tolerance,
                                 int expectedDepth = 0)
     {
-        const std::vector<uint8_t> file = readBytes(path(target));
+        const std::vector<uint8_t> file = owncodec::readFile(path(target));
         ASSERT_FALSE(file.empty()) << target;
         EXPECT_TRUE(codec.sniff(file)) << target;
         DibOwner ours(codec.decode(file));
@@ -252,7 +241,7 @@ TEST_F(Interop, OnlyTheFirstPageOfAMultiPageTiffIsRead)
     writePpm(path("first.ppm"), first.get());
     writePpm(path("second.ppm"), second.get());
     ASSERT_TRUE(convert("first.ppm second.ppm pages.tif"));
-    DibOwner ours(kTifCodec.decode(readBytes(path("pages.tif"))));
+    DibOwner ours(kTifCodec.decode(owncodec::readFile(path("pages.tif"))));
     ASSERT_TRUE(ours);
     ASSERT_EQ(ours.get().header->biWidth, 20);
     ASSERT_EQ(ours.get().header->biHeight, 10);
@@ -310,7 +299,7 @@ TEST_P(WrittenFiles, OpenInConvertToOurPixels)
         const std::vector<uint8_t> file = encoded(*codec, picture.get());
         ASSERT_FALSE(file.empty());
         const std::string name = std::string("ours") + (grey ? "-grey." : ".") + codec->name;
-        writeBytes(path(name), file);
+        owncodec::writeFile(path(name), file);
         const Pnm theirs = reference(name);
         ASSERT_EQ(theirs.width, picture.get().header->biWidth) << name;
         ASSERT_EQ(theirs.height, picture.get().header->biHeight) << name;
@@ -338,7 +327,7 @@ TEST_F(Interop, TrueColourGifWeWriteOpensInConvertAsTheStandardPaletteColours)
 {
     DibOwner picture(makeSmoothPicture(40, 30));
     const std::vector<uint8_t> file = encoded(kGifCodec, picture.get());
-    writeBytes(path("reduced.gif"), file);
+    owncodec::writeFile(path("reduced.gif"), file);
     DibOwner ours(kGifCodec.decode(file));
     ASSERT_TRUE(ours);
     const Pnm theirs = reference("reduced.gif");
