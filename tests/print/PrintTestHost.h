@@ -5,6 +5,10 @@
 #include "picture/FormHost.h"
 #include "platform/ScriptedPrompts.h"
 
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QKeyEvent>
+
 #include <vector>
 
 class PrintTestHost : public FormHost {
@@ -28,3 +32,16 @@ private:
     FormDocument document_;
     SelectionRect selection_;
 };
+
+// Types text into a number box as the keyboard does, then ends the entry with Return.
+inline void typeInto(QDoubleSpinBox* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+}

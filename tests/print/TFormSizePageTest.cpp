@@ -31,19 +31,6 @@ Dib plainPicture(int32_t width, int32_t height, uint32_t value)
     return dib;
 }
 
-// Types text into a number box as the keyboard does, then ends the entry with Return.
-void typeInto(QDoubleSpinBox* box, const QString& text)
-{
-    box->setFocus();
-    box->selectAll();
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(box, &press);
-    }
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(box, &enter);
-}
-
 QRgb rgb(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 void click(QWidget* widget, int x, int y)

@@ -34,18 +34,6 @@ QByteArray encoded(const Calibration& c)
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
-void typeInto(QDoubleSpinBox* box, const QString& text)
-{
-    box->setFocus();
-    box->selectAll();
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(box, &press);
-    }
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(box, &enter);
-}
-
 // Installs a raster printer for one test and puts the one before back afterwards.
 class RasterPrinterScope {
 public:
