@@ -285,6 +285,9 @@ void TMainForm::repaintPictureViews()
 
 void TMainForm::showTab(int index) { PageControl1->setCurrentIndex(index); }
 
+double TMainForm::printerMmPerInchX() const { return printPage_->PrinterMmPerInchX; }
+double TMainForm::printerMmPerInchY() const { return printPage_->PrinterMmPerInchY; }
+
 void TMainForm::warnIfFieldsChanged()
 {
     if (!FieldsChanged)

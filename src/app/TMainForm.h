@@ -46,6 +46,11 @@ public:
     void repaintPictureViews() override;
     void showTab(int index) override;
     SelectionRect& selection() override { return selection_; }
+    void setFieldsChanged() override { FieldsChanged = true; }
+    double printerMmPerInchX() const override;
+    double printerMmPerInchY() const override;
+    int currentRecordNumber() const override { return currentRecord_; }
+    void setCurrentRecordNumber(int number) override { currentRecord_ = number; }
 
     // Form files.
     bool OpenFORM(const QString& fileName);
@@ -94,6 +99,7 @@ private:
     QStringList arguments_;
 
     bool shownBefore_ = false;
+    int currentRecord_ = 1;
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* fieldsTab_ = nullptr;

@@ -38,4 +38,14 @@ public:
     virtual void repaintPictureViews() = 0;
     virtual void showTab(int index) = 0;
     virtual SelectionRect& selection() = 0;
+
+    // The fields changed since the last take-over: the "Overtake" reminder is due.
+    virtual void setFieldsChanged() = 0;
+    // PrinterMmPerInchX and PrinterMmPerInchY as last derived from the printer calibration.
+    virtual double printerMmPerInchX() const = 0;
+    virtual double printerMmPerInchY() const = 0;
+    // The "Fill out the form" tab's current record number (DSatzED, 1-based). Setting it
+    // refreshes the grid as a change by the user does.
+    virtual int currentRecordNumber() const = 0;
+    virtual void setCurrentRecordNumber(int number) = 0;
 };

@@ -5,6 +5,7 @@
 #include "picture/TScanPage.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ScriptedPrompts.h"
+#include "support/TestFormHost.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,29 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class FakeHost : public FormHost {
-public:
-    FormDocument& document() override { return doc; }
-    Prompts& prompts() override { return scripted; }
-    QString programDir() const override { return QDir::tempPath() + "/"; }
-    void SetProStatus(int percent) override { progress.push_back(percent); }
-    void takeInNewPicture(Dib dib, TakeIn steps) override
-    {
-        takenIn.push_back(steps);
-        doc.picture.reset(dib);
-    }
-    void repaintPictureViews() override {}
-    void showTab(int index) override { tab = index; }
-    SelectionRect& selection() override { return sel; }
-
-    FormDocument doc;
-    ScriptedPrompts scripted;
-    std::vector<int> progress;
-    std::vector<TakeIn> takenIn;
-    SelectionRect sel;
-    int tab = 0;
-};
 
 constexpr uint32_t kRed = 0x0000ff;   // red + 256 * green + 65536 * blue
 constexpr uint32_t kBlue = 0xff0000;
@@ -68,7 +46,7 @@ std::string local(const QString& name) { return QFile::encodeName(name).toStdStr
 
 class ScanPageTest : public ::testing::Test {
 protected:
-    FakeHost host;
+    TestFormHost host;
     TScanPage page{host};
     QTemporaryDir dir;
 
@@ -324,7 +302,7 @@ TEST_F(ScanPageTest, ThumbnailOfAWidePictureIsNotCentred)
 
 TEST(RetouchPage, FileMenuOpensBelowTheButtonAndSavesThroughTheScanTab)
 {
-    FakeHost host;
+    TestFormHost host;
     TScanPage scan(host);
     TRetouchPage retouch(host);
     retouch.setSavePictureAction([&scan] { scan.SaveBtnClick(); });

@@ -42,12 +42,12 @@ void click(QWidget* widget, int x, int y)
 
 // The extended page shown with a point view of exactly 400 x 300 pixels at zoom 1.
 struct ShownPage {
-    PrintTestHost host;
+    TestFormHost host;
     TFormSizePage page{host};
 
     ShownPage(int32_t pictureWidth, int32_t pictureHeight, uint32_t colour = 0x0000FF)
     {
-        host.document().picture.reset(plainPicture(pictureWidth, pictureHeight, colour));
+        host.doc.picture.reset(plainPicture(pictureWidth, pictureHeight, colour));
         page.EditScrollBox->setFrameShape(QFrame::NoFrame);
         page.EditScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         page.EditScrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -63,8 +63,8 @@ struct ShownPage {
 
 TEST(FormSizePageEasy, A4PictureTakesOverItsSize)
 {
-    PrintTestHost host;
-    host.document().picture.reset(newdib(2480, 3508, 8, nullptr, 0));
+    TestFormHost host;
+    host.doc.picture.reset(newdib(2480, 3508, 8, nullptr, 0));
     TFormSizePage page(host);
     ASSERT_TRUE(page.AutoSverhCheck->isChecked());
 
@@ -73,7 +73,7 @@ TEST(FormSizePageEasy, A4PictureTakesOverItsSize)
     EXPECT_EQ(page.FHochEdin->text(), QLocale().toString(11.70, 'f', 2));
 
     page.EasyOvertakeBtn->click();
-    const FormDocument& doc = host.document();
+    const FormDocument& doc = host.doc;
     EXPECT_EQ(doc.FirstPoint, (PointI{0, 0}));
     EXPECT_EQ(doc.SecondPoint, (PointI{2480, 3508}));
     EXPECT_EQ(doc.FirstPointMm, (PointD{0, 0}));
@@ -82,13 +82,13 @@ TEST(FormSizePageEasy, A4PictureTakesOverItsSize)
     EXPECT_DOUBLE_EQ(page.Ax2Ed->value(), 210.06);
     EXPECT_EQ(host.shownTabs, std::vector<int>{3});
     EXPECT_TRUE(page.IsFormSizeOk(true));
-    EXPECT_TRUE(host.prompts_.messages().empty());
+    EXPECT_TRUE(host.scripted.messages().empty());
 }
 
 TEST(FormSizePageEasy, AspectCouplingWorksBothWaysAndOnlyWhenChecked)
 {
-    PrintTestHost host;
-    host.document().picture.reset(newdib(200, 100, 8, nullptr, 0));
+    TestFormHost host;
+    host.doc.picture.reset(newdib(200, 100, 8, nullptr, 0));
     TFormSizePage page(host);
 
     page.FHochEdin->setValue(5);
@@ -105,7 +105,7 @@ TEST(FormSizePageEasy, AspectCouplingWorksBothWaysAndOnlyWhenChecked)
     EXPECT_DOUBLE_EQ(page.FHochEdin->value(), 4);
 
     // A new picture re-derives the height through FBreitEdinChange.
-    host.document().picture.reset(newdib(100, 300, 8, nullptr, 0));
+    host.doc.picture.reset(newdib(100, 300, 8, nullptr, 0));
     page.FBreitEdinChange();
     EXPECT_DOUBLE_EQ(page.FHochEdin->value(), 24);
 }
@@ -114,8 +114,8 @@ TEST(FormSizePageEasy, DerivedSideDoesNotWriteBackIntoTheTypedOne)
 {
     // A very flat picture: the derived height rounds to 0.00, and a width derived back from it
     // would wipe out what the user typed.
-    PrintTestHost host;
-    host.document().picture.reset(newdib(1000, 3, 8, nullptr, 0));
+    TestFormHost host;
+    host.doc.picture.reset(newdib(1000, 3, 8, nullptr, 0));
     TFormSizePage page(host);
     page.FBreitEdin->setValue(1.23);
     EXPECT_DOUBLE_EQ(page.FBreitEdin->value(), 1.23);
@@ -128,8 +128,8 @@ TEST(FormSizePageEasy, DerivedSideDoesNotWriteBackIntoTheTypedOne)
 
 TEST(FormSizePageEasy, UncoupledSizeIsRejectedWithItsMatch)
 {
-    PrintTestHost host;
-    host.document().picture.reset(newdib(2480, 3508, 8, nullptr, 0));
+    TestFormHost host;
+    host.doc.picture.reset(newdib(2480, 3508, 8, nullptr, 0));
     TFormSizePage page(host);
     page.AutoSverhCheck->click();
     page.FBreitEdin->setValue(8.27);
@@ -137,10 +137,10 @@ TEST(FormSizePageEasy, UncoupledSizeIsRejectedWithItsMatch)
     page.EasyOvertakeBtn->click();
 
     EXPECT_FALSE(page.IsFormSizeOk(false));
-    EXPECT_TRUE(host.prompts_.messages().empty());
+    EXPECT_TRUE(host.scripted.messages().empty());
     EXPECT_FALSE(page.IsFormSizeOk(true));
-    ASSERT_EQ(host.prompts_.messages().size(), 1u);
-    EXPECT_EQ(host.prompts_.messages()[0].text,
+    ASSERT_EQ(host.scripted.messages().size(), 1u);
+    EXPECT_EQ(host.scripted.messages()[0].text,
               QStringLiteral("The settings for the form size are not valid. The match only to 70 percent! Go to \"Set "
                              "form size\" and enter the widht and height and click on \"OVERTAKE\"!"));
 }
@@ -150,7 +150,7 @@ TEST(FormSizePageEasy, SettingsComeBackAsStored)
     QTemporaryDir dir;
     QSettings settings(dir.filePath("s.ini"), QSettings::IniFormat);
     {
-        PrintTestHost host;
+        TestFormHost host;
         TFormSizePage page(host);
         page.AutoSverhCheck->click();
         page.FBreitEdin->setValue(7.5);
@@ -158,7 +158,7 @@ TEST(FormSizePageEasy, SettingsComeBackAsStored)
         page.AutoSverhCheck->setChecked(true);
         page.saveSettings(settings);
     }
-    PrintTestHost host;
+    TestFormHost host;
     TFormSizePage page(host);
     page.loadSettings(settings);
     EXPECT_DOUBLE_EQ(page.FBreitEdin->value(), 7.5);
@@ -168,7 +168,7 @@ TEST(FormSizePageEasy, SettingsComeBackAsStored)
 
 TEST(FormSizePageTexts, CaptionsAndGuide)
 {
-    PrintTestHost host;
+    TestFormHost host;
     TFormSizePage page(host);
     EXPECT_EQ(page.sheets->tabText(0), QStringLiteral("Easy mode"));
     EXPECT_EQ(page.sheets->tabText(1), QStringLiteral("Extented mode"));
@@ -189,9 +189,9 @@ TEST(FormSizePageTexts, CaptionsAndGuide)
 
 TEST(FormSizePageBoxes, DocumentValuesAreShownAndHeldAsShown)
 {
-    PrintTestHost host;
+    TestFormHost host;
     TFormSizePage page(host);
-    FormDocument& doc = host.document();
+    FormDocument& doc = host.doc;
     doc.FirstPointMm = {5.004, 6};
     doc.SecondPointMm = {210.0575865, 12000};
     page.documentChanged();
@@ -209,16 +209,16 @@ TEST(FormSizePageBoxes, DocumentValuesAreShownAndHeldAsShown)
     EXPECT_DOUBLE_EQ(page.AbstXED->value(), 1);
     EXPECT_DOUBLE_EQ(page.Ax2Ed->value(), 1);
     EXPECT_FALSE(page.IsFormSizeOk(true));
-    EXPECT_EQ(host.prompts_.messageTexts(),
+    EXPECT_EQ(host.scripted.messageTexts(),
               QStringList{QStringLiteral("The settings for the form size are not valid. Go to \"Set form size\" and "
                                          "enter the widht and height and click on \"OVERTAKE\"! ")});
 }
 
 TEST(FormSizePageBoxes, DistanceBoxesEditTheChosenPoint)
 {
-    PrintTestHost host;
+    TestFormHost host;
     TFormSizePage page(host);
-    FormDocument& doc = host.document();
+    FormDocument& doc = host.doc;
     doc.FirstPointMm = {10, 20};
     doc.SecondPointMm = {190, 270};
     page.documentChanged();
@@ -247,19 +247,19 @@ TEST(FormSizePageView, ZoomSizesThePaintBoxAndClicksStillMap)
     EXPECT_EQ(page.PaintBox2->size(), QSize(400, 300));
 
     click(page.PaintBox2, 100, 50);
-    EXPECT_EQ(shown.host.document().FirstPoint, (PointI{100, 50}));
+    EXPECT_EQ(shown.host.doc.FirstPoint, (PointI{100, 50}));
 
     page.ZoomEd2->setValue(2.0);
     EXPECT_EQ(page.PaintBox2->size(), QSize(800, 600));
     click(page.PaintBox2, 201, 101);  // 100.5, 50.5: halves to even
-    EXPECT_EQ(shown.host.document().FirstPoint, (PointI{100, 50}));
+    EXPECT_EQ(shown.host.doc.FirstPoint, (PointI{100, 50}));
     click(page.PaintBox2, 203, 3);
-    EXPECT_EQ(shown.host.document().FirstPoint, (PointI{102, 2}));
+    EXPECT_EQ(shown.host.doc.FirstPoint, (PointI{102, 2}));
 
     page.Op3Check->setChecked(true);
     click(page.PaintBox2, 100, 500);  // on the background below the picture
-    EXPECT_EQ(shown.host.document().SecondPoint, (PointI{50, 250}));
-    EXPECT_EQ(shown.host.document().FirstPoint, (PointI{102, 2}));
+    EXPECT_EQ(shown.host.doc.SecondPoint, (PointI{50, 250}));
+    EXPECT_EQ(shown.host.doc.FirstPoint, (PointI{102, 2}));
 
     page.ZoomEd2->setValue(0.55);
     EXPECT_EQ(page.PaintBox2->size(), QSize(220, 165));
@@ -274,7 +274,7 @@ TEST(FormSizePageView, PaintsPictureMarkerAndWorkspace)
 {
     ShownPage shown(400, 200, 0x0000FF);  // red
     TFormSizePage& page = shown.page;
-    shown.host.document().FirstPoint = {100, 50};
+    shown.host.doc.FirstPoint = {100, 50};
     const QImage image = page.PaintBox2->grab().toImage();
     ASSERT_EQ(image.size(), QSize(400, 300));
 
@@ -303,7 +303,7 @@ TEST(FormSizePageView, PaintsPictureMarkerAndWorkspace)
 
     // Only the point being chosen is marked: the second point sits elsewhere.
     page.Op3Check->setChecked(true);
-    shown.host.document().SecondPoint = {50, 250};
+    shown.host.doc.SecondPoint = {50, 250};
     const QImage second = page.PaintBox2->grab().toImage();
     EXPECT_EQ(second.pixel(90, 40), red);
     int markerDots = 0;
@@ -318,14 +318,14 @@ TEST(FormSizePageBoxes, CoreRoundingAgreesWithTheBoxes)
 {
     // The easy-mode arithmetic predicts what the boxes hold; ties and near-ties must come out the
     // same both ways.
-    PrintTestHost host;
+    TestFormHost host;
     TFormSizePage page(host);
     const double samples[] = {0.125, 0.375, 1.005, 2.675, 1.115, 210.0575865, 297.179415, 8.265, 11.6978, 0.004999,
                               9998.995, 4.445, 123.455};
     for (const double v : samples) {
         page.Ax2Ed->setValue(v);
         EXPECT_EQ(page.Ax2Ed->value(), boxValue(v, 0, kDistanceBoxMax)) << v;
-        EXPECT_EQ(host.document().SecondPointMm.x, page.Ax2Ed->value()) << v;
+        EXPECT_EQ(host.doc.SecondPointMm.x, page.Ax2Ed->value()) << v;
     }
     for (int i = 0; i < 4000; ++i) {
         const double v = i * 0.0025 + i * 1e-7;
@@ -336,9 +336,9 @@ TEST(FormSizePageBoxes, CoreRoundingAgreesWithTheBoxes)
 
 TEST(FormSizePageBoxes, TypedEntriesAreClampedNotRefused)
 {
-    PrintTestHost host;
+    TestFormHost host;
     TFormSizePage page(host);
-    FormDocument& doc = host.document();
+    FormDocument& doc = host.doc;
     page.show();
     QApplication::processEvents();
 

@@ -143,7 +143,7 @@ TEST_F(CalibrationDialog, TestRectangleOnARasterPrinter)
 
 TEST_F(CalibrationDialog, PrintPageOpensTheDialogAndDerivesTheFactors)
 {
-    PrintTestHost host(program.path() + "/");
+    TestFormHost host(program.path() + "/");
     TPrintPage page(host);
     EXPECT_EQ(page.KalPrinterBtn->text(), QStringLiteral("Calibrate printer..."));
     EXPECT_EQ(page.KalPrinterBtn->toolTip(), page.kalForm().introduction->text());
@@ -151,10 +151,10 @@ TEST_F(CalibrationDialog, PrintPageOpensTheDialogAndDerivesTheFactors)
     EXPECT_EQ(page.SetupBtn->toolTip(), QStringLiteral("Printer setup"));
     EXPECT_FALSE(page.GoBtn1->pressedTakesClicks());
 
-    host.prompts_.queuePrinterDialog(true);
+    host.scripted.queuePrinterDialog(true);
     emit page.SetupBtn->clicked();
-    ASSERT_EQ(host.prompts_.printerDialogs().size(), 1u);
-    EXPECT_EQ(host.prompts_.printerDialogs()[0].kind, PrinterDialogKind::Setup);
+    ASSERT_EQ(host.scripted.printerDialogs().size(), 1u);
+    EXPECT_EQ(host.scripted.printerDialogs()[0].kind, PrinterDialogKind::Setup);
 
     page.kalForm().BreitEd->setValue(101.5);
     page.kalForm().HochEd->setValue(98);

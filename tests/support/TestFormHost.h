@@ -1,0 +1,46 @@
+// A stand-in for the main window as the pages see it: the document, scripted prompts, and a
+// record of the progress, take-ins and tab switches the pages ask for.
+#pragma once
+
+#include "picture/FormHost.h"
+#include "platform/ScriptedPrompts.h"
+
+#include <vector>
+
+class TestFormHost : public FormHost {
+public:
+    explicit TestFormHost(QString programDir = {}) : programDir_(std::move(programDir)) {}
+
+    FormDocument& document() override { return doc; }
+    Prompts& prompts() override { return scripted; }
+    QString programDir() const override { return programDir_; }
+    void SetProStatus(int percent) override { progress.push_back(percent); }
+    void takeInNewPicture(Dib dib, TakeIn steps) override
+    {
+        takenIn.push_back(steps);
+        doc.picture.reset(dib);
+    }
+    void repaintPictureViews() override { ++repaints; }
+    void showTab(int index) override { shownTabs.push_back(index); }
+    SelectionRect& selection() override { return sel; }
+    void setFieldsChanged() override { fieldsChanged = true; }
+    double printerMmPerInchX() const override { return mmPerInchX; }
+    double printerMmPerInchY() const override { return mmPerInchY; }
+    int currentRecordNumber() const override { return recordNumber; }
+    void setCurrentRecordNumber(int number) override { recordNumber = number; }
+
+    FormDocument doc;
+    ScriptedPrompts scripted;
+    std::vector<int> progress;
+    std::vector<TakeIn> takenIn;
+    std::vector<int> shownTabs;
+    SelectionRect sel;
+    int repaints = 0;
+    bool fieldsChanged = false;
+    double mmPerInchX = 25.39995;
+    double mmPerInchY = 25.39995;
+    int recordNumber = 1;
+
+private:
+    QString programDir_;
+};
