@@ -309,6 +309,7 @@ void TMainForm::NewBtnClick()
     selection_ = SelectionRect{0, 0, DibWidth(picture) - 1, DibHeight(picture) - 1};
     repaintPictureViews();
     formSizePage_->documentChanged();
+    fieldsPage_->documentChanged();
     FieldsChanged = false;
     scanPage_->showPictureInfo();
 }
@@ -369,6 +370,7 @@ void TMainForm::restoreSettings()
         move(stored.topLeft());
     }
     formSizePage_->loadSettings(*settings);
+    fieldsPage_->loadSettings(*settings);
 }
 
 void TMainForm::saveSettings()
@@ -381,4 +383,5 @@ void TMainForm::saveSettings()
     settings->setValue(QStringLiteral("Height"), height());
     settings->endGroup();
     formSizePage_->saveSettings(*settings);
+    fieldsPage_->saveSettings(*settings);
 }

@@ -1,6 +1,7 @@
 #include "app/TMainForm.h"
 
 #include "document/FormFile.h"
+#include "editor/TFieldsPage.h"
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
 #include "print/TFormSizePage.h"
@@ -44,6 +45,7 @@ void TMainForm::refreshAfterDocumentChange()
     const Dib& picture = document_.picture.get();
     selection_ = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
     formSizePage_->documentChanged();
+    fieldsPage_->documentChanged();
     repaintPictureViews();
     FieldsChanged = false;
 }

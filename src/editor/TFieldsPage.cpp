@@ -1,7 +1,572 @@
 #include "editor/TFieldsPage.h"
 
+#include "editor/FieldCommands.h"
+#include "editor/FieldFont.h"
+#include "editor/FieldPainter.h"
+#include "editor/TNewNameForm.h"
+#include "editor/TNewPosSizeForm.h"
+#include "editor/TObjListForm.h"
+#include "picture/DrawDib.h"
 #include "picture/FormHost.h"
+#include "platform/CodePage.h"
+#include "platform/Dc.h"
+#include "platform/ProgramPictures.h"
+#include "platform/Screen.h"
+#include "print/FormSize.h"
+#include "print/FormSizePrompts.h"
+#include "print/NumberBox.h"
 
-TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host) {}
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
 
-void TFieldsPage::repaintView() { update(); }
+#include <cmath>
+
+namespace {
+
+// PaintBox1: paints through the page and hands the mouse and the keys to it.
+class FieldCanvasWidget : public QWidget {
+public:
+    FieldCanvasWidget(TFieldsPage& page, QWidget* parent) : QWidget(parent), page_(page)
+    {
+        setObjectName("PaintBox1");
+        setMouseTracking(true);
+        // Focus here moves the keyboard into the tab, which is when the main window reminds the
+        // user to take changed fields over.
+        setFocusPolicy(Qt::StrongFocus);
+        setCursor(Qt::CrossCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        WidgetDc dc(this);
+        page_.PaintBox1Paint(dc);
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        const QPoint at = canvasPoint(event);
+        page_.PaintBox1MouseDown(buttonOf(event->button()), at.x(), at.y());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        const QPoint at = canvasPoint(event);
+        page_.PaintBox1MouseMove(at.x(), at.y());
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        const QPoint at = canvasPoint(event);
+        page_.PaintBox1MouseUp(at.x(), at.y());
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!page_.PaintBox1KeyDown(event->key(), event->modifiers() & Qt::ShiftModifier))
+            QWidget::keyPressEvent(event);
+    }
+
+private:
+    static QPoint canvasPoint(const QMouseEvent* event)
+    {
+        return {int(std::floor(event->position().x())), int(std::floor(event->position().y()))};
+    }
+    static MouseButton buttonOf(Qt::MouseButton button)
+    {
+        if (button == Qt::LeftButton)
+            return MouseButton::Left;
+        return button == Qt::RightButton ? MouseButton::Right : MouseButton::Other;
+    }
+
+    TFieldsPage& page_;
+};
+
+QCursor qCursorFor(CanvasCursor cursor)
+{
+    switch (cursor) {
+    case CanvasCursor::Cross:
+        return Qt::CrossCursor;
+    case CanvasCursor::SizeNwse:
+        return Qt::SizeFDiagCursor;
+    case CanvasCursor::SizeNesw:
+        return Qt::SizeBDiagCursor;
+    case CanvasCursor::SizeWe:
+        return Qt::SizeHorCursor;
+    case CanvasCursor::SizeNs:
+        return Qt::SizeVerCursor;
+    case CanvasCursor::PointingHand:
+        return Qt::PointingHandCursor;
+    case CanvasCursor::Grab:
+        return screenCursor(kCursorDragHand);
+    case CanvasCursor::Magnifier:
+        return screenCursor(kCursorMagnifier);
+    }
+    return Qt::ArrowCursor;
+}
+
+QToolButton* toolButton(const QString& text, const char* name, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    button->setCheckable(true);
+    button->setAutoRaise(true);
+    button->setMinimumWidth(56);
+    return button;
+}
+
+QAction* menuItem(QMenu* menu, const QString& text, const char* name, const QString& hint = {})
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    }
+    return action;
+}
+
+}  // namespace
+
+TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host)
+{
+    ScrollBox = new QScrollArea(this);
+    ScrollBox->setObjectName("ScrollBox");
+    ScrollBox->setWidgetResizable(false);
+    const COLORREF workspace = ResolveColor(kSysColorFlag | COLOR_APPWORKSPACE);
+    QPalette palette = ScrollBox->palette();
+    palette.setColor(QPalette::Window, QColor(GetRValue(workspace), GetGValue(workspace), GetBValue(workspace)));
+    ScrollBox->setPalette(palette);
+    ScrollBox->setBackgroundRole(QPalette::Window);
+    PaintBox1 = new FieldCanvasWidget(*this, ScrollBox);
+    PaintBox1->setPalette(palette);
+    PaintBox1->setAutoFillBackground(true);
+    ScrollBox->setWidget(PaintBox1);
+    ScrollBox->viewport()->installEventFilter(this);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(buildToolBar());
+    row->addWidget(ScrollBox, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(buildTopBar());
+    layout->addLayout(row, 1);
+
+    buildPopupMenu();
+    NewNameForm = new TNewNameForm(this);
+    NewPosSizeForm = new TNewPosSizeForm(this);
+    ObjListForm = new TObjListForm(this);
+    ObjListForm->onRowPopup = [this](int field, QPoint globalPos) {
+        FormDocument& doc = host_.document();
+        doc.bringToTop(field);
+        doc.SelectedField = int32_t(doc.fields.size());
+        showSelectedName();
+        repaintCanvas();
+        listPopupAt_ = globalPos;
+    };
+    showSelectedName();
+}
+
+QWidget* TFieldsPage::buildTopBar()
+{
+    auto* bar = new QWidget(this);
+    NameEd = new QLineEdit(bar);
+    NameEd->setObjectName("NameEd");
+    NameEd->setMinimumWidth(140);
+    BringUpCheck = new QCheckBox(QStringLiteral("Set field to the top (change the order)"), bar);
+    BringUpCheck->setObjectName("BringUpCheck");
+    BringUpCheck->setChecked(true);
+    GitterED = new QSpinBox(bar);
+    GitterED->setObjectName("GitterED");
+    GitterED->setRange(1, 50);
+    GitterED->setValue(1);
+    GitterED->setToolTip(QStringLiteral("You can place the form field only onto the grid lines."));
+    ZoomEd = new NumberBox(kZoomMin, kZoomMax, 0.1, 1.0, bar);
+    ZoomEd->setObjectName("ZoomEd");
+    ZoomEd->setToolTip(QStringLiteral("Zoom"));
+    DateFieldBtn = new QPushButton(QStringLiteral("Use as date field"), bar);
+    DateFieldBtn->setObjectName("DateFieldBtn");
+    ListederObjekte1 = new QPushButton(QStringLiteral("List of fields"), bar);
+    ListederObjekte1->setObjectName("ListederObjekte1");
+    StdFontBtn = new QPushButton(QStringLiteral("Set default font..."), bar);
+    StdFontBtn->setObjectName("StdFontBtn");
+
+    auto* first = new QHBoxLayout;
+    first->addWidget(new QLabel(QStringLiteral("Fieldname:"), bar));
+    first->addWidget(NameEd, 1);
+    first->addWidget(DateFieldBtn);
+    first->addWidget(BringUpCheck);
+    auto* second = new QHBoxLayout;
+    second->addWidget(new QLabel(QStringLiteral("Grid line width"), bar));
+    second->addWidget(GitterED);
+    second->addWidget(new QLabel(QStringLiteral("Zoom:"), bar));
+    second->addWidget(ZoomEd);
+    second->addStretch();
+    second->addWidget(ListederObjekte1);
+    second->addWidget(StdFontBtn);
+    auto* layout = new QVBoxLayout(bar);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
+    layout->addLayout(first);
+    layout->addLayout(second);
+
+    connect(NameEd, &QLineEdit::returnPressed, this, &TFieldsPage::NameEdKeyPress);
+    connect(GitterED, &QSpinBox::valueChanged, this, &TFieldsPage::ZoomEdChange);
+    connect(ZoomEd, &QDoubleSpinBox::valueChanged, this, &TFieldsPage::ZoomEdChange);
+    connect(DateFieldBtn, &QPushButton::clicked, this, &TFieldsPage::DateFieldBtnClick);
+    connect(ListederObjekte1, &QPushButton::clicked, this, &TFieldsPage::ListederObjekte1Click);
+    connect(StdFontBtn, &QPushButton::clicked, this, &TFieldsPage::StdFontBtnClick);
+    return bar;
+}
+
+QWidget* TFieldsPage::buildToolBar()
+{
+    auto* bar = new QWidget(this);
+    FieldBtn = toolButton(QStringLiteral("Fields"), "FieldBtn", bar);
+    LupeBtn = toolButton(QStringLiteral("Zoom"), "LupeBtn", bar);
+    HandBtn = toolButton(QStringLiteral("Hand"), "HandBtn", bar);
+    FieldBtn->setChecked(true);
+    auto* group = new QButtonGroup(bar);
+    group->setExclusive(true);
+    auto* layout = new QVBoxLayout(bar);
+    layout->setContentsMargins(2, 2, 2, 2);
+    for (QToolButton* button : {FieldBtn, LupeBtn, HandBtn}) {
+        group->addButton(button);
+        layout->addWidget(button);
+    }
+    layout->addStretch();
+    return bar;
+}
+
+void TFieldsPage::buildPopupMenu()
+{
+    FieldPopUp = new QMenu(this);
+    FieldPopUp->setObjectName("FieldPopUp");
+    FieldPopUp->setToolTipsVisible(true);
+    lschen1 = menuItem(FieldPopUp, QStringLiteral("Delete"), "lschen1", QStringLiteral("Remove the field"));
+    Duplizieren1 = menuItem(FieldPopUp, QStringLiteral("Duplicate"), "Duplizieren1",
+                            QStringLiteral("Duplicates the objects properties"));
+    FieldPopUp->addSeparator();
+    Greandern1 = menuItem(FieldPopUp, QStringLiteral("Size and position..."), "Greandern1");
+    Schriftart1 = menuItem(FieldPopUp, QStringLiteral("Font..."), "Schriftart1",
+                           QStringLiteral("Chose the font and font size"));
+    Umbenennen1 = menuItem(FieldPopUp, QStringLiteral("Rename..."), "Umbenennen1", QStringLiteral("Rename the field"));
+    FieldPopUp->addSeparator();
+    Linksbndig1 = menuItem(FieldPopUp, QStringLiteral("Left aligned"), "Linksbndig1");
+    Zentriert1 = menuItem(FieldPopUp, QStringLiteral("Center"), "Zentriert1");
+    Rechtsbndig1 = menuItem(FieldPopUp, QStringLiteral("Right aligned"), "Rechtsbndig1");
+    FieldPopUp->addSeparator();
+    Mehrzeilig1 = menuItem(FieldPopUp, QStringLiteral("Multi lined"), "Mehrzeilig1");
+    for (QAction* item : {Linksbndig1, Zentriert1, Rechtsbndig1, Mehrzeilig1})
+        item->setCheckable(true);
+
+    connect(lschen1, &QAction::triggered, this, &TFieldsPage::lschen1Click);
+    connect(Duplizieren1, &QAction::triggered, this, &TFieldsPage::Duplizieren1Click);
+    connect(Greandern1, &QAction::triggered, this, &TFieldsPage::Greandern1Click);
+    connect(Schriftart1, &QAction::triggered, this, &TFieldsPage::Schriftart1Click);
+    connect(Umbenennen1, &QAction::triggered, this, &TFieldsPage::Umbenennen1Click);
+    connect(Linksbndig1, &QAction::triggered, this, [this] { setAlignment(AlignLeft); });
+    connect(Zentriert1, &QAction::triggered, this, [this] { setAlignment(AlignCentered); });
+    connect(Rechtsbndig1, &QAction::triggered, this, [this] { setAlignment(AlignRight); });
+    connect(Mehrzeilig1, &QAction::triggered, this, &TFieldsPage::Mehrzeilig1Click);
+}
+
+void TFieldsPage::repaintView() { PaintBox1->update(); }
+
+void TFieldsPage::repaintCanvas() { PaintBox1->repaint(); }
+
+void TFieldsPage::documentChanged()
+{
+    showSelectedName();
+    repaintView();
+}
+
+void TFieldsPage::loadSettings(QSettings& settings) { defaultFont_ = loadDefaultFieldFont(settings); }
+
+void TFieldsPage::saveSettings(QSettings& settings) const { saveDefaultFieldFont(settings, defaultFont_); }
+
+void TFieldsPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (window()->isActiveWindow())
+        PaintBox1->setFocus(Qt::OtherFocusReason);
+}
+
+bool TFieldsPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ScrollBox->viewport() && event->type() == QEvent::Resize)
+        TabSheetResize();
+    return QWidget::eventFilter(watched, event);
+}
+
+EditorTool TFieldsPage::tool() const
+{
+    if (LupeBtn->isChecked())
+        return EditorTool::Zoom;
+    return HandBtn->isChecked() ? EditorTool::Hand : EditorTool::Fields;
+}
+
+CanvasGeometry TFieldsPage::geometry() const
+{
+    const FormDocument& doc = host_.document();
+    return fitCanvas(PaintBox1->width(), PaintBox1->height(), documentPictureWidth(doc), documentPictureHeight(doc));
+}
+
+int32_t TFieldsPage::grid() const { return GitterED->value(); }
+
+std::string TFieldsPage::nameBoxText() const { return qStringToAnsi(NameEd->text()); }
+
+void TFieldsPage::showSelectedName()
+{
+    FormField* field = host_.document().selectedField();
+    NameEd->setEnabled(field != nullptr);
+    if (field)
+        NameEd->setText(ansiToQString(field->name));
+}
+
+void TFieldsPage::ZoomEdChange()
+{
+    TabSheetResize();
+    repaintView();
+}
+
+void TFieldsPage::TabSheetResize()
+{
+    const QSize client = ScrollBox->viewport()->size();
+    const double zoom = ZoomEd->value();
+    PaintBox1->setFixedSize(zoomedExtent(client.width(), zoom), zoomedExtent(client.height(), zoom));
+}
+
+void TFieldsPage::PaintBox1Paint(Dc& dc)
+{
+    const FormDocument& doc = host_.document();
+    const CanvasGeometry fitted = geometry();
+    const double fontScale = canvasFontScale(doc, host_.prompts(), host_.printerMmPerInchX(), fitted.scaleX);
+    paintFieldCanvas(dc, doc, fitted, fontScale, ScreenPixelsPerInch());
+}
+
+void TFieldsPage::PaintBox1MouseDown(MouseButton button, int x, int y)
+{
+    if (tool() == EditorTool::Hand) {
+        panning_ = true;
+        panAnchor_ = {x, y};
+        return;
+    }
+    if (tool() == EditorTool::Zoom) {
+        ZoomEd->setValue(zoomClick(ZoomEd->value(), button));
+        return;
+    }
+    host_.setFieldsChanged();
+    FormDocument& doc = host_.document();
+    const CanvasGeometry fitted = geometry();
+    FieldDrag::Options options;
+    options.grid = grid();
+    options.bringToTop = BringUpCheck->isChecked();
+    options.nameBoxText = nameBoxText();
+    options.defaultFont = defaultFont_;
+    options.captureFree = QWidget::mouseGrabber() == nullptr;
+    const PressOutcome outcome = drag_.press(doc, fitted.toPicture(x, y), button, options, fitted);
+    if (outcome.takeCapture)
+        PaintBox1->grabMouse();
+    if (outcome.selectionChanged) {
+        showSelectedName();
+        repaintCanvas();
+    }
+    if (outcome.openPopup)
+        openFieldPopup(PaintBox1->mapToGlobal(QPoint(outcome.popupAt.x, outcome.popupAt.y)));
+}
+
+void TFieldsPage::PaintBox1MouseMove(int x, int y)
+{
+    if (panning_) {
+        QScrollBar* horizontal = ScrollBox->horizontalScrollBar();
+        QScrollBar* vertical = ScrollBox->verticalScrollBar();
+        // The bars' positions end a page short of their range; they hold what lies beyond.
+        horizontal->setValue(panPosition(horizontal->value(), panAnchor_.x, x, horizontal->maximum() + horizontal->pageStep()));
+        vertical->setValue(panPosition(vertical->value(), panAnchor_.y, y, vertical->maximum() + vertical->pageStep()));
+    }
+    FormDocument& doc = host_.document();
+    const PointI point = geometry().toPicture(x, y);
+    if (!drag_.buttonHeld()) {
+        PaintBox1->setCursor(qCursorFor(cursorFor(tool(), doc, point)));
+        return;
+    }
+    if (drag_.move(doc, point, grid()))
+        repaintCanvas();
+}
+
+void TFieldsPage::PaintBox1MouseUp(int x, int y)
+{
+    if (panning_) {
+        panning_ = false;
+        return;
+    }
+    if (!drag_.buttonHeld())
+        return;
+    FormDocument& doc = host_.document();
+    if (drag_.release(doc, geometry().toPicture(x, y), grid(), documentPictureWidth(doc), documentPictureHeight(doc)))
+        PaintBox1->releaseMouse();
+    repaintCanvas();
+}
+
+bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
+{
+    if (key == Qt::Key_Delete) {
+        if (host_.document().selectedField()) {
+            host_.setFieldsChanged();
+            lschen1Click();
+        }
+        return true;
+    }
+    const int32_t step = grid() * (shift ? 10 : 1);
+    int32_t dx = 0;
+    int32_t dy = 0;
+    switch (key) {
+    case Qt::Key_Left: dx = -step; break;
+    case Qt::Key_Right: dx = step; break;
+    case Qt::Key_Up: dy = -step; break;
+    case Qt::Key_Down: dy = step; break;
+    default: return false;
+    }
+    FormDocument& doc = host_.document();
+    // A field being dragged belongs to the mouse until the button is released.
+    if (drag_.buttonHeld())
+        return true;
+    if (nudgeSelected(doc, dx, dy, grid(), documentPictureWidth(doc), documentPictureHeight(doc))) {
+        host_.setFieldsChanged();
+        repaintCanvas();
+    }
+    return true;
+}
+
+void TFieldsPage::openFieldPopup(QPoint globalPos)
+{
+    const FormField* field = host_.document().selectedField();
+    if (!field)
+        return;
+    Linksbndig1->setChecked(field->alignment == AlignLeft);
+    Zentriert1->setChecked(field->alignment == AlignCentered);
+    Rechtsbndig1->setChecked(field->alignment == AlignRight);
+    Mehrzeilig1->setChecked(field->multiLine != 0);
+    FieldPopUp->popup(globalPos);
+}
+
+void TFieldsPage::lschen1Click()
+{
+    deleteSelectedField(host_.document());
+    showSelectedName();
+    repaintCanvas();
+}
+
+void TFieldsPage::Duplizieren1Click()
+{
+    duplicateSelectedField(host_.document(), defaultFont_, nameBoxText());
+    showSelectedName();
+    repaintCanvas();
+}
+
+void TFieldsPage::Greandern1Click()
+{
+    FormDocument& doc = host_.document();
+    const FormField* field = doc.selectedField();
+    if (!field)
+        return;
+    const std::optional<PositionSize> chosen = NewPosSizeForm->ask(
+        positionSizeOf(*field), documentPictureWidth(doc) - 1, documentPictureHeight(doc) - 1);
+    if (!chosen)
+        return;
+    applyPositionSize(doc, *chosen);
+    repaintCanvas();
+}
+
+void TFieldsPage::Schriftart1Click()
+{
+    FormField* field = host_.document().selectedField();
+    if (!field)
+        return;
+    const std::optional<FontChoice> chosen = host_.prompts().fontDialog(fontChoiceFor(field->font));
+    if (!chosen)
+        return;
+    // The dialog was modal; the selection it was opened for is still the one to change.
+    if (FormField* still = host_.document().selectedField())
+        still->font = fontSpecFrom(*chosen, still->font);
+    repaintCanvas();
+}
+
+void TFieldsPage::Umbenennen1Click()
+{
+    FormField* field = host_.document().selectedField();
+    if (!field)
+        return;
+    const std::optional<QString> name = NewNameForm->ask(ansiToQString(field->name));
+    if (!name)
+        return;
+    if (FormField* still = host_.document().selectedField())
+        still->name = qStringToAnsi(*name);
+    showSelectedName();
+    repaintCanvas();
+}
+
+void TFieldsPage::setAlignment(int32_t alignment)
+{
+    if (FormField* field = host_.document().selectedField())
+        field->alignment = alignment;
+    repaintCanvas();
+}
+
+void TFieldsPage::Mehrzeilig1Click()
+{
+    if (FormField* field = host_.document().selectedField())
+        field->multiLine = field->multiLine == 0 ? 1 : 0;
+    repaintCanvas();
+}
+
+void TFieldsPage::NameEdKeyPress()
+{
+    FormDocument& doc = host_.document();
+    if (!doc.selectedField())
+        return;
+    commitNameBox(doc, nameBoxText());
+    repaintCanvas();
+}
+
+void TFieldsPage::DateFieldBtnClick()
+{
+    NameEd->setText(ansiToQString(kDateFieldName));
+    NameEdKeyPress();
+}
+
+void TFieldsPage::ListederObjekte1Click()
+{
+    host_.setFieldsChanged();
+    const FormDocument& doc = host_.document();
+    if (doc.fields.empty()) {
+        host_.prompts().message(QStringLiteral("You have to define some form fields!"), QStringLiteral("Error..."),
+                                MsgIcon::None, MsgButtons::Ok);
+        return;
+    }
+    ObjListForm->fill(doc);
+    listPopupAt_.reset();
+    ObjListForm->exec();
+    // The menu opens once the list has closed, so the command it runs has the tab to itself.
+    if (listPopupAt_)
+        openFieldPopup(*listPopupAt_);
+}
+
+void TFieldsPage::StdFontBtnClick()
+{
+    if (const std::optional<FontChoice> chosen = host_.prompts().fontDialog(fontChoiceFor(defaultFont_)))
+        defaultFont_ = fontSpecFrom(*chosen, defaultFont_);
+}

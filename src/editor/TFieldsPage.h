@@ -1,9 +1,29 @@
-// The "Form fields" tab's content.
+// The "Form fields" tab's content: the field canvas in its scroll box, the tool bar, the bar of
+// field controls, the field popup menu and the field dialogs.
 #pragma once
 
-#include <QWidget>
+#include "editor/FieldCanvas.h"
 
+#include <QPoint>
+#include <QWidget>
+#include <optional>
+
+class Dc;
 class FormHost;
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QDoubleSpinBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QSettings;
+class QSpinBox;
+class QToolButton;
+class TNewNameForm;
+class TNewPosSizeForm;
+class TObjListForm;
 
 class TFieldsPage : public QWidget {
     Q_OBJECT
@@ -11,7 +31,88 @@ public:
     explicit TFieldsPage(FormHost& host, QWidget* parent = nullptr);
 
     void repaintView();
+    // After a form file is opened or "New": the name box follows the document's selection.
+    void documentChanged();
+    // The default field font, kept between runs.
+    void loadSettings(QSettings& settings);
+    void saveSettings(QSettings& settings) const;
+
+    // The canvas.
+    void PaintBox1Paint(Dc& dc);
+    void PaintBox1MouseDown(MouseButton button, int x, int y);
+    void PaintBox1MouseMove(int x, int y);
+    void PaintBox1MouseUp(int x, int y);
+    // Arrow keys move the selected field by a grid step (ten with Shift); Delete deletes it.
+    // False for any other key.
+    bool PaintBox1KeyDown(int key, bool shift);
+    void ZoomEdChange();
+    void TabSheetResize();
+    EditorTool tool() const;
+    CanvasGeometry geometry() const;
+
+    // The field commands.
+    void lschen1Click();
+    void Duplizieren1Click();
+    void Greandern1Click();
+    void Schriftart1Click();
+    void Umbenennen1Click();
+    void setAlignment(int32_t alignment);
+    void Mehrzeilig1Click();
+    void NameEdKeyPress();
+    void DateFieldBtnClick();
+    void ListederObjekte1Click();
+    void StdFontBtnClick();
+
+    const FontSpec& defaultFont() const { return defaultFont_; }
+
+    QScrollArea* ScrollBox = nullptr;
+    QWidget* PaintBox1 = nullptr;
+    QToolButton* FieldBtn = nullptr;
+    QToolButton* LupeBtn = nullptr;
+    QToolButton* HandBtn = nullptr;
+    QLineEdit* NameEd = nullptr;
+    QCheckBox* BringUpCheck = nullptr;
+    QSpinBox* GitterED = nullptr;
+    QDoubleSpinBox* ZoomEd = nullptr;
+    QPushButton* DateFieldBtn = nullptr;
+    QPushButton* ListederObjekte1 = nullptr;
+    QPushButton* StdFontBtn = nullptr;
+
+    QMenu* FieldPopUp = nullptr;
+    QAction* lschen1 = nullptr;
+    QAction* Duplizieren1 = nullptr;
+    QAction* Greandern1 = nullptr;
+    QAction* Schriftart1 = nullptr;
+    QAction* Umbenennen1 = nullptr;
+    QAction* Linksbndig1 = nullptr;
+    QAction* Zentriert1 = nullptr;
+    QAction* Rechtsbndig1 = nullptr;
+    QAction* Mehrzeilig1 = nullptr;
+
+    TNewNameForm* NewNameForm = nullptr;
+    TNewPosSizeForm* NewPosSizeForm = nullptr;
+    TObjListForm* ObjListForm = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* buildTopBar();
+    QWidget* buildToolBar();
+    void buildPopupMenu();
+    // Shows the selected field's name in the name box; the box is disabled without a selection.
+    void showSelectedName();
+    // Checks the popup's items for the selected field and opens it at a screen position.
+    void openFieldPopup(QPoint globalPos);
+    std::string nameBoxText() const;
+    int32_t grid() const;
+    void repaintCanvas();
+
     FormHost& host_;
+    FieldDrag drag_;
+    bool panning_ = false;
+    PointI panAnchor_;
+    FontSpec defaultFont_;
+    std::optional<QPoint> listPopupAt_;  // a right press in the list of fields asked for the popup here
 };
