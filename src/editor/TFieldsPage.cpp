@@ -18,6 +18,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -57,6 +58,10 @@ protected:
     }
     void mousePressEvent(QMouseEvent* event) override
     {
+        // The focus comes here before the press does, and the reminder it may bring up takes the
+        // release; a press whose button is up again by now would start a drag that never ends.
+        if (event->spontaneous() && !(QGuiApplication::mouseButtons() & event->button()))
+            return;
         const QPoint at = canvasPoint(event);
         page_.PaintBox1MouseDown(buttonOf(event->button()), at.x(), at.y());
     }
@@ -184,7 +189,7 @@ QWidget* TFieldsPage::buildTopBar()
     auto* bar = new QWidget(this);
     NameEd = new QLineEdit(bar);
     NameEd->setObjectName("NameEd");
-    NameEd->setMinimumWidth(140);
+    NameEd->setMinimumWidth(80);
     BringUpCheck = new QCheckBox(QStringLiteral("Set field to the top (change the order)"), bar);
     BringUpCheck->setObjectName("BringUpCheck");
     BringUpCheck->setChecked(true);
@@ -203,19 +208,20 @@ QWidget* TFieldsPage::buildTopBar()
     StdFontBtn = new QPushButton(QStringLiteral("Set default font..."), bar);
     StdFontBtn->setObjectName("StdFontBtn");
 
+    // Two short rows, so that the tab fits the main window at its start size.
     auto* first = new QHBoxLayout;
     first->addWidget(new QLabel(QStringLiteral("Fieldname:"), bar));
     first->addWidget(NameEd, 1);
     first->addWidget(DateFieldBtn);
-    first->addWidget(BringUpCheck);
+    first->addWidget(ListederObjekte1);
+    first->addWidget(StdFontBtn);
     auto* second = new QHBoxLayout;
+    second->addWidget(BringUpCheck);
+    second->addStretch();
     second->addWidget(new QLabel(QStringLiteral("Grid line width"), bar));
     second->addWidget(GitterED);
     second->addWidget(new QLabel(QStringLiteral("Zoom:"), bar));
     second->addWidget(ZoomEd);
-    second->addStretch();
-    second->addWidget(ListederObjekte1);
-    second->addWidget(StdFontBtn);
     auto* layout = new QVBoxLayout(bar);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(2);
