@@ -7,6 +7,8 @@
 #include "print/FormSize.h"
 #include "print/FormSizePrompts.h"
 
+#include <utility>
+
 
 namespace {
 
@@ -27,12 +29,39 @@ unsigned textFormat(const FormField& field)
     return format;
 }
 
+// One stroke of a one-pixel pen along a row or a column, from (x0, y0) up to, not including,
+// (x1, y1): the pixels LineTo sets, filled as a rectangle, which costs one call instead of one
+// point per pixel (a drag repaints every field on each mouse move).
+void stroke(Dc& dc, COLORREF color, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+{
+    if (y0 == y1 && x0 != x1) {
+        const int32_t from = x1 > x0 ? x0 : x1 + 1;
+        const int32_t to = x1 > x0 ? x1 : x0 + 1;
+        dc.FillRect({from, y0, to, y0 + 1}, color);
+    } else if (x0 == x1 && y0 != y1) {
+        const int32_t from = y1 > y0 ? y0 : y1 + 1;
+        const int32_t to = y1 > y0 ? y1 : y0 + 1;
+        dc.FillRect({x0, from, x0 + 1, to}, color);
+    }
+}
+
 void line(Dc& dc, COLORREF color, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
-    dc.SelectPen({PS_SOLID, 1, color});
-    dc.MoveToEx(x0, y0);
-    dc.LineTo(x1, y1);
-    dc.LineTo(x2, y2);
+    stroke(dc, color, x0, y0, x1, y1);
+    stroke(dc, color, x1, y1, x2, y2);
+}
+
+// Rectangle with a white one-pixel pen and a solid brush, as two fills (see stroke).
+void penAndBrushRect(Dc& dc, int32_t left, int32_t top, int32_t right, int32_t bottom, COLORREF fill)
+{
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    if (right <= left || bottom <= top)
+        return;
+    dc.FillRect({left, top, right, bottom}, kWhite);
+    dc.FillRect({left + 1, top + 1, right - 1, bottom - 1}, fill);
 }
 
 // The raised-into-the-page look of a field.
@@ -68,19 +97,15 @@ void paintFieldCanvas(Dc& dc, const FormDocument& document, const CanvasGeometry
     dc.ExcludeClipRect(geometry.fittedWidth, 0, device.width(), device.height());
     dc.ExcludeClipRect(0, geometry.fittedHeight, device.width(), device.height());
 
-    const DcPen oldPen = dc.SelectPen({PS_SOLID, 1, kWhite});
-    const DcBrush oldBrush = dc.SelectBrush({});
     const DcFont oldFont = dc.currentFont();
-    dc.SetBkMode(TRANSPARENT);
+    const int oldBkMode = dc.SetBkMode(TRANSPARENT);
     const double scale = geometry.scaleX;
     for (size_t i = document.fields.size(); i > 0; --i) {
         const FormField& field = document.fields[i - 1];
         const DcRect r{truncateToInt(field.left * scale), truncateToInt(field.top * scale), truncateToInt(field.right * scale),
                        truncateToInt(field.bottom * scale)};
         const bool selected = int32_t(i) == document.SelectedField;
-        dc.SelectPen({PS_SOLID, 1, kWhite});
-        dc.SelectBrush({BS_SOLID, selected ? kWhite : kLightGrey});
-        dc.Rectangle(r.left + 2, r.top + 2, r.right - 2, r.bottom - 2);
+        penAndBrushRect(dc, r.left + 2, r.top + 2, r.right - 2, r.bottom - 2, selected ? kWhite : kLightGrey);
 
         dc.SelectFont(dcFontFor(field.font, canvasFontHeight(field.font.height, fontScale, screenPixelsPerInch)));
         dc.DrawText(ansiToQString(field.name), r, textFormat(field));
@@ -95,7 +120,6 @@ void paintFieldCanvas(Dc& dc, const FormDocument& document, const CanvasGeometry
                 DibHeight(picture), true, SRCCOPY, false);
 
     dc.SelectClipRgn(std::nullopt);
-    dc.SelectPen(oldPen);
-    dc.SelectBrush(oldBrush);
+    dc.SetBkMode(oldBkMode);
     dc.SelectFont(oldFont);
 }
