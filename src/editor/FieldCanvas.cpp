@@ -20,6 +20,14 @@ void shiftField(FormField& field, int32_t dx, int32_t dy)
     field.bottom += dy;
 }
 
+void snapCorners(FormField& field, int32_t grid)
+{
+    field.left = snapToGrid(field.left, grid);
+    field.top = snapToGrid(field.top, grid);
+    field.right = snapToGrid(field.right, grid);
+    field.bottom = snapToGrid(field.bottom, grid);
+}
+
 }  // namespace
 
 int32_t truncateToInt(double value)
@@ -220,10 +228,7 @@ bool FieldDrag::release(FormDocument& document, PointI point, int32_t grid, int3
     const PointI snapped = snapToGrid(point, grid);
     if (moving_) {
         shiftField(*field, snapped.x - anchor_.x, snapped.y - anchor_.y);
-        field->left = snapToGrid(field->left, grid);
-        field->top = snapToGrid(field->top, grid);
-        field->right = snapToGrid(field->right, grid);
-        field->bottom = snapToGrid(field->bottom, grid);
+        snapCorners(*field, grid);
         anchor_ = snapped;
     } else {
         dragEdgesTo(*field, snapped, grid);
@@ -253,10 +258,7 @@ bool nudgeSelected(FormDocument& document, int32_t dx, int32_t dy, int32_t grid,
     if (!field)
         return false;
     shiftField(*field, dx, dy);
-    field->left = snapToGrid(field->left, grid);
-    field->top = snapToGrid(field->top, grid);
-    field->right = snapToGrid(field->right, grid);
-    field->bottom = snapToGrid(field->bottom, grid);
+    snapCorners(*field, grid);
     keepOnPicture(*field, pictureWidth, pictureHeight);
     return true;
 }

@@ -450,10 +450,11 @@ bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
     // A field being dragged belongs to the mouse until the button is released.
     if (drag_.buttonHeld())
         return true;
-    if (nudgeSelected(doc, dx, dy, grid(), documentPictureWidth(doc), documentPictureHeight(doc))) {
-        host_.setFieldsChanged();
-        repaintCanvas();
-    }
+    // Without a selection the keys scroll the canvas, as they do in any scroll box.
+    if (!nudgeSelected(doc, dx, dy, grid(), documentPictureWidth(doc), documentPictureHeight(doc)))
+        return false;
+    host_.setFieldsChanged();
+    repaintCanvas();
     return true;
 }
 
