@@ -6,7 +6,6 @@
 #include "editor/TNewNameForm.h"
 #include "editor/TNewPosSizeForm.h"
 #include "editor/TObjListForm.h"
-#include "picture/DrawDib.h"
 #include "picture/FormHost.h"
 #include "platform/CodePage.h"
 #include "platform/Dc.h"
