@@ -369,6 +369,7 @@ void TMainForm::restoreSettings()
         move(stored.topLeft());
     }
     formSizePage_->loadSettings(*settings);
+    printPage_->loadSettings(*settings);
 }
 
 void TMainForm::saveSettings()
@@ -381,4 +382,5 @@ void TMainForm::saveSettings()
     settings->setValue(QStringLiteral("Height"), height());
     settings->endGroup();
     formSizePage_->saveSettings(*settings);
+    printPage_->saveSettings(*settings);
 }

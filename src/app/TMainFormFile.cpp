@@ -4,6 +4,7 @@
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
 #include "print/TFormSizePage.h"
+#include "print/TPrintPage.h"
 
 #include <QFile>
 
@@ -44,6 +45,7 @@ void TMainForm::refreshAfterDocumentChange()
     const Dib& picture = document_.picture.get();
     selection_ = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
     formSizePage_->documentChanged();
+    printPage_->documentChanged();
     repaintPictureViews();
     FieldsChanged = false;
 }
