@@ -63,30 +63,35 @@ TPrintPage::TPrintPage(FormHost& host, QWidget* parent) : QWidget(parent), host_
     auto* moveLayout = new QGridLayout(moveGroup);
     VerschXin = new NumberBox(-kShiftLimit, kShiftLimit, kShiftStep, 0, moveGroup);
     VerschYin = new NumberBox(-kShiftLimit, kShiftLimit, kShiftStep, 0, moveGroup);
-    moveLayout->addWidget(new QLabel(QStringLiteral("Move to the right:"), moveGroup), 0, 0);
-    moveLayout->addWidget(VerschXin, 0, 1);
-    moveLayout->addWidget(new QLabel(QStringLiteral("inch"), moveGroup), 0, 2);
-    moveLayout->addWidget(new QLabel(QStringLiteral("Move to the bottom"), moveGroup), 1, 0);
-    moveLayout->addWidget(VerschYin, 1, 1);
-    moveLayout->addWidget(new QLabel(QStringLiteral("inch"), moveGroup), 1, 2);
-
-    auto* groups = new QHBoxLayout;
-    groups->addWidget(printerGroup);
-    groups->addWidget(whatGroup);
-    groups->addWidget(moveGroup);
-    groups->addStretch();
-    layout->addLayout(groups);
+    // Sized for the shifts people use, not for the widest number the boxes take.
+    VerschXin->setMaximumWidth(90);
+    VerschYin->setMaximumWidth(90);
+    // Each label above its box keeps the group narrow.
+    moveLayout->addWidget(new QLabel(QStringLiteral("Move to the right:"), moveGroup), 0, 0, 1, 2);
+    moveLayout->addWidget(VerschXin, 1, 0);
+    moveLayout->addWidget(new QLabel(QStringLiteral("inch"), moveGroup), 1, 1);
+    moveLayout->addWidget(new QLabel(QStringLiteral("Move to the bottom"), moveGroup), 2, 0, 1, 2);
+    moveLayout->addWidget(VerschYin, 3, 0);
+    moveLayout->addWidget(new QLabel(QStringLiteral("inch"), moveGroup), 3, 1);
 
     KalPrinterBtn = new QPushButton(QStringLiteral("Calibrate printer..."), this);
     KalPrinterBtn->setToolTip(QString::fromLatin1(kCalibrationIntroduction));
     PrintAllBtn = new QPushButton(QStringLiteral("Print all records"), this);
     PrevBtn = new QPushButton(QStringLiteral("Preview..."), this);
-    auto* commandRow = new QHBoxLayout;
-    commandRow->addWidget(KalPrinterBtn);
-    commandRow->addWidget(PrevBtn);
-    commandRow->addWidget(PrintAllBtn);
-    commandRow->addStretch();
-    layout->addLayout(commandRow);
+    auto* commands = new QVBoxLayout;
+    commands->addWidget(PrevBtn);
+    commands->addWidget(PrintAllBtn);
+    commands->addWidget(KalPrinterBtn);
+    commands->addStretch();
+
+    // Two columns keep the tab narrow enough for the main window's smallest size.
+    auto* groups = new QGridLayout;
+    groups->addWidget(printerGroup, 0, 0);
+    groups->addWidget(whatGroup, 1, 0);
+    groups->addWidget(moveGroup, 0, 1);
+    groups->addLayout(commands, 1, 1);
+    groups->setColumnStretch(2, 1);
+    layout->addLayout(groups);
     layout->addStretch();
 
     GoBtn1 = makeHoverImageButton(QStringLiteral("GoBtn1"), QStringLiteral("GoBtn1Down"),
