@@ -140,10 +140,12 @@ TEST(PageRenderer, RasterPagesPutPictureAndTextWhereThePlacementSays)
         int dpiX, dpiY;
         double tolX, tolY;
         QRectF text;  // the entry's device rectangle, right and bottom exclusive
+        bool alternate;  // "Alternate printing function"
     } rows[] = {
-        {600, 600, 1, 1, QRectF(QPointF(708, 944), QPointF(1653, 1181))},
-        // Bitmap rectangle (236, 314)-(551, 393) stretched by 3 across and 1.5 down.
-        {600, 300, 3, 1.5, QRectF(QPointF(708, 471), QPointF(1653, 589.5))},
+        {600, 600, 1, 1, QRectF(QPointF(708, 944), QPointF(1653, 1181)), false},
+        // Bitmap rectangle (236, 314)-(551, 393) stretched by 3 across and 1.5 down. The
+        // alternate function must not lose the picture on the way through the page bitmap.
+        {600, 300, 3, 1.5, QRectF(QPointF(708, 471), QPointF(1653, 589.5)), true},
     };
     const double across = 2.3622094;
     for (const Row& row : rows) {
@@ -156,6 +158,7 @@ TEST(PageRenderer, RasterPagesPutPictureAndTextWhereThePlacementSays)
                               QPageSize(QSizeF(4.5, 7), QPageSize::Inch));
         PageSpec spec = specFor(doc);
         spec.withPicture = true;
+        spec.viaPrinterBitmap = row.alternate;
         ASSERT_TRUE(printPages(printer, spec, {1}));
         ASSERT_EQ(printer.pageFiles().size(), 1);
         const QImage page(printer.pageFiles().front());
