@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -210,6 +211,19 @@ TEST_F(PrintPage, PreviewShowsTheA4PageAtPaperSizeOrOnePixelPerPixel)
     else
         EXPECT_EQ(shown, QSize(int(1240 * screen / 150.0), int(1754 * screen / 150.0)));
     EXPECT_EQ(printer->jobs, 0);
+}
+
+TEST_F(PrintPage, AlternatePrintingFunctionIsKeptBetweenRuns)
+{
+    QSettings settings(dir.filePath(QStringLiteral("velmora.ini")), QSettings::IniFormat);
+    page->loadSettings(settings);
+    EXPECT_FALSE(page->spezialprintcheck->isChecked());
+    page->spezialprintcheck->setChecked(true);
+    page->saveSettings(settings);
+    TPrintPage next(host);
+    next.loadSettings(settings);
+    EXPECT_TRUE(next.spezialprintcheck->isChecked());
+    EXPECT_TRUE(next.pageSpec(1).viaPrinterBitmap);
 }
 
 }  // namespace
