@@ -251,7 +251,8 @@ void TPrintPage::PrevBtnClick()
     printer.dc().SetMapMode(MM_TEXT);
     const int dpiX = printer.dc().GetDeviceCaps(LOGPIXELSX);
     const int dpiY = printer.dc().GetDeviceCaps(LOGPIXELSY);
-    std::unique_ptr<Bitmap> page = renderPreviewPage(pageSpec(n), printer.pageWidth(), printer.pageHeight(), dpiX, dpiY);
+    const std::unique_ptr<Bitmap> page =
+        renderPreviewPage(pageSpec(n), printer.pageWidth(), printer.pageHeight(), dpiX, dpiY);
     if (!page) {
         host_.prompts().message(QStringLiteral("The preview could not be made."), QString(), MsgIcon::Error,
                                 MsgButtons::Ok);

@@ -40,7 +40,10 @@ public:
         ++jobs;
         return RasterPrinter::BeginDoc();
     }
-    int32_t pageWidth() const override { return fixedPage_.isEmpty() ? RasterPrinter::pageWidth() : fixedPage_.width(); }
+    int32_t pageWidth() const override
+    {
+        return fixedPage_.isEmpty() ? RasterPrinter::pageWidth() : fixedPage_.width();
+    }
     int32_t pageHeight() const override
     {
         return fixedPage_.isEmpty() ? RasterPrinter::pageHeight() : fixedPage_.height();
