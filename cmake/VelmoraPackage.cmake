@@ -9,11 +9,12 @@ set(CPACK_PACKAGE_VENDOR "Velmora")
 set(CPACK_PACKAGE_CONTACT "Velmora developers <velmora@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fill in pre-printed paper forms with a printer")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velmora fills in pre-printed paper forms with a printer. Scan or open a picture of a paper
-form, tell the program how large the sheet is, place named text fields on the picture, type
-records of values into a grid, and print the values exactly inside the fields onto the real
-sheet, with or without the picture underneath. Forms are kept in .frm files; records can be
-exported to and imported from CSV files. The package includes the manual and a sample form.")
+    "Velmora fills in pre-printed paper forms with a printer. Scan or open a
+picture of a paper form, tell the program how large the sheet is, place named
+text fields on the picture, type records of values into a grid, and print the
+values exactly inside the fields onto the real sheet, with or without the
+picture underneath. Forms are kept in .frm files; records can be exported to
+and imported from CSV files. The package includes the manual and a sample form.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
