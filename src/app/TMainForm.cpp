@@ -8,6 +8,7 @@
 #include "picture/TScanPage.h"
 #include "platform/Headline.h"
 #include "platform/HoverImageButton.h"
+#include "platform/ProgramData.h"
 #include "platform/ProgramPictures.h"
 #include "platform/QtPrompts.h"
 #include "platform/Settings.h"
@@ -103,12 +104,10 @@ QToolButton* makeDocumentButton(const QString& text, const QString& hint)
 
 QString helpFileIn(const QString& programDir)
 {
-    for (const char* name : {"velmoraeng.chm", "manual/index.html"}) {
-        const QString file = programDir + QLatin1String(name);
-        if (QFileInfo(file).isFile())
-            return file;
-    }
-    return {};
+    const QString helpFile = programDir + QStringLiteral("velmoraeng.chm");
+    if (QFileInfo(helpFile).isFile())
+        return helpFile;
+    return programDataFile(programDir, QStringLiteral("manual/index.html"));
 }
 
 TMainForm::TMainForm(const QStringList& arguments, std::unique_ptr<Prompts> prompts, QWidget* parent)

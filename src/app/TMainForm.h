@@ -25,7 +25,7 @@ class TAboutBox;
 class TStatusProgress;
 
 // The help the help button opens: "velmoraeng.chm" in the program folder when it is there,
-// otherwise the manual installed beside the program; empty when neither exists.
+// otherwise the manual shipped with the program (ProgramData.h); empty when neither exists.
 QString helpFileIn(const QString& programDir);
 
 class TMainForm : public QMainWindow, public FormHost {
