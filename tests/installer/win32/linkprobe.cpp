@@ -1,6 +1,6 @@
 // Helper of the Wine test.
-//   linkprobe.exe LINK OUT  writes the link's target, working folder and show command to OUT,
-//                           one per line, as the shell's link object reads them back.
+//   linkprobe.exe LINK OUT  writes the link's target and working folder to OUT, one per line,
+//                           as the shell's link object reads them back.
 //   linkprobe.exe           writes "started" into started.txt beside itself: the installed
 //                           program was run.
 #include <windows.h>
@@ -32,12 +32,10 @@ int readLink(const char* linkFile, const char* outFile)
         if (SUCCEEDED(file->Load(wide(linkFile).c_str(), STGM_READ))) {
             char target[MAX_PATH] = {};
             char folder[MAX_PATH] = {};
-            int show = 0;
             link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
             link->GetWorkingDirectory(folder, MAX_PATH);
-            link->GetShowCmd(&show);
             if (FILE* out = std::fopen(outFile, "w")) {
-                std::fprintf(out, "%s\n%s\n%d\n", target, folder, show);
+                std::fprintf(out, "%s\n%s\n", target, folder);
                 std::fclose(out);
                 result = 0;
             }
