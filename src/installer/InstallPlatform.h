@@ -42,6 +42,9 @@ public:
     // The file name a shortcut with this display name gets.
     virtual std::string shortcutFileName(const std::string& displayName) const = 0;
     virtual void shellOpen(const std::string& path, const std::string& workingFolder) = 0;
+    // Whether an installed entry is a program: its desktop shortcut and the program to start.
+    // Windows knows programs by their extension.
+    virtual bool isProgramFile(const std::string& fileName, const std::string& installedPath) const;
 };
 
 class InstallReadFile {

@@ -32,7 +32,7 @@ ShortcutPlan planShortcuts(const InstallScript& script, const std::string& desti
         const std::string linkName = system.shortcutFileName(entry.label);
         if (groupFolder)
             add(ShortcutKind::StartMenu, *groupFolder, linkName, target);
-        if (hasProgramExtension(entry.fileName)) {
+        if (system.isProgramFile(entry.fileName, target)) {
             plan.programToStart = target;
             if (desktopWanted && !desktopFolder.empty())
                 add(ShortcutKind::Desktop, desktopFolder, linkName, target);

@@ -125,6 +125,9 @@ FolderLookup LinuxInstallSystem::machineProgramFiles()
 
 FolderLookup LinuxInstallSystem::userAppData()
 {
+    // Windows always has the application-data folder; a fresh account here may lack it, and the
+    // installation creates only the program's own folder.
+    QDir().mkpath(QString::fromStdString(places_.dataHome));
     return {true, places_.dataHome};
 }
 
@@ -158,6 +161,7 @@ void LinuxInstallSystem::writeUninstallEntry(const std::string& folderName, cons
         return;
     const std::string text = "[Uninstall]\nDisplayName=" + entryValue(folderName)
                              + "\nUninstallString=" + entryValue(uninstallString) + "\n";
+    QDir().mkpath(QString::fromStdString(applicationsFolder()));
     writeWhole(applicationsFolder() + folderName + ".uninstall", text, false);
 }
 
@@ -173,6 +177,11 @@ void LinuxInstallSystem::createShortcut(ShortcutKind kind, const std::string& li
 std::string LinuxInstallSystem::shortcutFileName(const std::string& displayName) const
 {
     return displayName + ".desktop";
+}
+
+bool LinuxInstallSystem::isProgramFile(const std::string& fileName, const std::string& installedPath) const
+{
+    return InstallSystem::isProgramFile(fileName, installedPath) || isProgram(installedPath);
 }
 
 void LinuxInstallSystem::shellOpen(const std::string& path, const std::string& workingFolder)

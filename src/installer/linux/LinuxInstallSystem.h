@@ -35,6 +35,8 @@ public:
                         const std::string& workingFolder) override;
     std::string shortcutFileName(const std::string& displayName) const override;
     void shellOpen(const std::string& path, const std::string& workingFolder) override;
+    // Linux programs rarely have an extension: an executable file counts as well.
+    bool isProgramFile(const std::string& fileName, const std::string& installedPath) const override;
 
 private:
     std::string applicationsFolder() const;
