@@ -16,12 +16,17 @@ namespace installer {
 
 namespace {
 
-QFont headingFont()
+// The Win32 windows are 520 x 360 with a fixed frame; the controls are placed in the client
+// area that leaves.
+constexpr int kClientWidth = kWindowWidth - 2 * 3;
+constexpr int kClientHeight = kWindowHeight - 22 - 2 * 3;
+
+QFont windowFont(int pixelSize, bool bold)
 {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(18);
-    font.setBold(true);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
     return font;
 }
 
@@ -30,17 +35,19 @@ QFont headingFont()
 void buildFrame(QWidget* window, const QString& heading, bool headingEdge)
 {
     window->setWindowTitle(QString::fromLatin1(kWindowTitle));
-    window->setFixedSize(kWindowWidth, kWindowHeight);
+    window->setFixedSize(kClientWidth, kClientHeight);
+    // The small font of the Win32 windows, at the size its bitmap face shows there.
+    window->setFont(windowFont(11, false));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         window->move((area.width() - kWindowWidth) / 2, (area.height() - kWindowHeight) / 2);
     }
     auto* label = new QLabel(heading, window);
     label->setObjectName(QStringLiteral("heading"));
-    label->setGeometry(-1, -1, kWindowWidth + 1, 49);
+    label->setGeometry(-1, -1, kClientWidth + 1, 49);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setWordWrap(true);
-    label->setFont(headingFont());
+    label->setFont(windowFont(18, true));
     label->setAutoFillBackground(true);
     label->setStyleSheet(QStringLiteral("background: white;"));
     if (headingEdge)
@@ -48,14 +55,14 @@ void buildFrame(QWidget* window, const QString& heading, bool headingEdge)
     for (int y : {279, 49}) {
         auto* line = new QFrame(window);
         line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-        line->setGeometry(0, y, kWindowWidth, 2);
+        line->setGeometry(0, y, kClientWidth, 2);
     }
 }
 
 QPushButton* bottomButton(QWidget* window, const char* text, int fromRight)
 {
     auto* button = new QPushButton(QString::fromLatin1(text), window);
-    button->setGeometry(kWindowWidth - fromRight, 290, 89, 25);
+    button->setGeometry(kClientWidth - fromRight, 290, 89, 25);
     return button;
 }
 
@@ -73,7 +80,7 @@ ProgressWindow::ProgressWindow(InstallerMessages& messages, QWidget* owner)
     : QWidget(owner, Qt::Window), messages_(messages)
 {
     buildFrame(this, QString::fromLatin1(kProgressHeading), false);
-    status_ = labelAt(this, QString(), 10, 70, kWindowWidth - 20, 200);
+    status_ = labelAt(this, QString(), 10, 70, kClientWidth - 20, 200);
     status_->setObjectName(QStringLiteral("status"));
     status_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     status_->setWordWrap(true);
@@ -136,9 +143,11 @@ WelcomeWindow::WelcomeWindow(InstallScript script, std::string installerFolder, 
     browse->setGeometry(160, 115, 89, 25);
     desktopCheck_ = new QCheckBox(QString::fromLatin1(kDesktopCheck), this);
     desktopCheck_->setGeometry(8, 150, 300, 21);
+    desktopCheck_->setFont(QApplication::font());
     desktopCheck_->setChecked(true);
     startCheck_ = new QCheckBox(QString::fromLatin1(kStartCheck), this);
     startCheck_->setGeometry(8, 171, 300, 21);
+    startCheck_->setFont(QApplication::font());
     startCheck_->setChecked(true);
     QPushButton* next = bottomButton(this, kNextButton, 194);
     next->setDefault(true);
