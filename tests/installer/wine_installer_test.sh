@@ -11,10 +11,16 @@ set -euo pipefail
 
 exe_dir=$(cd "$1" && pwd)
 work=$(mkdir -p "$2" && cd "$2" && pwd)
-for tool in wine wineboot wineserver xvfb-run xdotool; do
+for tool in wine wineboot wineserver; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIPPED: $tool is not installed; the Win32 installer is not tested under Wine."
     exit 77
+  fi
+done
+for tool in xvfb-run xdotool; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "FAIL: $tool is missing; scripts/setup installs it."
+    exit 1
   fi
 done
 if [ -z "${INSTALLER_TEST_DISPLAY:-}" ]; then
@@ -175,7 +181,11 @@ kill "$pid" 2>/dev/null || true
 check_installed started
 
 if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
+  echo "$failures failure(s); the prefix stays in $work for a look"
   exit 1
 fi
+# A prefix takes several hundred megabytes: only a failed run keeps it.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
+rm -rf "$work"
 echo "All Wine installer checks passed."
