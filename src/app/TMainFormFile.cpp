@@ -3,6 +3,7 @@
 #include "document/FormFile.h"
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
+#include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"
 
 #include <QFile>
@@ -44,6 +45,7 @@ void TMainForm::refreshAfterDocumentChange()
     const Dib& picture = document_.picture.get();
     selection_ = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
     formSizePage_->documentChanged();
+    fillOutPage_->documentChanged();
     repaintPictureViews();
     FieldsChanged = false;
 }
