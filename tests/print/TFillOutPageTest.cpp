@@ -2,7 +2,6 @@
 
 #include "PrintTestHost.h"
 
-#include "platform/CodePage.h"
 #include "print/TStringGrid.h"
 
 #include <QFile>
@@ -186,12 +185,17 @@ TEST(FillOutValues, TypedTextIsStoredAndShownInTheMemo)
     EXPECT_EQ(p.cell(2), QStringLiteral("first line\r\nsecond line"));
     EXPECT_EQ(p.page.Memo2->toPlainText(), QStringLiteral("first line\nsecond line"));
 
+    // Opening the one-line editor on it and leaving again keeps the line break.
+    p.page.StringGrid->editItem(p.page.StringGrid->item(1, 0));
+    p.page.StringGrid->setCurrentCell(0, 0);
+    EXPECT_EQ(p.value(2, 2), std::optional<std::string>("first line\r\nsecond line"));
+
     // The form size of a new document is not valid: the check says so on every keystroke and
     // the value is stored all the same.
     const QString invalid = QStringLiteral(
         "The settings for the form size are not valid. Go to \"Set form size\" and enter the widht and height and "
         "click on \"OVERTAKE\"! ");
-    EXPECT_EQ(p.prompts().messageTexts(), QStringList(4, invalid));
+    EXPECT_EQ(p.prompts().messageTexts(), QStringList(5, invalid));
 
     // A record that ends early (as a form file may hold it) grows rather than taking the value
     // into another record.
@@ -288,7 +292,7 @@ TEST(FillOutCsv, DialogsMessagesAndTheGridAfterwards)
     writeFile(file, "\xEF\xBB\xBF\"K\xC3\xA4se \xE2\x82\xAC \xE2\x86\x92\"\r\n");
     p.prompts().queueOpenFile(file);
     p.page.ImportTBtnClick();
-    EXPECT_EQ(p.value(5, 1), std::optional<std::string>(qStringToAnsi(QString::fromUtf8("Käse € ?"))));
+    EXPECT_EQ(p.value(5, 1), std::optional<std::string>("K\xE4se \x80 ?"));
 
     p.prompts().queueOpenFile(folder.filePath(QStringLiteral("missing.csv")));
     p.page.setCurrentRecordNumber(2);
@@ -308,4 +312,24 @@ TEST(FillOutCsv, DialogsMessagesAndTheGridAfterwards)
     p.prompts().queueSaveFile(folder.filePath(QStringLiteral("no folder/records.csv")));
     p.page.ExportTBtnClick();
     EXPECT_EQ(p.prompts().messageTexts(), QStringList{QStringLiteral("Can not create the file.")});
+}
+
+TEST(FillOutGridFont, TheChosenFontShowsOnlyInTheGrid)
+{
+    Page p(1, 1);
+    EXPECT_EQ(p.page.StringGrid->font().family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(p.page.StringGrid->font().pixelSize(), 11);
+    const FontSpec printed = p.host.doc.records[0].entries[0].font;
+
+    p.prompts().queueFont(std::nullopt);
+    p.page.FontBtnClick();
+    EXPECT_EQ(p.page.StringGrid->font().family(), QStringLiteral("MS Sans Serif"));
+
+    QFont courier(QStringLiteral("Courier New"));
+    courier.setPointSize(14);
+    p.prompts().queueFont(FontChoice{courier, QColor(Qt::darkBlue)});
+    p.page.FontBtnClick();
+    EXPECT_EQ(p.page.StringGrid->font().family(), QStringLiteral("Courier New"));
+    EXPECT_EQ(p.page.StringGrid->palette().color(QPalette::Text), QColor(Qt::darkBlue));
+    EXPECT_EQ(p.host.doc.records[0].entries[0].font, printed);
 }
