@@ -3,10 +3,11 @@
 #include "imgrove/FileReplacement.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
+#include <new>
 #include <system_error>
 
 namespace {
@@ -46,27 +47,34 @@ private:
 void appendQuotedValues(std::string_view line, std::vector<std::string>& values)
 {
     size_t pos = 0;
-    std::string raw;
+    std::string doubled;  // a value that holds quotes, with each pair made one
     while (pos < line.size()) {
         const size_t open = line.find('"', pos);
         if (open == std::string_view::npos)
             return;
-        raw.clear();
         size_t from = open + 1;
+        doubled.clear();
+        bool hasQuotes = false;
         for (;;) {
             const size_t quote = line.find('"', from);
             if (quote == std::string_view::npos)
                 return;  // an opening quote without a partner: it and the rest are ignored
-            raw.append(line.substr(from, quote - from));
             if (quote + 1 < line.size() && line[quote + 1] == '"') {
-                raw.push_back('"');
+                doubled.append(line.substr(from, quote + 1 - from));
+                hasQuotes = true;
                 from = quote + 2;
                 continue;
+            }
+            const std::string_view last = line.substr(from, quote - from);
+            if (hasQuotes) {
+                doubled.append(last);
+                values.push_back(unescapeCsvValue(doubled));
+            } else {
+                values.push_back(unescapeCsvValue(last));
             }
             pos = quote + 1;
             break;
         }
-        values.push_back(unescapeCsvValue(raw));
     }
 }
 
@@ -95,6 +103,17 @@ void parseInto(std::string_view line, std::vector<std::string>& values)
         appendQuotedValues(line, values);
     else
         appendSeparatedValues(line, values);
+}
+
+// Where the line starting at pos ends: its CR or LF, or the end of the text.
+size_t lineEnd(std::string_view text, size_t pos)
+{
+    const char* start = text.data() + pos;
+    const size_t rest = text.size() - pos;
+    const void* lf = std::memchr(start, '\n', rest);
+    const size_t length = lf ? size_t(static_cast<const char*>(lf) - start) : rest;
+    const void* cr = std::memchr(start, '\r', length);
+    return pos + (cr ? size_t(static_cast<const char*>(cr) - start) : length);
 }
 
 void addRecord(FormDocument& document, std::vector<std::string>& values, bool utf8, const Utf8ToAnsi& fromUtf8)
@@ -127,6 +146,8 @@ std::string escapeCsvValue(std::string_view value)
 
 std::string unescapeCsvValue(std::string_view value)
 {
+    if (value.find('\\') == std::string_view::npos)
+        return std::string(value);
     std::string plain;
     plain.reserve(value.size());
     bool pending = false;
@@ -187,9 +208,7 @@ size_t importCsvText(FormDocument& document, std::string_view text, const Utf8To
     std::vector<std::string> values;
     size_t added = 0;
     while (pos < text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = text.size();
+        const size_t end = lineEnd(text, pos);
         parseInto(text.substr(pos, end - pos), values);
         if (!values.empty()) {
             addRecord(document, values, utf8, fromUtf8);
@@ -220,10 +239,17 @@ CsvImportResult importCsvFile(FormDocument& document, const std::string& fileNam
     if (!file)
         return {CsvImportStatus::CannotOpen, 0};
     std::string text;
-    const auto size = std::filesystem::file_size(fileName, error);
-    if (!error && size < std::numeric_limits<size_t>::max())
-        text.reserve(static_cast<size_t>(size));
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    const std::uintmax_t size = std::filesystem::file_size(fileName, error);
+    if (error || size >= std::numeric_limits<size_t>::max() / 2)
+        return {CsvImportStatus::CannotOpen, 0};
+    try {
+        text.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return {CsvImportStatus::CannotOpen, 0};
+    }
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    // A file that shrank while being read yields what was there.
+    text.resize(static_cast<size_t>(file.gcount()));
     if (file.bad())
         return {CsvImportStatus::CannotOpen, 0};
     return {CsvImportStatus::Ok, importCsvText(document, text, fromUtf8, progress)};
