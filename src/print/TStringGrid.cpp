@@ -1,6 +1,7 @@
 #include "print/TStringGrid.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -53,6 +54,15 @@ public:
         const QString text = index.data(Qt::EditRole).toString();
         if (line->text() != text)
             line->setText(text);
+    }
+
+    // A message box shown while typing (the text-length hint) takes the focus for a moment; the
+    // user goes on typing in the same editor afterwards.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut && QApplication::activeModalWidget())
+            return false;
+        return QStyledItemDelegate::eventFilter(object, event);
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
