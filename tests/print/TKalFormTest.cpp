@@ -34,23 +34,6 @@ QByteArray encoded(const Calibration& c)
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
-// Installs a raster printer for one test and puts the one before back afterwards.
-class RasterPrinterScope {
-public:
-    RasterPrinterScope(const QString& folder, int dpi)
-    {
-        auto printer = std::make_unique<RasterPrinter>(folder, QStringLiteral("page"), dpi, dpi);
-        raster_ = printer.get();
-        previous_ = setCurrentPrinter(std::move(printer));
-    }
-    ~RasterPrinterScope() { setCurrentPrinter(std::move(previous_)); }
-    RasterPrinter& printer() { return *raster_; }
-
-private:
-    RasterPrinter* raster_;
-    std::unique_ptr<Printer> previous_;
-};
-
 class CalibrationDialog : public ::testing::Test {
 protected:
     void SetUp() override { QStandardPaths::setTestModeEnabled(true); }

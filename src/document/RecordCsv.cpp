@@ -1,0 +1,273 @@
+#include "document/RecordCsv.h"
+
+#include "imgrove/FileReplacement.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <new>
+#include <system_error>
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Reports a percentage only when it changes, so long loops cost one call per percent.
+class ProgressSteps {
+public:
+    ProgressSteps(const CsvProgress& progress, size_t total) : progress_(progress), total_(total)
+    {
+        if (progress_)
+            progress_(0);
+    }
+    ~ProgressSteps()
+    {
+        if (progress_)
+            progress_(0);
+    }
+    void at(size_t done)
+    {
+        if (!progress_ || total_ == 0)
+            return;
+        const int percent = static_cast<int>(static_cast<double>(done) * 100.0 / static_cast<double>(total_));
+        if (percent != last_) {
+            last_ = percent;
+            progress_(percent);
+        }
+    }
+
+private:
+    const CsvProgress& progress_;
+    size_t total_;
+    int last_ = 0;
+};
+
+void appendQuotedValues(std::string_view line, std::vector<std::string>& values)
+{
+    size_t pos = 0;
+    std::string doubled;  // a value that holds quotes, with each pair made one
+    while (pos < line.size()) {
+        const size_t open = line.find('"', pos);
+        if (open == std::string_view::npos)
+            return;
+        size_t from = open + 1;
+        doubled.clear();
+        bool hasQuotes = false;
+        for (;;) {
+            const size_t quote = line.find('"', from);
+            if (quote == std::string_view::npos)
+                return;  // an opening quote without a partner: it and the rest are ignored
+            if (quote + 1 < line.size() && line[quote + 1] == '"') {
+                doubled.append(line.substr(from, quote + 1 - from));
+                hasQuotes = true;
+                from = quote + 2;
+                continue;
+            }
+            const std::string_view last = line.substr(from, quote - from);
+            if (hasQuotes) {
+                doubled.append(last);
+                values.push_back(unescapeCsvValue(doubled));
+            } else {
+                values.push_back(unescapeCsvValue(last));
+            }
+            pos = quote + 1;
+            break;
+        }
+    }
+}
+
+void appendSeparatedValues(std::string_view line, std::vector<std::string>& values)
+{
+    size_t start = 0;
+    for (;;) {
+        const size_t semicolon = line.find(';', start);
+        if (semicolon == std::string_view::npos) {
+            values.emplace_back(line.substr(start));
+            return;
+        }
+        values.emplace_back(line.substr(start, semicolon - start));
+        start = semicolon + 1;
+        if (start == line.size())
+            return;
+    }
+}
+
+void parseInto(std::string_view line, std::vector<std::string>& values)
+{
+    values.clear();
+    if (line.empty())
+        return;
+    if (line.front() == '"')
+        appendQuotedValues(line, values);
+    else
+        appendSeparatedValues(line, values);
+}
+
+// Where the line starting at pos ends: its CR or LF, or the end of the text.
+size_t lineEnd(std::string_view text, size_t pos)
+{
+    const char* start = text.data() + pos;
+    const size_t rest = text.size() - pos;
+    const void* lf = std::memchr(start, '\n', rest);
+    const size_t length = lf ? size_t(static_cast<const char*>(lf) - start) : rest;
+    const void* cr = std::memchr(start, '\r', length);
+    return pos + (cr ? size_t(static_cast<const char*>(cr) - start) : length);
+}
+
+void addRecord(FormDocument& document, std::vector<std::string>& values, bool utf8, const Utf8ToAnsi& fromUtf8)
+{
+    document.appendNewRecord();
+    std::vector<RecordEntry>& entries = document.records.back().entries;
+    const size_t count = std::min(entries.size(), values.size());
+    for (size_t i = 0; i < count; ++i)
+        entries[i].value = utf8 && fromUtf8 ? fromUtf8(values[i]) : std::move(values[i]);
+}
+
+}  // namespace
+
+std::string escapeCsvValue(std::string_view value)
+{
+    std::string escaped;
+    escaped.reserve(value.size());
+    for (const char c : value) {
+        if (c == '\r')
+            escaped += "\\r";
+        else if (c == '\n')
+            escaped += "\\n";
+        else if (c == '"')
+            escaped += "\"\"";
+        else
+            escaped.push_back(c);
+    }
+    return escaped;
+}
+
+std::string unescapeCsvValue(std::string_view value)
+{
+    if (value.find('\\') == std::string_view::npos)
+        return std::string(value);
+    std::string plain;
+    plain.reserve(value.size());
+    bool pending = false;
+    for (const char c : value) {
+        if (c == '\\') {
+            pending = true;
+            continue;
+        }
+        if (pending) {
+            pending = false;
+            if (c == 'r') {
+                plain.push_back('\r');
+                continue;
+            }
+            if (c == 'n') {
+                plain.push_back('\n');
+                continue;
+            }
+            plain.push_back('\\');
+        }
+        plain.push_back(c);
+    }
+    if (pending)
+        plain.push_back('\\');
+    return plain;
+}
+
+std::string csvLine(const FormRecord& record)
+{
+    std::string line = "\"";
+    for (size_t i = 0; i < record.entries.size(); ++i) {
+        if (i > 0)
+            line += "\",\"";
+        const std::optional<std::string>& value = record.entries[i].value;
+        if (value)
+            line += escapeCsvValue(*value);
+    }
+    if (!record.entries.empty())
+        line.push_back('"');
+    return line;
+}
+
+std::vector<std::string> parseCsvLine(std::string_view line)
+{
+    std::vector<std::string> values;
+    parseInto(line, values);
+    return values;
+}
+
+size_t importCsvText(FormDocument& document, std::string_view text, const Utf8ToAnsi& fromUtf8,
+                     const CsvProgress& progress)
+{
+    if (document.records.empty())
+        return 0;
+    const bool utf8 = text.substr(0, kUtf8Mark.size()) == kUtf8Mark;
+    size_t pos = utf8 ? kUtf8Mark.size() : 0;
+    ProgressSteps steps(progress, text.size());
+    std::vector<std::string> values;
+    size_t added = 0;
+    while (pos < text.size()) {
+        const size_t end = lineEnd(text, pos);
+        parseInto(text.substr(pos, end - pos), values);
+        if (!values.empty()) {
+            addRecord(document, values, utf8, fromUtf8);
+            ++added;
+        }
+        pos = end;
+        if (pos < text.size() && text[pos] == '\r') {
+            ++pos;
+            if (pos < text.size() && text[pos] == '\n')
+                ++pos;
+        } else if (pos < text.size()) {
+            ++pos;
+        }
+        steps.at(pos);
+    }
+    return added;
+}
+
+CsvImportResult importCsvFile(FormDocument& document, const std::string& fileName, const Utf8ToAnsi& fromUtf8,
+                              const CsvProgress& progress)
+{
+    if (document.records.empty())
+        return {CsvImportStatus::NoRecords, 0};
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error))
+        return {CsvImportStatus::CannotOpen, 0};
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file)
+        return {CsvImportStatus::CannotOpen, 0};
+    std::string text;
+    const std::uintmax_t size = std::filesystem::file_size(fileName, error);
+    if (error || size >= std::numeric_limits<size_t>::max() / 2)
+        return {CsvImportStatus::CannotOpen, 0};
+    try {
+        text.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return {CsvImportStatus::CannotOpen, 0};
+    }
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    // A file that shrank while being read yields what was there.
+    text.resize(static_cast<size_t>(file.gcount()));
+    if (file.bad())
+        return {CsvImportStatus::CannotOpen, 0};
+    return {CsvImportStatus::Ok, importCsvText(document, text, fromUtf8, progress)};
+}
+
+bool exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress)
+{
+    FileReplacement replacement(fileName);
+    if (!replacement.file())
+        return false;
+    ProgressSteps steps(progress, document.records.size());
+    size_t done = 0;
+    std::string line;
+    for (const FormRecord& record : document.records) {
+        line = csvLine(record);
+        line += "\r\n";
+        replacement.write(line.data(), line.size());
+        steps.at(++done);
+    }
+    return replacement.commit();
+}
