@@ -371,6 +371,7 @@ void TMainForm::restoreSettings()
     }
     formSizePage_->loadSettings(*settings);
     fieldsPage_->loadSettings(*settings);
+    printPage_->loadSettings(*settings);
 }
 
 void TMainForm::saveSettings()
@@ -384,4 +385,5 @@ void TMainForm::saveSettings()
     settings->endGroup();
     formSizePage_->saveSettings(*settings);
     fieldsPage_->saveSettings(*settings);
+    printPage_->saveSettings(*settings);
 }

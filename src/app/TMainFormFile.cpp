@@ -5,6 +5,7 @@
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
 #include "print/TFormSizePage.h"
+#include "print/TPrintPage.h"
 
 #include <QFile>
 
@@ -46,6 +47,7 @@ void TMainForm::refreshAfterDocumentChange()
     selection_ = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
     formSizePage_->documentChanged();
     fieldsPage_->documentChanged();
+    printPage_->documentChanged();
     repaintPictureViews();
     FieldsChanged = false;
 }

@@ -364,6 +364,20 @@ std::vector<QRgb>& spareRowPixels()
 }
 }  // namespace
 
+struct Dc::SampleCache {
+    const void* bits = nullptr;
+    const BITMAPINFOHEADER* info = nullptr;
+    int32_t x = 0, y = 0, width = 0, height = 0, outWidth = 0, outHeight = 0;
+    QImage image;
+
+    bool matches(const void* b, const BITMAPINFOHEADER* i, int32_t px, int32_t py, int32_t w, int32_t h, int32_t ow,
+                 int32_t oh) const
+    {
+        return b == bits && i == info && px == x && py == y && w == width && h == height && ow == outWidth &&
+               oh == outHeight;
+    }
+};
+
 Dc::Dc() = default;
 
 Dc::~Dc()
@@ -450,6 +464,7 @@ void Dc::GdiFlush()
 void Dc::endPainter()
 {
     flushRows();
+    sample_.reset();
 }
 
 QPainter* Dc::beginDrawing()
@@ -485,9 +500,19 @@ int Dc::StretchDIBits(int32_t xDest, int32_t yDest, int32_t destWidth, int32_t d
     // Shrinking samples the picture down first, so a large picture is never converted whole.
     const int32_t outWidth = std::min(destWidth, srcWidth);
     const int32_t outHeight = std::min(destHeight, srcHeight);
-    const QImage image = sampleDib(layout, xSrc, ySrc, srcWidth, srcHeight, outWidth, outHeight);
-    if (image.isNull())
-        return GDI_ERROR;
+    QImage image;
+    // Only a printer job's pictures are kept: it runs to its end inside one event, so the picture
+    // cannot change under it, while a screen's picture may be replaced at the same address.
+    if (sample_ && sample_->matches(bits, info, xSrc, ySrc, srcWidth, srcHeight, outWidth, outHeight)) {
+        image = sample_->image;
+    } else {
+        image = sampleDib(layout, xSrc, ySrc, srcWidth, srcHeight, outWidth, outHeight);
+        if (image.isNull())
+            return GDI_ERROR;
+        if (technology() == DT_RASPRINTER)
+            sample_ = std::make_unique<SampleCache>(
+                SampleCache{bits, info, xSrc, ySrc, srcWidth, srcHeight, outWidth, outHeight, image});
+    }
     p->setCompositionMode(compositionForRop(rop));
     p->setRenderHint(QPainter::SmoothPixmapTransform, stretchMode_ == HALFTONE);
     if (outWidth == destWidth && outHeight == destHeight)

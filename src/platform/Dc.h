@@ -227,6 +227,7 @@ protected:
 
 private:
     struct RowBatch;
+    struct SampleCache;
     void flushRows();
     void drawPixels(const QPolygon& points, const QPolygon& gaps, int rop2);
 
@@ -244,6 +245,9 @@ private:
     int styleStep_ = 0;  // position in the dotted pen's pattern, carried across joined lines
     std::optional<QRegion> clip_;
     std::unique_ptr<RowBatch> rows_;
+    // A printer page keeps the last picture it was given for the rest of the job, so that a job
+    // of many pages hands the same image to the page engine and a PDF stores the picture once.
+    std::unique_ptr<SampleCache> sample_;
 };
 
 // A paint box on screen; made inside its paintEvent.

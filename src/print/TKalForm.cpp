@@ -4,6 +4,7 @@
 #include "platform/Prompts.h"
 #include "print/CalibrationPrint.h"
 #include "print/NumberBox.h"
+#include "print/PrinterChoice.h"
 
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -28,7 +29,7 @@ QDoubleSpinBox* calibrationBox(const CalibrationRange& range, double value, QWid
 }  // namespace
 
 TKalForm::TKalForm(const QString& programDir, Prompts& prompts, QWidget* parent, const QString& userDir)
-    : QDialog(parent), prompts_(prompts)
+    : QDialog(parent), hasPrinters(systemHasPrinters), prompts_(prompts)
 {
     places_.programDir = programDir;
     places_.userDir =
@@ -110,6 +111,8 @@ void TKalForm::setCalibration(const Calibration& c)
 
 void TKalForm::BitBtn1Click()
 {
+    if (!makePrinterReady(currentPrinter(), prompts_, hasPrinters()))
+        return;
     if (!printTestRectangle(currentPrinter()))
         prompts_.message(QStringLiteral("The test rectangle could not be printed."), QString(), MsgIcon::Error,
                          MsgButtons::Ok);

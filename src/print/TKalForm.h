@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class Prompts;
 class QDoubleSpinBox;
 class QPushButton;
@@ -24,8 +26,12 @@ public:
     void setCalibration(const Calibration& calibration);
     const CalibrationPlaces& places() const { return places_; }
 
-    // "Print test rectangle": one page on the current printer.
+    // "Print test rectangle": one page on the current printer. On a machine without printers
+    // the user is told so and may print the page into a PDF file.
     void BitBtn1Click();
+
+    // Whether the system has printers; tests replace it.
+    std::function<bool()> hasPrinters;
 
     void done(int result) override;
 

@@ -2,26 +2,96 @@
 
 #include "picture/FormHost.h"
 #include "platform/HoverImageButton.h"
+#include "platform/Printer.h"
 #include "platform/ProgramPictures.h"
+#include "platform/Screen.h"
 #include "print/Calibration.h"
+#include "print/FormSizePrompts.h"
+#include "print/NumberBox.h"
+#include "print/PrinterChoice.h"
 #include "print/TKalForm.h"
+#include "print/TPrevForm.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QVBoxLayout>
+
+#include <numeric>
+
+namespace {
+
+// The shift boxes take any value: a printer may be off by more than a page.
+constexpr double kShiftLimit = 1e6;
+constexpr double kShiftStep = 0.1;
+const char* const kAlternateKey = "spezialprintcheck";
+
+}  // namespace
 
 TPrintPage::TPrintPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host)
 {
+    hasPrinters = systemHasPrinters;
     auto* layout = new QVBoxLayout(this);
+
+    auto* printerGroup = new QGroupBox(QStringLiteral("Printer settings"), this);
+    auto* printerLayout = new QVBoxLayout(printerGroup);
+    RadioButton1 = new QRadioButton(QStringLiteral("Print to the original form (print record only)"), printerGroup);
+    RadioButton2 = new QRadioButton(QStringLiteral("Print scanned form and the records"), printerGroup);
+    spezialprintcheck = new QCheckBox(QStringLiteral("Alternate printing function"), printerGroup);
+    RadioButton1->setChecked(true);
+    printerLayout->addWidget(RadioButton1);
+    printerLayout->addWidget(RadioButton2);
+    printerLayout->addWidget(spezialprintcheck);
+
+    auto* whatGroup = new QGroupBox(QStringLiteral("What to print"), this);
+    auto* whatLayout = new QVBoxLayout(whatGroup);
+    ADSatzCheck = new QRadioButton(QStringLiteral("Current record"), whatGroup);
+    NameDCheck = new QRadioButton(QStringLiteral("Print the names of the form fields"), whatGroup);
+    ADSatzCheck->setChecked(true);
+    whatLayout->addWidget(ADSatzCheck);
+    whatLayout->addWidget(NameDCheck);
+
+    auto* moveGroup = new QGroupBox(QStringLiteral("Move the printout: for correction"), this);
+    auto* moveLayout = new QGridLayout(moveGroup);
+    VerschXin = new NumberBox(-kShiftLimit, kShiftLimit, kShiftStep, 0, moveGroup);
+    VerschYin = new NumberBox(-kShiftLimit, kShiftLimit, kShiftStep, 0, moveGroup);
+    // Sized for the shifts people use, not for the widest number the boxes take.
+    VerschXin->setMaximumWidth(90);
+    VerschYin->setMaximumWidth(90);
+    // Each label above its box keeps the group narrow.
+    moveLayout->addWidget(new QLabel(QStringLiteral("Move to the right:"), moveGroup), 0, 0, 1, 2);
+    moveLayout->addWidget(VerschXin, 1, 0);
+    moveLayout->addWidget(new QLabel(QStringLiteral("inch"), moveGroup), 1, 1);
+    moveLayout->addWidget(new QLabel(QStringLiteral("Move to the bottom"), moveGroup), 2, 0, 1, 2);
+    moveLayout->addWidget(VerschYin, 3, 0);
+    moveLayout->addWidget(new QLabel(QStringLiteral("inch"), moveGroup), 3, 1);
 
     KalPrinterBtn = new QPushButton(QStringLiteral("Calibrate printer..."), this);
     KalPrinterBtn->setToolTip(QString::fromLatin1(kCalibrationIntroduction));
-    auto* calibrationRow = new QHBoxLayout;
-    calibrationRow->addWidget(KalPrinterBtn);
-    calibrationRow->addStretch();
-    layout->addLayout(calibrationRow);
+    PrintAllBtn = new QPushButton(QStringLiteral("Print all records"), this);
+    PrevBtn = new QPushButton(QStringLiteral("Preview..."), this);
+    auto* commands = new QVBoxLayout;
+    commands->addWidget(PrevBtn);
+    commands->addWidget(PrintAllBtn);
+    commands->addWidget(KalPrinterBtn);
+    commands->addStretch();
+
+    // Two columns keep the tab narrow enough for the main window's smallest size.
+    auto* groups = new QGridLayout;
+    groups->addWidget(printerGroup, 0, 0);
+    groups->addWidget(whatGroup, 1, 0);
+    groups->addWidget(moveGroup, 0, 1);
+    groups->addLayout(commands, 1, 1);
+    groups->setColumnStretch(2, 1);
+    layout->addLayout(groups);
     layout->addStretch();
 
     GoBtn1 = makeHoverImageButton(QStringLiteral("GoBtn1"), QStringLiteral("GoBtn1Down"),
@@ -36,14 +106,50 @@ TPrintPage::TPrintPage(FormHost& host, QWidget* parent) : QWidget(parent), host_
     layout->addLayout(printRow);
 
     KalForm = new TKalForm(host_.programDir(), host_.prompts(), this);
+    KalForm->hasPrinters = [this] { return hasPrinters(); };
+    PrevForm = new TPrevForm(this);
     connect(KalPrinterBtn, &QPushButton::clicked, this, &TPrintPage::KalPrinterBtnClick);
     connect(SetupBtn, &HoverImageButton::clicked, this, &TPrintPage::SetupBtnClick);
+    connect(GoBtn1, &HoverImageButton::clicked, this, [this] {
+        GoBtn1Click();
+        GoBtn1->showNormal();
+    });
+    connect(PrintAllBtn, &QPushButton::clicked, this, &TPrintPage::PrintAllBtnClick);
+    connect(PrevBtn, &QPushButton::clicked, this, &TPrintPage::PrevBtnClick);
+    connect(VerschXin, &QDoubleSpinBox::valueChanged, this, &TPrintPage::VerschXinChange);
+    connect(VerschYin, &QDoubleSpinBox::valueChanged, this, &TPrintPage::VerschXinChange);
+    documentChanged();
 }
 
 void TPrintPage::derivePrinterFactors()
 {
     PrinterMmPerInchX = printerMmPerInch(KalForm->calibration().BreitEd);
     PrinterMmPerInchY = printerMmPerInch(KalForm->calibration().HochEd);
+}
+
+void TPrintPage::documentChanged()
+{
+    showingShift_ = true;
+    VerschXin->setValue(host_.document().PrintShiftMm.x / MmPerInch);
+    VerschYin->setValue(host_.document().PrintShiftMm.y / MmPerInch);
+    showingShift_ = false;
+}
+
+void TPrintPage::VerschXinChange()
+{
+    if (showingShift_)
+        return;
+    host_.document().PrintShiftMm = PointD{VerschXin->value() * MmPerInch, VerschYin->value() * MmPerInch};
+}
+
+void TPrintPage::loadSettings(QSettings& settings)
+{
+    spezialprintcheck->setChecked(settings.value(QString::fromLatin1(kAlternateKey), false).toBool());
+}
+
+void TPrintPage::saveSettings(QSettings& settings) const
+{
+    settings.setValue(QString::fromLatin1(kAlternateKey), spezialprintcheck->isChecked());
 }
 
 void TPrintPage::KalPrinterBtnClick()
@@ -56,5 +162,100 @@ void TPrintPage::KalPrinterBtnClick()
 
 void TPrintPage::SetupBtnClick()
 {
+    SetupBtn->showNormal();
     host_.prompts().printerSetupDialog();
+}
+
+PageSpec TPrintPage::pageSpec(int n) const
+{
+    const Calibration calibration = KalForm->calibration();
+    PageSpec spec;
+    spec.document = &host_.document();
+    spec.what = NameDCheck->isChecked() ? PrintWhat::FieldNames : PrintWhat::CurrentRecord;
+    spec.recordNumber = n;
+    spec.withPicture = RadioButton2->isChecked();
+    spec.viaPrinterBitmap = spezialprintcheck->isChecked();
+    spec.shiftMm = PointD{VerschXin->value() * MmPerInch, VerschYin->value() * MmPerInch};
+    spec.LinksEd = calibration.LinksEd;
+    spec.ObenEd = calibration.ObenEd;
+    spec.PrinterMmPerInchX = PrinterMmPerInchX;
+    spec.PrinterMmPerInchY = PrinterMmPerInchY;
+    spec.landscape = currentPrinter().orientation() == PageOrientation::Landscape;
+    spec.dateText = todaysDateText();
+    return spec;
+}
+
+bool TPrintPage::pageCanBeMade(int n)
+{
+    if (ADSatzCheck->isChecked() && !recordNumberValid(host_.document(), n)) {
+        host_.prompts().message(QStringLiteral("Invalid data set"), QString(), MsgIcon::Error, MsgButtons::Ok);
+        return false;
+    }
+    return IsFormSizeOk(host_.document(), host_.prompts(), true);
+}
+
+bool TPrintPage::printerReady() { return makePrinterReady(currentPrinter(), host_.prompts(), hasPrinters()); }
+
+void TPrintPage::reportFailedPrint()
+{
+    host_.prompts().message(QStringLiteral("The form could not be printed."), QString(), MsgIcon::Error,
+                            MsgButtons::Ok);
+}
+
+void TPrintPage::GoBtn1Click()
+{
+    derivePrinterFactors();
+    const int n = host_.currentRecordNumber();
+    if (!pageCanBeMade(n))
+        return;
+    if (!PrintingAll && (!printerReady() || !host_.prompts().printDialog()))
+        return;
+    const auto progress = [this](int percent) { host_.SetProStatus(percent); };
+    if (!printPages(currentPrinter(), pageSpec(n), {n}, progress))
+        reportFailedPrint();
+}
+
+void TPrintPage::PrintAllBtnClick()
+{
+    const int count = int(host_.document().records.size());
+    if (count == 0 || !printerReady())
+        return;
+    PrintingAll = true;
+    if (printerWritesFile(currentPrinter())) {
+        // One job per record would leave only the last record in the file.
+        derivePrinterFactors();
+        if (pageCanBeMade(1)) {
+            std::vector<int> records(size_t(count), 0);
+            std::iota(records.begin(), records.end(), 1);
+            const auto progress = [this](int percent) { host_.SetProStatus(percent); };
+            const auto showRecord = [this](int n) { host_.setCurrentRecordNumber(n); };
+            if (!printPages(currentPrinter(), pageSpec(1), records, progress, showRecord))
+                reportFailedPrint();
+        }
+    } else {
+        for (int i = 1; i <= count; ++i) {
+            host_.setCurrentRecordNumber(i);
+            GoBtn1Click();
+        }
+    }
+    PrintingAll = false;
+}
+
+void TPrintPage::PrevBtnClick()
+{
+    host_.prompts().printerSetupDialog();
+    const int n = host_.currentRecordNumber();
+    if (!pageCanBeMade(n))
+        return;
+    Printer& printer = currentPrinter();
+    printer.dc().SetMapMode(MM_TEXT);
+    const int dpiX = printer.dc().GetDeviceCaps(LOGPIXELSX);
+    const int dpiY = printer.dc().GetDeviceCaps(LOGPIXELSY);
+    std::unique_ptr<Bitmap> page = renderPreviewPage(pageSpec(n), printer.pageWidth(), printer.pageHeight(), dpiX, dpiY);
+    if (!page) {
+        host_.prompts().message(QStringLiteral("The preview could not be made."), QString(), MsgIcon::Error,
+                                MsgButtons::Ok);
+        return;
+    }
+    PrevForm->showPage(*page, double(ScreenPixelsPerInch()) / kPreviewPixelsPerInch);
 }

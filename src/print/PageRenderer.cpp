@@ -1,0 +1,202 @@
+#include "print/PageRenderer.h"
+
+#include "picture/DrawDib.h"
+#include "platform/CodePage.h"
+#include "platform/Printer.h"
+#include "platform/Screen.h"
+
+#include <QDate>
+#include <QLocale>
+
+QString todaysDateText() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
+
+bool recordNumberValid(const FormDocument& document, int recordNumber)
+{
+    return recordNumber >= 1 && size_t(recordNumber) <= document.records.size();
+}
+
+namespace {
+
+// The grid's row labels are the names of the shown record's entries; without a record to show,
+// the labels of record 1 stand, and without any record there are none.
+const FormRecord* labelRecord(const PageSpec& spec)
+{
+    const FormDocument& doc = *spec.document;
+    if (recordNumberValid(doc, spec.recordNumber))
+        return &doc.records[size_t(spec.recordNumber - 1)];
+    return doc.records.empty() ? nullptr : &doc.records.front();
+}
+
+bool printsDate(const FormRecord* labels, size_t row)
+{
+    return labels && row < labels->entries.size() && labels->entries[row].name == kDateRowLabel;
+}
+
+}  // namespace
+
+std::vector<PrintItem> printItems(const PageSpec& spec)
+{
+    std::vector<PrintItem> items;
+    if (!spec.document)
+        return items;
+    const FormDocument& doc = *spec.document;
+    const FormRecord* labels = labelRecord(spec);
+    if (spec.what == PrintWhat::CurrentRecord) {
+        if (!recordNumberValid(doc, spec.recordNumber))
+            return items;
+        const FormRecord& record = doc.records[size_t(spec.recordNumber - 1)];
+        for (size_t i = 0; i < record.entries.size(); ++i) {
+            const RecordEntry& e = record.entries[i];
+            const QString text = printsDate(labels, i) ? spec.dateText : ansiToQString(e.value.value_or(""));
+            items.push_back({e.left, e.top, e.right, e.bottom, e.font, e.multiLine != 0, e.alignment, text});
+        }
+        return items;
+    }
+    for (size_t i = 0; i < doc.fields.size(); ++i) {
+        const FormField& f = doc.fields[i];
+        const QString text = printsDate(labels, i) ? spec.dateText : ansiToQString(f.name);
+        items.push_back({f.left, f.top, f.right, f.bottom, f.font, f.multiLine != 0, f.alignment, text});
+    }
+    return items;
+}
+
+PlacementInput placementInput(const PageSpec& spec)
+{
+    return PlacementInput{orderFormSize(*spec.document),
+                          placementAxes(spec.PrinterMmPerInchX, spec.PrinterMmPerInchY, spec.LinksEd, spec.ObenEd,
+                                        spec.landscape),
+                          spec.shiftMm};
+}
+
+unsigned printTextFormat(const PrintItem& item)
+{
+    unsigned format = item.multiLine ? DT_WORDBREAK : 0u;
+    if (item.alignment == AlignCentered)
+        format |= DT_CENTER;
+    else if (item.alignment == AlignRight)
+        format |= DT_RIGHT;
+    return format;
+}
+
+DcFont printFont(const FontSpec& font, int ry)
+{
+    DcFont result;
+    result.faceName = ansiToQString(font.faceName);
+    result.height = printFontHeight(font.size, ry);
+    result.bold = font.style & FontBold;
+    result.italic = font.style & FontItalic;
+    result.underline = font.style & FontUnderline;
+    result.strikeOut = font.style & FontStrikeOut;
+    result.pitch = font.pitch;
+    result.color = COLORREF(uint32_t(font.color));
+    return result;
+}
+
+void renderPage(Dc& dc, const PageSpec& spec, int rx, int ry, bool viaPrinterBitmap, const PrintProgress& progress)
+{
+    if (!spec.document)
+        return;
+    const FormDocument& doc = *spec.document;
+    const Placement placement = computePlacement(placementInput(spec), rx, ry);
+    const Dib& picture = doc.picture.get();
+    if (spec.withPicture && picture.header) {
+        const DrawRects r = placement.pictureRects(DibWidth(picture), DibHeight(picture));
+        DrawDib(dc, r.destX, r.destY, r.destWidth, r.destHeight, picture, r.srcX, r.srcTop, r.srcWidth, r.srcHeight,
+                false, SRCCOPY, viaPrinterBitmap);
+    }
+    const std::vector<PrintItem> items = printItems(spec);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const PrintItem& item = items[i];
+        if (progress)
+            progress(int((i + 1) * 100 / items.size()));
+        dc.SelectBrush(DcBrush{BS_SOLID, RGBColor(255, 255, 255)});
+        dc.SelectFont(printFont(item.font, ry));
+        const DcRect rect = placement.deviceRect(item.left, item.top, item.right, item.bottom);
+        dc.SetBkMode(TRANSPARENT);
+        dc.DrawText(item.text, rect, printTextFormat(item));
+    }
+}
+
+std::unique_ptr<Bitmap> renderPreviewPage(const PageSpec& spec, int32_t pageWidth, int32_t pageHeight, int dpiX,
+                                          int dpiY)
+{
+    const DcSize size = pageBitmapSize(pageWidth, pageHeight, dpiX, dpiY, kPreviewPixelsPerInch);
+    if (size.cx <= 0 || size.cy <= 0)
+        return nullptr;
+    auto bitmap = std::make_unique<Bitmap>(size.cx, size.cy, ScreenBitsPerPixel());
+    if (bitmap->isNull())
+        return nullptr;
+    MemoryDc memory(bitmap.get(), DT_RASDISPLAY, kPreviewPixelsPerInch, kPreviewPixelsPerInch);
+    renderPage(memory, spec, kPreviewPixelsPerInch, kPreviewPixelsPerInch, false);
+    memory.SelectBitmap(nullptr);
+    return bitmap;
+}
+
+namespace {
+
+// Starts the job for the first page, a new page for every further one.
+bool startPage(Printer& printer, bool& begun)
+{
+    if (begun)
+        return printer.NewPage();
+    begun = printer.BeginDoc();
+    return begun;
+}
+
+// A page through a 200 pixels-per-inch bitmap, for printers whose two resolutions differ: text
+// drawn at such a printer's own resolution would come out distorted.
+bool printThroughBitmap(Printer& printer, const PageSpec& spec, const PrintProgress& progress, bool& begun)
+{
+    const DcSize size = pageBitmapSize(printer.pageWidth(), printer.pageHeight(), printer.dpiX(), printer.dpiY(),
+                                       kPageBitmapPixelsPerInch);
+    Bitmap bitmap(size.cx, size.cy, 16);
+    if (bitmap.isNull())
+        return false;
+    MemoryDc memory(&bitmap, DT_RASDISPLAY, kPageBitmapPixelsPerInch, kPageBitmapPixelsPerInch);
+    // The page bitmap is no printer page: the printer-bitmap way would land beside it.
+    renderPage(memory, spec, kPageBitmapPixelsPerInch, kPageBitmapPixelsPerInch, false, progress);
+    const int dpiX = printer.dc().GetDeviceCaps(LOGPIXELSX);
+    const int dpiY = printer.dc().GetDeviceCaps(LOGPIXELSY);
+    if (!startPage(printer, begun))
+        return false;
+    Dc& page = printer.dc();
+    page.SetMapMode(MM_TEXT);
+    return page.StretchBlt(0, 0, bitmap.width() * dpiX / kPageBitmapPixelsPerInch,
+                           bitmap.height() * dpiY / kPageBitmapPixelsPerInch, memory, 0, 0, bitmap.width(),
+                           bitmap.height(), SRCCOPY);
+}
+
+}  // namespace
+
+bool printPages(Printer& printer, const PageSpec& spec, const std::vector<int>& records,
+                const PrintProgress& progress, const std::function<void(int)>& beforePage)
+{
+    printer.dc().SetMapMode(MM_TEXT);
+    const int dpiX = printer.dc().GetDeviceCaps(LOGPIXELSX);
+    const int dpiY = printer.dc().GetDeviceCaps(LOGPIXELSY);
+    printer.setTitle(QStringLiteral("Velmora"));
+    bool begun = false;
+    bool ok = true;
+    for (int record : records) {
+        if (beforePage)
+            beforePage(record);
+        PageSpec page = spec;
+        page.recordNumber = record;
+        if (dpiX == dpiY) {
+            ok = startPage(printer, begun);
+            if (ok) {
+                printer.dc().SetMapMode(MM_TEXT);
+                renderPage(printer.dc(), page, dpiX, dpiY, spec.viaPrinterBitmap, progress);
+            }
+        } else {
+            ok = printThroughBitmap(printer, page, progress, begun);
+        }
+        if (!ok)
+            break;
+    }
+    if (progress)
+        progress(0);
+    if (begun)
+        ok = printer.EndDoc() && ok;
+    return ok && begun;
+}

@@ -1,0 +1,96 @@
+// One printed page of a form: the picture (when chosen) and the texts of one record, or the
+// field names, drawn onto any device context at a given resolution. No widgets and no message
+// boxes: the "Print" tab, the preview and the command-line print tool all build their pages here.
+#pragma once
+
+#include "document/FormDocument.h"
+#include "platform/Dc.h"
+#include "print/PrintPlacement.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Printer;
+
+enum class PrintWhat {
+    CurrentRecord,  // the values of one record
+    FieldNames,     // each current field's name instead of a value
+};
+
+// What one page shows and how it is placed; everything a caller chooses on the "Print" tab.
+struct PageSpec {
+    const FormDocument* document = nullptr;
+    PrintWhat what = PrintWhat::CurrentRecord;
+    int recordNumber = 1;       // 1-based; the record printed, and whose row labels the "<date>" rule reads
+    bool withPicture = false;   // "Print scanned form and the records"
+    // "Alternate printing function": the picture goes through a bitmap of a third of the page
+    // resolution. Takes effect only when printing directly on currentPrinter(), whose page it
+    // always lands on; the page bitmaps and the preview draw the picture the ordinary way.
+    bool viaPrinterBitmap = false;
+    PointD shiftMm;             // the document's PrintShiftMm, or the tab's boxes times MmPerInch
+    double LinksEd = 0;         // the calibration's margins, mm
+    double ObenEd = 0;
+    double PrinterMmPerInchX = MmPerInch;  // printerMmPerInch(BreitEd)
+    double PrinterMmPerInchY = MmPerInch;  // printerMmPerInch(HochEd)
+    bool landscape = false;     // the printer's orientation: swaps margins and factors
+    QString dateText;           // what "<date>" rows print; usually todaysDateText()
+};
+
+// The marker a grid row label holds when its row prints the date.
+inline const char* const kDateRowLabel = "<date>";
+
+// Today's date in the system's short date format.
+QString todaysDateText();
+
+// Whether recordNumber names a record of the document.
+bool recordNumberValid(const FormDocument& document, int recordNumber);
+
+// One text to print: the rectangle (picture pixels, inclusive), font, layout and text.
+struct PrintItem {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    FontSpec font;
+    bool multiLine = false;
+    int32_t alignment = AlignLeft;
+    QString text;
+};
+
+// The items of a page in print order, with the "<date>" rule applied: a row whose label (the
+// entry's name in the record's grid) is exactly "<date>" prints spec.dateText instead of its
+// value. CurrentRecord needs a valid record number; with none, the list is empty.
+std::vector<PrintItem> printItems(const PageSpec& spec);
+
+// Orders the form size and picks scales and margins by the orientation.
+PlacementInput placementInput(const PageSpec& spec);
+
+// The format flags of an item: word break for multi-line, centre or right by alignment.
+unsigned printTextFormat(const PrintItem& item);
+// The device font of an item at a vertical resolution.
+DcFont printFont(const FontSpec& font, int ry);
+
+using PrintProgress = std::function<void(int percent)>;
+
+// Draws the page (picture, then texts) onto dc placed for rx x ry pixels per inch. The form size
+// must be valid. progress, when given, hears i * 100 div count after each text's start.
+// viaPrinterBitmap is spec.viaPrinterBitmap or false, as the caller's way of printing allows.
+void renderPage(Dc& dc, const PageSpec& spec, int rx, int ry, bool viaPrinterBitmap,
+                const PrintProgress& progress = {});
+
+// The preview's page: a bitmap in the screen's pixel format of the printer page's size at 150
+// pixels per inch, white, with the page drawn on it (the picture the ordinary way, no progress).
+// Null when the bitmap cannot be made.
+std::unique_ptr<Bitmap> renderPreviewPage(const PageSpec& spec, int32_t pageWidth, int32_t pageHeight, int dpiX,
+                                          int dpiY);
+
+// Prints one job on printer (title "Velmora"): one page per record number in records, or, for
+// FieldNames, one page per entry of records (the names printed once per page). Equal
+// resolutions print directly; unequal ones through a 16-bit page bitmap of 200 pixels per inch
+// stretched over the page. beforePage, when given, hears each record number before its page is
+// built. Progress ends with 0. False when the job could not be started or finished.
+bool printPages(Printer& printer, const PageSpec& spec, const std::vector<int>& records,
+                const PrintProgress& progress = {}, const std::function<void(int)>& beforePage = {});

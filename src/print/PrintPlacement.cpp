@@ -1,0 +1,55 @@
+#include "print/PrintPlacement.h"
+
+#include <cmath>
+
+namespace {
+int32_t trunc32(double value) { return int32_t(std::trunc(value)); }
+}  // namespace
+
+Placement computePlacement(const PlacementInput& input, int rx, int ry)
+{
+    const OrderedFormSize& f = input.formSize;
+    const PlacementAxes& a = input.axes;
+    Placement p;
+    p.rx = rx;
+    p.ry = ry;
+    p.sx = (f.x2mm - f.x1mm) / a.scaleX * rx / double(f.px2 - f.px1);
+    p.sy = (f.y2mm - f.y1mm) / a.scaleY * ry / double(f.py2 - f.py1);
+    p.ox = f.px1 - double(f.px2 - f.px1) * f.x1mm / (f.x2mm - f.x1mm);
+    p.oy = f.py1 - double(f.py2 - f.py1) * f.y1mm / (f.y2mm - f.y1mm);
+    p.originX = trunc32(p.ox * p.sx);
+    p.originY = trunc32(p.oy * p.sy);
+    p.shiftX = trunc32((input.shiftMm.x - a.marginX) / a.scaleX * rx);
+    p.shiftY = trunc32((input.shiftMm.y - a.marginY) / a.scaleY * ry);
+    return p;
+}
+
+DcRect Placement::deviceRect(int32_t left, int32_t top, int32_t right, int32_t bottom) const
+{
+    return DcRect{trunc32(left * sx) + shiftX - originX, trunc32(top * sy + shiftY - originY),
+                  trunc32(right * sx) + shiftX - originX, trunc32(bottom * sy) + shiftY - originY};
+}
+
+DrawRects Placement::pictureRects(int32_t pictureWidth, int32_t pictureHeight) const
+{
+    DrawRects r;
+    r.srcX = trunc32(ox);
+    r.srcTop = trunc32(oy);
+    r.srcWidth = pictureWidth - r.srcX;
+    r.srcHeight = pictureHeight - r.srcTop;
+    r.destX = shiftX;
+    r.destY = shiftY;
+    r.destWidth = trunc32(pictureWidth * sx) - originX;
+    r.destHeight = trunc32(pictureHeight * sy) - originY;
+    return r;
+}
+
+int32_t printFontHeight(int32_t sizePoints, int ry) { return -(sizePoints * ry / 72); }
+
+DcSize pageBitmapSize(int32_t pageWidth, int32_t pageHeight, int dpiX, int dpiY, int bitmapPixelsPerInch)
+{
+    if (dpiX <= 0 || dpiY <= 0)
+        return {};
+    return DcSize{int32_t(int64_t(pageWidth) * bitmapPixelsPerInch / dpiX),
+                  int32_t(int64_t(pageHeight) * bitmapPixelsPerInch / dpiY)};
+}

@@ -1,0 +1,215 @@
+#include "print/TPrintPage.h"
+
+#include "PrintTestForm.h"
+#include "PrintTestHost.h"
+
+#include "platform/Printer.h"
+#include "platform/Screen.h"
+#include "print/PrinterChoice.h"
+#include "print/TKalForm.h"
+#include "print/TPrevForm.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace printtest;
+
+namespace {
+
+// A raster printer that counts its jobs and may pretend to a fixed page size.
+class CountingPrinter : public RasterPrinter {
+public:
+    CountingPrinter(const QString& folder, int dpi, QSize fixedPage = {})
+        : RasterPrinter(folder, QStringLiteral("page"), dpi, dpi, QPageSize(QSizeF(2, 2), QPageSize::Inch)),
+          fixedPage_(fixedPage)
+    {
+    }
+    bool BeginDoc() override
+    {
+        ++jobs;
+        return RasterPrinter::BeginDoc();
+    }
+    int32_t pageWidth() const override { return fixedPage_.isEmpty() ? RasterPrinter::pageWidth() : fixedPage_.width(); }
+    int32_t pageHeight() const override
+    {
+        return fixedPage_.isEmpty() ? RasterPrinter::pageHeight() : fixedPage_.height();
+    }
+    int jobs = 0;
+
+private:
+    QSize fixedPage_;
+};
+
+// Installs a printer for one test and puts the one before back afterwards.
+template <typename P>
+class PrinterScope {
+public:
+    explicit PrinterScope(std::unique_ptr<P> printer) : printer_(printer.get())
+    {
+        previous_ = setCurrentPrinter(std::move(printer));
+    }
+    ~PrinterScope() { setCurrentPrinter(std::move(previous_)); }
+    P& operator*() { return *printer_; }
+    P* operator->() { return printer_; }
+
+private:
+    P* printer_;
+    std::unique_ptr<Printer> previous_;
+};
+
+class PrintPage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        makeForm(host.doc, false);
+        page = std::make_unique<TPrintPage>(host);
+        page->hasPrinters = [] { return true; };
+    }
+
+    QTemporaryDir dir;
+    TestFormHost host{dir.path() + QStringLiteral("/")};
+    std::unique_ptr<TPrintPage> page;
+};
+
+TEST_F(PrintPage, AChosenRecordMustExistExceptForNames)
+{
+    PrinterScope printer(std::make_unique<CountingPrinter>(dir.path(), 100));
+    host.doc.records.clear();
+    host.recordNumber = 1;
+    page->GoBtn1Click();
+    page->PrevBtnClick();
+    // Printing stops before its dialog; the preview after its printer-setup dialog.
+    ASSERT_EQ(host.scripted.messages().size(), 2u);
+    for (const ShownMessage& m : host.scripted.messages()) {
+        EXPECT_EQ(m.text, QStringLiteral("Invalid data set"));
+        EXPECT_EQ(m.caption, QString());
+        EXPECT_EQ(m.icon, MsgIcon::Error);
+    }
+    ASSERT_EQ(host.scripted.printerDialogs().size(), 1u);
+    EXPECT_EQ(host.scripted.printerDialogs()[0].kind, PrinterDialogKind::Setup);
+    EXPECT_EQ(printer->jobs, 0);
+
+    // The names need no record.
+    host.scripted.clear();
+    page->NameDCheck->setChecked(true);
+    host.scripted.queuePrinterDialog(true);
+    page->GoBtn1Click();
+    EXPECT_TRUE(host.scripted.messages().empty());
+    EXPECT_EQ(printer->jobs, 1);
+    EXPECT_EQ(printer->pageFiles().size(), 1);
+    EXPECT_EQ(host.progress.back(), 0);
+}
+
+TEST_F(PrintPage, PrintAllRecordsIsOneJobPerRecordWithoutDialog)
+{
+    PrinterScope printer(std::make_unique<CountingPrinter>(dir.path(), 100));
+    host.doc.records = {FormRecord{{entry("Name", "one")}}, FormRecord{{entry("Name", "two")}},
+                        FormRecord{{entry("Name", "three")}}};
+    page->PrintAllBtnClick();
+    EXPECT_EQ(printer->jobs, 3);
+    EXPECT_EQ(printer->pageFiles().size(), 3);
+    EXPECT_TRUE(host.scripted.printerDialogs().empty());
+    EXPECT_TRUE(host.scripted.messages().empty());
+    EXPECT_EQ(host.recordNumber, 3);
+    EXPECT_FALSE(page->PrintingAll);
+    EXPECT_EQ(std::count(host.progress.begin(), host.progress.end(), 0), 3);
+}
+
+int pdfPageCount(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray bytes = file.readAll();
+    return int(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "));
+}
+
+TEST_F(PrintPage, PrintAllIntoAFileKeepsEveryRecordAsAPage)
+{
+    PrinterScope printer(std::make_unique<SystemPrinter>());
+    const QString pdf = dir.filePath(QStringLiteral("all.pdf"));
+    printer->qprinter()->setOutputFormat(QPrinter::PdfFormat);
+    printer->qprinter()->setOutputFileName(pdf);
+    host.doc.records = {FormRecord{{entry("Name", "one")}}, FormRecord{{entry("Name", "two")}},
+                        FormRecord{{entry("Name", "three")}}};
+    page->PrintAllBtnClick();
+    EXPECT_TRUE(host.scripted.messages().empty());
+    EXPECT_EQ(pdfPageCount(pdf), 3);
+    EXPECT_EQ(host.recordNumber, 3);
+}
+
+TEST_F(PrintPage, WithoutPrintersTheUserIsOfferedAPdfFile)
+{
+    PrinterScope printer(std::make_unique<SystemPrinter>());
+    page->hasPrinters = [] { return false; };
+
+    // Declined: nothing is printed and no print dialog follows.
+    page->GoBtn1Click();
+    ASSERT_EQ(host.scripted.messages().size(), 1u);
+    EXPECT_EQ(host.scripted.messages()[0].text, QString::fromLatin1(kNoPrinterMessage));
+    EXPECT_EQ(host.scripted.messages()[0].buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(host.scripted.printerDialogs().empty());
+
+    // The same for the calibration's test print.
+    host.scripted.clear();
+    page->kalForm().BitBtn1Click();
+    EXPECT_EQ(host.scripted.messageTexts(), QStringList{QString::fromLatin1(kNoPrinterMessage)});
+
+    // Accepted: the page goes into the chosen file.
+    host.scripted.clear();
+    const QString pdf = dir.filePath(QStringLiteral("form.pdf"));
+    host.scripted.queueAnswer(MsgAnswer::Yes);
+    host.scripted.queueSaveFile(pdf);
+    host.scripted.queuePrinterDialog(true);
+    page->GoBtn1Click();
+    EXPECT_EQ(host.scripted.messageTexts(), QStringList{QString::fromLatin1(kNoPrinterMessage)});
+    EXPECT_EQ(pdfPageCount(pdf), 1);
+}
+
+TEST_F(PrintPage, ShiftBoxesShowAndKeepTheDocumentsShiftInInches)
+{
+    host.doc.PrintShiftMm = {0.5 * MmPerInch, -MmPerInch};
+    page->documentChanged();
+    EXPECT_DOUBLE_EQ(page->VerschXin->value(), 0.5);
+    EXPECT_DOUBLE_EQ(page->VerschYin->value(), -1.0);
+    typeInto(page->VerschXin, QStringLiteral("1.2"));
+    EXPECT_DOUBLE_EQ(host.doc.PrintShiftMm.x, 1.2 * MmPerInch);
+    EXPECT_DOUBLE_EQ(page->pageSpec(1).shiftMm.x, 1.2 * MmPerInch);
+}
+
+TEST_F(PrintPage, PreviewShowsTheA4PageAtPaperSizeOrOnePixelPerPixel)
+{
+    // An A4 page at 600 ppi: 4960 x 7016 device pixels, a 1240 x 1754 preview bitmap.
+    PrinterScope printer(std::make_unique<CountingPrinter>(dir.path(), 600, QSize(4960, 7016)));
+    const int screen = ScreenPixelsPerInch();
+    QSize shown;
+    QSize enlarged;
+    QTimer::singleShot(0, [&] {
+        TPrevForm& form = page->prevForm();
+        shown = form.PaintBox1->size();
+        form.EveryPixelCheck->click();
+        enlarged = form.PaintBox1->size();
+        form.BitBtn1->click();
+    });
+    page->PrevBtnClick();  // the printer-setup dialog is cancelled: the preview shows all the same
+    EXPECT_EQ(host.scripted.printerDialogs().size(), 1u);
+    EXPECT_EQ(enlarged, QSize(1240, 1754));
+    if (screen == 96)
+        EXPECT_EQ(shown, QSize(793, 1122));
+    else
+        EXPECT_EQ(shown, QSize(int(1240 * screen / 150.0), int(1754 * screen / 150.0)));
+    EXPECT_EQ(printer->jobs, 0);
+}
+
+}  // namespace
