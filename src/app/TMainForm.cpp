@@ -13,6 +13,7 @@
 #include "platform/Settings.h"
 #include "platform/Shell.h"
 #include "platform/WindowMessages.h"
+#include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"
 #include "print/TPrintPage.h"
 
@@ -150,7 +151,7 @@ void TMainForm::FormCreate()
     fieldsPage_ = new TFieldsPage(*this);
     printPage_ = new TPrintPage(*this);
     retouchPage_->setSavePictureAction([this] { scanPage_->SaveBtnClick(); });
-    fillOutPlaceholder_ = new QWidget;
+    fillOutPage_ = new TFillOutPage(*this);
     buildLayout();
 
     formSizePage_->FBreitEdinChange();
@@ -187,7 +188,7 @@ void TMainForm::buildLayout()
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName("PageControl1");
     PageControl1->setIconSize(QSize(16, 16));
-    QWidget* contents[6] = {scanPage_, retouchPage_, formSizePage_, fieldsPage_, fillOutPlaceholder_, printPage_};
+    QWidget* contents[6] = {scanPage_, retouchPage_, formSizePage_, fieldsPage_, fillOutPage_, printPage_};
     for (int i = 0; i < 6; ++i) {
         QWidget* tab = makeTab(i, contents[i]);
         PageControl1->addTab(tab, programIcon(kTabs[i].icon), QString::fromUtf8(kTabs[i].caption));
@@ -285,6 +286,9 @@ void TMainForm::repaintPictureViews()
 
 void TMainForm::showTab(int index) { PageControl1->setCurrentIndex(index); }
 
+int TMainForm::currentRecordNumber() const { return fillOutPage_->currentRecordNumber(); }
+void TMainForm::setCurrentRecordNumber(int number) { fillOutPage_->setCurrentRecordNumber(number); }
+
 double TMainForm::printerMmPerInchX() const { return printPage_->PrinterMmPerInchX; }
 double TMainForm::printerMmPerInchY() const { return printPage_->PrinterMmPerInchY; }
 
@@ -310,6 +314,7 @@ void TMainForm::NewBtnClick()
     repaintPictureViews();
     formSizePage_->documentChanged();
     fieldsPage_->documentChanged();
+    fillOutPage_->documentChanged();
     FieldsChanged = false;
     scanPage_->showPictureInfo();
 }

@@ -17,6 +17,7 @@ class TScanPage;
 class TRetouchPage;
 class TFormSizePage;
 class TFieldsPage;
+class TFillOutPage;
 class TPrintPage;
 class QTabWidget;
 class QWidget;
@@ -49,8 +50,8 @@ public:
     void setFieldsChanged() override { FieldsChanged = true; }
     double printerMmPerInchX() const override;
     double printerMmPerInchY() const override;
-    int currentRecordNumber() const override { return currentRecord_; }
-    void setCurrentRecordNumber(int number) override { currentRecord_ = number; }
+    int currentRecordNumber() const override;
+    void setCurrentRecordNumber(int number) override;
 
     // Form files.
     bool OpenFORM(const QString& fileName);
@@ -99,12 +100,10 @@ private:
     QStringList arguments_;
 
     bool shownBefore_ = false;
-    int currentRecord_ = 1;
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* fieldsTab_ = nullptr;
     QMetaObject::Connection focusWatch_;
-    QWidget* fillOutPlaceholder_ = nullptr;
     TStatusProgress* StatusBar1 = nullptr;
     HoverImageButton* ueberbtn = nullptr;
     HoverImageButton* HilfeBtn = nullptr;
@@ -114,5 +113,6 @@ private:
     TRetouchPage* retouchPage_ = nullptr;
     TFormSizePage* formSizePage_ = nullptr;
     TFieldsPage* fieldsPage_ = nullptr;
+    TFillOutPage* fillOutPage_ = nullptr;
     TPrintPage* printPage_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "editor/TFieldsPage.h"
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
+#include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"
 #include "print/TPrintPage.h"
 
@@ -48,6 +49,7 @@ void TMainForm::refreshAfterDocumentChange()
     formSizePage_->documentChanged();
     fieldsPage_->documentChanged();
     printPage_->documentChanged();
+    fillOutPage_->documentChanged();
     repaintPictureViews();
     FieldsChanged = false;
 }

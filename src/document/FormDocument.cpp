@@ -152,3 +152,43 @@ FormRecord FormDocument::newRecordFromFirst() const
         entry.value.reset();
     return record;
 }
+
+void FormDocument::takeOverFields()
+{
+    FormRecord record = recordFromFields();
+    clearRecords();
+    records.push_back(std::move(record));
+}
+
+int32_t FormDocument::appendNewRecord()
+{
+    records.push_back(newRecordFromFirst());
+    return recordCount();
+}
+
+RecordDeletion FormDocument::deleteRecord(int32_t number)
+{
+    if (number < 1 || number > recordCount())
+        return RecordDeletion::InvalidNumber;
+    if (records.size() == 1)
+        return RecordDeletion::LastRecord;
+    records.erase(records.begin() + (number - 1));
+    return RecordDeletion::Deleted;
+}
+
+bool FormDocument::setRecordValue(int32_t number, int32_t entry, std::string text)
+{
+    if (number < 1 || number > recordCount() || entry < 1)
+        return false;
+    const std::vector<RecordEntry>& model = records.front().entries;
+    if (entry > static_cast<int32_t>(model.size()))
+        return false;
+    std::vector<RecordEntry>& entries = records[static_cast<size_t>(number - 1)].entries;
+    while (entries.size() < static_cast<size_t>(entry)) {
+        RecordEntry missing = model[entries.size()];
+        missing.value.reset();
+        entries.push_back(std::move(missing));
+    }
+    entries[static_cast<size_t>(entry - 1)].value = std::move(text);
+    return true;
+}

@@ -83,6 +83,12 @@ struct RecordEntry {
     bool operator==(const RecordEntry&) const = default;
 };
 
+enum class RecordDeletion {
+    Deleted,
+    InvalidNumber,  // no record of that number
+    LastRecord,     // the only record stays: it is the template of every new one
+};
+
 struct FormRecord {
     std::vector<RecordEntry> entries;
     bool operator==(const FormRecord&) const = default;
@@ -128,4 +134,19 @@ public:
     FormRecord recordFromFields() const;
     // A record with one empty entry per entry of record 1 (empty when there is no record 1).
     FormRecord newRecordFromFirst() const;
+
+    int32_t recordCount() const { return static_cast<int32_t>(records.size()); }
+    // Taking the fields over: every record gives way to a single empty record made from the
+    // fields.
+    void takeOverFields();
+    // "New record": appends newRecordFromFirst(); returns the new record's number.
+    int32_t appendNewRecord();
+    // 1-based; the records after it move one number down.
+    RecordDeletion deleteRecord(int32_t number);
+    // Stores text as the value of entry `entry` of record `number` (both 1-based); false, with
+    // nothing stored, when record 1 has no such entry or there is no such record. A record with
+    // fewer entries than record 1 (only a form file can hold one) first grows by record 1's
+    // missing entries, values absent, so a value typed into any row of the grid is kept and is
+    // never written outside its record.
+    bool setRecordValue(int32_t number, int32_t entry, std::string text);
 };

@@ -71,3 +71,8 @@ std::string qStringToAnsi(const QString& text, AnsiCodePage page)
     }
     return bytes;
 }
+
+std::string utf8ToAnsi(std::string_view utf8)
+{
+    return qStringToAnsi(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+}

@@ -24,3 +24,7 @@ QString ansiToQString(std::string_view bytes, AnsiCodePage page);
 // document's texts are zero-terminated.
 std::string qStringToAnsi(const QString& text);
 std::string qStringToAnsi(const QString& text, AnsiCodePage page);
+
+// UTF-8 text (a file that says so with its byte-order mark) in the code page; characters it
+// cannot hold, and bytes that are no UTF-8, become '?'.
+std::string utf8ToAnsi(std::string_view utf8);

@@ -16,6 +16,7 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
 // A file dialog. filter uses the "description|patterns|description|patterns" form; filterIndex
 // is 1-based. defaultExt has no dot ("frm"); it is appended when the chosen name has none.
 struct FileRequest {
+    QString title;              // empty: the system's title for the kind of dialog
     QString filter;
     int filterIndex = 1;
     QString defaultExt;

@@ -83,6 +83,8 @@ std::optional<FileChoice> QtPrompts::saveFile(const FileRequest& request) { retu
 std::optional<FileChoice> QtPrompts::runFileDialog(const FileRequest& request, bool save)
 {
     QFileDialog dialog(parent_);
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = fileDialogFilters(request.filter);

@@ -1,0 +1,112 @@
+#include "document/FormDocument.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+FormDocument withFields(std::initializer_list<const char*> names)
+{
+    FormDocument document;
+    int32_t x = 0;
+    for (const char* name : names) {
+        FormField& field = document.addField(FontSpec{});
+        field.name = name;
+        field.left = x;
+        field.right = x + 50;
+        field.multiLine = x == 0 ? 1 : 0;
+        x += 100;
+    }
+    return document;
+}
+
+std::vector<std::string> firstValues(const FormDocument& document)
+{
+    std::vector<std::string> values;
+    for (const FormRecord& record : document.records)
+        values.push_back(record.entries.at(0).value.value_or("<absent>"));
+    return values;
+}
+
+}  // namespace
+
+TEST(RecordOperations, TakeOverAndNewRecordCopyTheirTemplateWithoutValues)
+{
+    FormDocument document = withFields({"Name", "City"});
+    document.records.resize(3);
+    document.takeOverFields();
+    ASSERT_EQ(document.recordCount(), 1);
+    const FormRecord& first = document.records[0];
+    ASSERT_EQ(first.entries.size(), 2u);
+    EXPECT_EQ(first.entries[1].name, "City");
+    EXPECT_EQ(first.entries[1].left, 100);
+    EXPECT_EQ(first.entries[0].multiLine, 1);
+    EXPECT_FALSE(first.entries[0].value);
+
+    document.records[0].entries[0].value = "typed";
+    document.records[0].entries[0].font.faceName = "Courier New";
+    EXPECT_EQ(document.appendNewRecord(), 2);
+    const RecordEntry& copied = document.records[1].entries[0];
+    EXPECT_EQ(copied.font.faceName, "Courier New");
+    EXPECT_EQ(copied.name, "Name");
+    EXPECT_FALSE(copied.value);
+}
+
+TEST(RecordOperations, DeleteClosesTheGapButKeepsTheLastRecord)
+{
+    struct Row {
+        int32_t number;
+        RecordDeletion result;
+        std::vector<std::string> left;
+    };
+    const Row rows[] = {
+        {2, RecordDeletion::Deleted, {"1", "3"}},
+        {3, RecordDeletion::Deleted, {"1", "2"}},
+        {1, RecordDeletion::Deleted, {"2", "3"}},
+        {0, RecordDeletion::InvalidNumber, {"1", "2", "3"}},
+        {4, RecordDeletion::InvalidNumber, {"1", "2", "3"}},
+    };
+    for (const Row& row : rows) {
+        FormDocument document = withFields({"Name"});
+        document.takeOverFields();
+        document.appendNewRecord();
+        document.appendNewRecord();
+        for (int32_t n = 1; n <= 3; ++n)
+            document.setRecordValue(n, 1, std::to_string(n));
+        EXPECT_EQ(document.deleteRecord(row.number), row.result) << row.number;
+        EXPECT_EQ(firstValues(document), row.left) << row.number;
+    }
+
+    FormDocument single = withFields({"Name"});
+    single.takeOverFields();
+    EXPECT_EQ(single.deleteRecord(1), RecordDeletion::LastRecord);
+    EXPECT_EQ(single.recordCount(), 1);
+}
+
+TEST(RecordOperations, ValuesAreStoredOnlyInsideAnExistingRecord)
+{
+    FormDocument document = withFields({"A", "B", "C"});
+    document.takeOverFields();
+    document.appendNewRecord();
+    // A record as a form file may hold it: fewer entries than record 1.
+    document.records[1].entries.resize(1);
+
+    struct Row {
+        int32_t number;
+        int32_t entry;
+        bool stored;
+    };
+    const Row rows[] = {{1, 1, true}, {1, 3, true}, {1, 4, false}, {0, 1, false}, {3, 1, false}, {1, 0, false}};
+    for (const Row& row : rows)
+        EXPECT_EQ(document.setRecordValue(row.number, row.entry, "v"), row.stored) << row.number << "/" << row.entry;
+
+    EXPECT_TRUE(document.setRecordValue(1, 2, ""));
+    EXPECT_EQ(document.records[0].entries[1].value, std::optional<std::string>(""));
+
+    // The short record grows by record 1's missing entries before the value goes in.
+    EXPECT_TRUE(document.setRecordValue(2, 3, "late"));
+    ASSERT_EQ(document.records[1].entries.size(), 3u);
+    EXPECT_EQ(document.records[1].entries[1].name, "B");
+    EXPECT_FALSE(document.records[1].entries[1].value);
+    EXPECT_EQ(document.records[1].entries[2].value, std::optional<std::string>("late"));
+    EXPECT_EQ(document.records[0].entries[2].value, std::optional<std::string>("v"));
+}
