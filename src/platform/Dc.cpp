@@ -356,10 +356,11 @@ struct Dc::RowBatch {
 
 namespace {
 // The pixel store of the last row batch that ended, kept for the next one: a paint box gets a
-// new context on every paint, and a fresh store would be grown and faulted in each time.
+// new context on every paint, and a fresh store would be grown and faulted in each time. One per
+// thread: pages may be drawn on several threads at once.
 std::vector<QRgb>& spareRowPixels()
 {
-    static std::vector<QRgb> spare;
+    thread_local std::vector<QRgb> spare;
     return spare;
 }
 }  // namespace

@@ -1,0 +1,117 @@
+// velmora-print's work without its process: 1000 records of the sample form (its records repeated,
+// read from a CSV file as --csv reads them) to PNG pages at 300 x 300 on two threads beside one,
+// and to one PDF without and with the picture. Targets: PNG at least 1.7 times as many pages/s on
+// two cores as on one; PDF at least 200 pages/s without the picture.
+//
+// The PNG runs also take a record count, so that a busy machine can measure the rate on fewer
+// pages: --benchmark_filter='records:100/|BM_Pdf'.
+#include "document/FormFile.h"
+#include "document/RecordCsv.h"
+#include "printcmd/PrintJob.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+constexpr int kRecords = 1000;
+
+std::filesystem::path samplePath()
+{
+    std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
+    for (; !dir.empty() && dir != dir.parent_path(); dir = dir.parent_path())
+        if (std::filesystem::exists(dir / "examples" / "sample.frm"))
+            return dir / "examples" / "sample.frm";
+    return {};
+}
+
+// The sample form's records repeated up to count lines, each first value numbered.
+QString recordsCsv(const QTemporaryDir& dir, int count)
+{
+    FormDocument doc;
+    if (readFormFile(samplePath().string(), doc) != FormReadStatus::Ok || doc.records.empty()) {
+        std::fprintf(stderr, "examples/sample.frm not found above %s\n",
+                     qPrintable(QCoreApplication::applicationDirPath()));
+        std::abort();
+    }
+    QByteArray text;
+    for (int i = 0; i < count; ++i) {
+        FormRecord record = doc.records[size_t(i) % doc.records.size()];
+        if (!record.entries.empty())
+            record.entries.front().value = record.entries.front().value.value_or("") + " " + std::to_string(i + 1);
+        text += QByteArray::fromStdString(csvLine(record)) + "\r\n";
+    }
+    const QString name = dir.filePath(QStringLiteral("records-%1.csv").arg(count));
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        std::abort();
+    return name;
+}
+
+void printRecords(benchmark::State& state, PrintOptions options, int count)
+{
+    QTemporaryDir dir;
+    options.formFile = QString::fromStdString(samplePath().string());
+    options.csvFile = recordsCsv(dir, count);
+    options.quiet = true;
+    for (auto _ : state) {
+        options.target = dir.filePath(options.output == OutputKind::Png ? QStringLiteral("pages")
+                                                                         : QStringLiteral("records.pdf"));
+        PrintJob job(options);
+        QString error;
+        if (!job.prepare({}, &error) || !job.run({}, &error)) {
+            state.SkipWithError(qPrintable(error));
+            return;
+        }
+    }
+    state.counters["pages/s"] =
+        benchmark::Counter(double(count) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// Arguments: threads, records.
+void BM_Png300(benchmark::State& state)
+{
+    PrintOptions options;
+    options.output = OutputKind::Png;
+    options.threads = int(state.range(0));
+    printRecords(state, options, int(state.range(1)));
+}
+
+void BM_Pdf(benchmark::State& state)
+{
+    PrintOptions options;
+    options.output = OutputKind::Pdf;
+    options.withForm = state.range(0) != 0;
+    printRecords(state, options, kRecords);
+}
+
+BENCHMARK(BM_Png300)
+    ->ArgNames({"threads", "records"})
+    ->Args({1, kRecords})
+    ->Args({2, kRecords})
+    ->Args({1, 100})
+    ->Args({2, 100})
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_Pdf)->ArgName("picture")->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
