@@ -18,20 +18,6 @@ const QString kGroup = QStringLiteral("DefaultFieldFont");
 
 }  // namespace
 
-DcFont dcFontFor(const FontSpec& font, int32_t heightPixels)
-{
-    DcFont result;
-    result.faceName = ansiToQString(font.faceName);
-    result.height = heightPixels;
-    result.bold = font.style & FontBold;
-    result.italic = font.style & FontItalic;
-    result.underline = font.style & FontUnderline;
-    result.strikeOut = font.style & FontStrikeOut;
-    result.pitch = font.pitch;
-    result.color = COLORREF(font.color);
-    return result;
-}
-
 FontChoice fontChoiceFor(const FontSpec& font)
 {
     QFont qfont(ansiToQString(font.faceName));

@@ -1,5 +1,4 @@
-// A field's font as the document keeps it, as a device context draws it and as the font dialog
-// shows it.
+// A field's font as the document keeps it, as the font dialog shows it and in the settings store.
 #pragma once
 
 #include "document/FormDocument.h"
@@ -7,9 +6,6 @@
 #include "platform/Prompts.h"
 
 class QSettings;
-
-// The field's font with its height replaced by heightPixels (device pixels, same sign rules).
-DcFont dcFontFor(const FontSpec& font, int32_t heightPixels);
 
 // The font dialog's view of a field font and back. The size travels in points; a colour left
 // as the system colour it resolves to stays that system colour.

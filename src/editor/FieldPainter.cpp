@@ -4,6 +4,7 @@
 #include "picture/DrawDib.h"
 #include "platform/CodePage.h"
 #include "platform/Dc.h"
+#include "print/DeviceFont.h"
 #include "print/FormSize.h"
 #include "print/FormSizePrompts.h"
 

@@ -1,6 +1,7 @@
 #include "print/Calibration.h"
 
 #include "document/FormDocument.h"
+#include "platform/ProgramData.h"
 #include "print/FormSize.h"
 
 #include <QDir>
@@ -73,6 +74,17 @@ std::optional<Calibration> decodeCalibration(const uint8_t* bytes, int64_t size)
     if (bytes == nullptr || size < kCalibrationFileSize)
         return std::nullopt;
     return Calibration{getDouble(bytes), getDouble(bytes + 8), getDouble(bytes + 16), getDouble(bytes + 24)};
+}
+
+CalibrationPlaces programCalibrationPlaces(const QString& programDir, const QString& userDir)
+{
+    CalibrationPlaces places;
+    const QStringList dataDirs = programDataDirs(programDir);
+    const bool installedPrefix = dataDirs.size() > 1 && QFileInfo(dataDirs.front()).isDir();
+    if (!installedPrefix)
+        places.programDir = programDir;
+    places.userDir = userDir;
+    return places;
 }
 
 QString calibrationWriteDir(const CalibrationPlaces& places)

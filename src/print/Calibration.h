@@ -47,6 +47,11 @@ struct CalibrationPlaces {
     std::function<bool(const QString&)> folderWritable = {};
 };
 
+// The places for a program in programDir. An installed program's folder (<prefix>/bin beside
+// <prefix>/share/velmora) is shared system space that even an administrator's run must not
+// write a calibration into, so there the per-user folder is the only place.
+CalibrationPlaces programCalibrationPlaces(const QString& programDir, const QString& userDir);
+
 // The folder "options.dat" is written to.
 QString calibrationWriteDir(const CalibrationPlaces& places);
 // The stored calibration, normalised; the defaults when no complete file is found.

@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
 #include "platform/Screen.h"
+#include "print/DeviceFont.h"
 
 #include <QDate>
 #include <QLocale>
@@ -76,20 +77,6 @@ unsigned printTextFormat(const PrintItem& item)
     else if (item.alignment == AlignRight)
         format |= DT_RIGHT;
     return format;
-}
-
-DcFont printFont(const FontSpec& font, int ry)
-{
-    DcFont result;
-    result.faceName = ansiToQString(font.faceName);
-    result.height = printFontHeight(font.size, ry);
-    result.bold = font.style & FontBold;
-    result.italic = font.style & FontItalic;
-    result.underline = font.style & FontUnderline;
-    result.strikeOut = font.style & FontStrikeOut;
-    result.pitch = font.pitch;
-    result.color = COLORREF(uint32_t(font.color));
-    return result;
 }
 
 void renderPage(Dc& dc, const PageSpec& spec, int rx, int ry, bool viaPrinterBitmap, const PrintProgress& progress)

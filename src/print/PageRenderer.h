@@ -70,8 +70,6 @@ PlacementInput placementInput(const PageSpec& spec);
 
 // The format flags of an item: word break for multi-line, centre or right by alignment.
 unsigned printTextFormat(const PrintItem& item);
-// The device font of an item at a vertical resolution.
-DcFont printFont(const FontSpec& font, int ry);
 
 using PrintProgress = std::function<void(int percent)>;
 

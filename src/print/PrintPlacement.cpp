@@ -44,7 +44,7 @@ DrawRects Placement::pictureRects(int32_t pictureWidth, int32_t pictureHeight) c
     return r;
 }
 
-int32_t printFontHeight(int32_t sizePoints, int ry) { return -(sizePoints * ry / 72); }
+int32_t printFontHeight(int32_t sizePoints, int ry) { return int32_t(-(int64_t(sizePoints) * ry / 72)); }
 
 DcSize pageBitmapSize(int32_t pageWidth, int32_t pageHeight, int dpiX, int dpiY, int bitmapPixelsPerInch)
 {

@@ -31,9 +31,8 @@ QDoubleSpinBox* calibrationBox(const CalibrationRange& range, double value, QWid
 TKalForm::TKalForm(const QString& programDir, Prompts& prompts, QWidget* parent, const QString& userDir)
     : QDialog(parent), hasPrinters(systemHasPrinters), prompts_(prompts)
 {
-    places_.programDir = programDir;
-    places_.userDir =
-        userDir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) : userDir;
+    places_ = programCalibrationPlaces(
+        programDir, userDir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) : userDir);
 
     setWindowTitle(QStringLiteral("Calibrate printer - the settings for your printer modell "));
     setModal(true);

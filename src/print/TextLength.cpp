@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
+#include "print/DeviceFont.h"
 
 #include <cmath>
 #include <limits>
@@ -30,20 +31,6 @@ int64_t printedFieldWidth(const RecordEntry& entry, double sx)
     return int64_t(truncated(entry.right * sx)) - int64_t(truncated(entry.left * sx));
 }
 
-DcFont printerFont(const FontSpec& font, int dpiY)
-{
-    DcFont printed;
-    printed.faceName = ansiToQString(font.faceName);
-    printed.height = -static_cast<int32_t>(int64_t(font.size) * dpiY / 72);
-    printed.bold = font.style & FontBold;
-    printed.italic = font.style & FontItalic;
-    printed.underline = font.style & FontUnderline;
-    printed.strikeOut = font.style & FontStrikeOut;
-    printed.pitch = font.pitch;
-    printed.color = static_cast<COLORREF>(font.color);
-    return printed;
-}
-
 bool textTooLong(Printer& printer, const OrderedFormSize& size, double printerMmPerInchX, const RecordEntry& entry,
                  std::string_view text)
 {
@@ -54,6 +41,6 @@ bool textTooLong(Printer& printer, const OrderedFormSize& size, double printerMm
     const int dpiX = dc.GetDeviceCaps(LOGPIXELSX);
     const int dpiY = dc.GetDeviceCaps(LOGPIXELSY);
     const double sx = printerPixelsPerPictureX(size, printerMmPerInchX, dpiX);
-    dc.SelectFont(printerFont(entry.font, dpiY));
+    dc.SelectFont(printFont(entry.font, dpiY));
     return dc.TextWidth(ansiToQString(text)) >= printedFieldWidth(entry, sx);
 }

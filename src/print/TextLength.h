@@ -17,10 +17,6 @@ double printerPixelsPerPictureX(const OrderedFormSize& size, double printerMmPer
 // trunc(right * sx) - trunc(left * sx): each edge lands on a whole printer pixel first.
 int64_t printedFieldWidth(const RecordEntry& entry, double sx);
 
-// A field's or entry's font for a device of dpiY pixels per inch: the character height is
-// -(size in points * dpiY div 72).
-DcFont printerFont(const FontSpec& font, int dpiY);
-
 // True when the text of a single-line entry is as wide as its printed field or wider; a
 // multi-line entry wraps, so it never is. The printer's canvas keeps the entry's font.
 bool textTooLong(Printer& printer, const OrderedFormSize& size, double printerMmPerInchX, const RecordEntry& entry,

@@ -26,10 +26,8 @@ int fail(const QString& reason, int status)
 // program, else the per-user folder of the window's application name.
 CalibrationPlaces windowCalibrationPlaces()
 {
-    CalibrationPlaces places;
-    places.programDir = QCoreApplication::applicationDirPath();
-    places.userDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    return places;
+    return programCalibrationPlaces(QCoreApplication::applicationDirPath() + u'/',
+                                    QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 // Qt's notes about the environment (no runtime folder, no screen) mean nothing to a script reading

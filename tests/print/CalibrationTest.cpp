@@ -127,6 +127,27 @@ TEST(CalibrationFile, TheFolderThatTakesTheWritesIsReadFirst)
     EXPECT_EQ(readCalibration(installed), (Calibration{5, 5, 96, 96}));
 }
 
+// A writable <prefix>/bin beside <prefix>/share/velmora (an administrator's run of the installed
+// program) keeps the calibration per user; a build tree or one-folder copy keeps it beside itself.
+TEST(CalibrationFile, AnInstalledProgramFolderIsNeverWritten)
+{
+    QTemporaryDir prefix, user;
+    ASSERT_TRUE(QDir(prefix.path()).mkpath("bin"));
+    const QString bin = prefix.filePath("bin") + "/";
+    const Calibration c{3, 4, 99, 98};
+
+    ASSERT_TRUE(writeCalibration(programCalibrationPlaces(bin, user.path()), c));
+    EXPECT_TRUE(QFile::exists(bin + "options.dat"));
+    ASSERT_TRUE(QFile::remove(bin + "options.dat"));
+
+    ASSERT_TRUE(QDir(prefix.path()).mkpath("share/velmora"));
+    const CalibrationPlaces installed = programCalibrationPlaces(bin, user.path());
+    ASSERT_TRUE(writeCalibration(installed, c));
+    EXPECT_FALSE(QFile::exists(bin + "options.dat"));
+    EXPECT_EQ(fileBytes(user.filePath("options.dat")), encoded(c));
+    EXPECT_EQ(readCalibration(installed), c);
+}
+
 TEST(CalibrationPlacement, FactorsAndTheWorkedExample)
 {
     EXPECT_DOUBLE_EQ(printerMmPerInch(101.5), 25.78094925);
