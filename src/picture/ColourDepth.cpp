@@ -90,13 +90,21 @@ Rgb randomColor(const RandomByte& random)
 }
 
 // GetNearestPaletteIndex with every answer kept: dithering asks for the same colours again and
-// again, and a big picture asks for too many for the palette's own small memo.
+// again, and a big picture asks for too many for the palette's own small memo. Small pictures
+// go to the palette directly.
 class NearestLookup {
 public:
-    explicit NearestLookup(HPALETTE palette) : palette_(palette), memo_(size_t(1) << 24, 0) {}
+    NearestLookup(HPALETTE palette, const Dib& picture) : palette_(palette)
+    {
+        constexpr int64_t kMemoFrom = int64_t(1) << 20;
+        if (int64_t(widthOf(picture)) * heightOf(picture) >= kMemoFrom)
+            memo_.assign(size_t(1) << 24, 0);
+    }
     uint8_t operator()(uint8_t red, uint8_t green, uint8_t blue)
     {
         const uint32_t rgb = PaletteRgb(red, green, blue);
+        if (memo_.empty())
+            return uint8_t(GetNearestPaletteIndex(palette_, rgb));
         uint16_t& slot = memo_[rgb];
         if (slot == 0)
             slot = uint16_t(GetNearestPaletteIndex(palette_, rgb) + 1);
@@ -201,7 +209,7 @@ void mapNearest(const Dib& picture, Dib& target, const DibProgress& progress)
     const int targetBits = depthOf(target);
     const int sourceBits = depthOf(picture);
     std::vector<Rgb> colors(static_cast<size_t>(width));
-    NearestLookup nearest(target.palette);
+    NearestLookup nearest(target.palette, target);
     for (int32_t y = 0; y < height; ++y) {
         readRowColors(picture, y, colors);
         uint8_t* row = rowFromTop(target, y);
@@ -329,8 +337,9 @@ std::vector<Rgb> BuildOptimizedPalette(const Dib& picture, int count, int shift)
     const int32_t width = widthOf(picture);
     const int32_t height = heightOf(picture);
     std::vector<Rgb> colors(static_cast<size_t>(width));
-    for (int32_t y = 0; y < height; ++y) {
-        readRowColors(picture, y, colors);
+    // Pixels in storage order, the bottom row first.
+    for (int32_t stored = 0; stored < height; ++stored) {
+        readRowColors(picture, height - 1 - stored, colors);
         for (const Rgb& c : colors) {
             const int key = (c.red >> shift) * 1024 + (c.green >> shift) * 32 + (c.blue >> shift);
             uint16_t& binCount = pairs[size_t(key)].first;
@@ -366,7 +375,7 @@ void FloydSteinbergDither(const Dib& source, Dib& target, const DibProgress& pro
     std::vector<int16_t> current(size_t(width + 2) * 3, 0);
     std::vector<int16_t> next(size_t(width + 2) * 3, 0);
     std::vector<Rgb> colors(static_cast<size_t>(width));
-    NearestLookup nearest(target.palette);
+    NearestLookup nearest(target.palette, target);
     const PALETTEENTRY* entries = target.logPalette.palPalEntry;
 
     for (int32_t y = 0; y < height; ++y) {
