@@ -40,13 +40,12 @@ template <typename Work> void eachRow(int32_t height, const DibProgress& progres
 
 // A quarter turn for whole-byte pixels, in tiles so that the column walk of one picture stays in
 // the cache. where(x, y) gives the new picture's (column, row from the top) of source (x, y).
-template <typename Where>
+template <size_t bytes, typename Where>
 void quarterTurnBytes(const Dib& picture, Dib& turned, const DibProgress& progress, Where where)
 {
     constexpr int32_t kTile = 64;
     const int32_t width = widthOf(picture);
     const int32_t height = heightOf(picture);
-    const size_t bytes = size_t(depthOf(picture) / 8);
     if (progress)
         progress(0);
     for (int32_t y0 = 0; y0 < height; y0 += kTile) {
@@ -88,11 +87,29 @@ Dib turned(const Dib& picture, int32_t newWidth, int32_t newHeight, const DibPro
     DibOwner result(sameKind(picture, newWidth, newHeight));
     if (!result)
         return Dib{};
-    if (depthOf(picture) >= 8)
-        quarterTurnBytes(picture, result.get(), progress, where);
+    if (depthOf(picture) == 24)
+        quarterTurnBytes<3>(picture, result.get(), progress, where);
+    else if (depthOf(picture) == 8)
+        quarterTurnBytes<1>(picture, result.get(), progress, where);
     else
         movePixels(picture, result.get(), progress, where);
     return result.release();
+}
+
+template <size_t bytes> void reversedRowOf(const uint8_t* source, uint8_t* target, int32_t width)
+{
+    target += size_t(width - 1) * bytes;
+    for (int32_t x = 0; x < width; ++x, source += bytes, target -= bytes)
+        std::memcpy(target, source, bytes);
+}
+
+// A row of whole-byte pixels in reverse order.
+void reverseRow(const uint8_t* source, uint8_t* target, int32_t width, int bits)
+{
+    if (bits == 24)
+        reversedRowOf<3>(source, target, width);
+    else
+        reversedRowOf<1>(source, target, width);
 }
 
 struct Point {
@@ -158,12 +175,8 @@ Dib Rot180(const Dib& picture, const DibProgress& progress)
                    [&](int32_t x, int32_t y) { return Point{width - 1 - x, height - 1 - y}; });
         return result.release();
     }
-    const size_t bytes = size_t(depthOf(picture) / 8);
     eachRow(height, progress, [&](int32_t y) {
-        const uint8_t* source = rowFromTop(picture, y);
-        uint8_t* target = rowFromTop(result.get(), height - 1 - y) + size_t(width - 1) * bytes;
-        for (int32_t x = 0; x < width; ++x, source += bytes, target -= bytes)
-            std::memcpy(target, source, bytes);
+        reverseRow(rowFromTop(picture, y), rowFromTop(result.get(), height - 1 - y), width, depthOf(picture));
     });
     return result.release();
 }
@@ -213,7 +226,6 @@ Dib DibRotxxx(const Dib& picture, bool right, double degrees, uint32_t backgroun
     const RotationAxis axisY{s, c, double(s), double(c)};
     const int32_t w2 = width / 2;
     const int32_t h2 = height / 2;
-    const size_t bytes = size_t(bits / 8);
     Dib& target = result.get();
 
     eachRow(size.height, progress, [&](int32_t y) {
@@ -226,10 +238,13 @@ Dib DibRotxxx(const Dib& picture, bool right, double degrees, uint32_t backgroun
             const bool inside = sx >= 0 && sx < width && sy >= 0 && sy < height;
             if (bits < 8) {
                 setpixel(target, x, y, inside ? getpixel(picture, sx, sy) : background);
-            } else if (inside) {
-                std::memcpy(row + size_t(x) * bytes, rowFromTop(picture, sy) + size_t(sx) * bytes, bytes);
             } else if (bits == 8) {
-                row[x] = uint8_t(background);
+                row[x] = inside ? rowFromTop(picture, sy)[sx] : uint8_t(background);
+            } else if (inside) {
+                const uint8_t* source = rowFromTop(picture, sy) + size_t(sx) * 3;
+                row[3 * x] = source[0];
+                row[3 * x + 1] = source[1];
+                row[3 * x + 2] = source[2];
             } else {
                 row[3 * x] = uint8_t(background >> 16);
                 row[3 * x + 1] = uint8_t(background >> 8);
@@ -253,12 +268,8 @@ Dib mirrorDib(const Dib& picture, const DibProgress& progress)
         movePixels(picture, result.get(), progress, [&](int32_t x, int32_t y) { return Point{width - 1 - x, y}; });
         return result.release();
     }
-    const size_t bytes = size_t(depthOf(picture) / 8);
     eachRow(height, progress, [&](int32_t y) {
-        const uint8_t* source = rowFromTop(picture, y);
-        uint8_t* target = rowFromTop(result.get(), y) + size_t(width - 1) * bytes;
-        for (int32_t x = 0; x < width; ++x, source += bytes, target -= bytes)
-            std::memcpy(target, source, bytes);
+        reverseRow(rowFromTop(picture, y), rowFromTop(result.get(), y), width, depthOf(picture));
     });
     return result.release();
 }
