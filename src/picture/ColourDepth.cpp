@@ -89,31 +89,69 @@ Rgb randomColor(const RandomByte& random)
     return Rgb{red, green, blue};
 }
 
-// GetNearestPaletteIndex with every answer kept: dithering asks for the same colours again and
-// again, and a big picture asks for too many for the palette's own small memo. Small pictures
-// go to the palette directly.
+// GetNearestPaletteIndex, answered the same (least squared distance, lowest index among equals)
+// but quicker for the millions of lookups of a big picture: the colour cube is cut into cells of
+// 8 x 8 x 8 colours, and each cell, when first asked, lists the entries that can be nearest to
+// any colour in it. Small pictures go to the palette directly.
 class NearestLookup {
 public:
     NearestLookup(HPALETTE palette, const Dib& picture) : palette_(palette)
     {
-        constexpr int64_t kMemoFrom = int64_t(1) << 20;
-        if (int64_t(widthOf(picture)) * heightOf(picture) >= kMemoFrom)
-            memo_.assign(size_t(1) << 24, 0);
+        constexpr int64_t kCellsFrom = int64_t(1) << 16;
+        if (palette && int64_t(widthOf(picture)) * heightOf(picture) >= kCellsFrom) {
+            const auto entries = palette->entries();
+            entries_.assign(entries.begin(), entries.end());
+            cells_.resize(kCells);
+        }
     }
     uint8_t operator()(uint8_t red, uint8_t green, uint8_t blue)
     {
-        const uint32_t rgb = PaletteRgb(red, green, blue);
-        if (memo_.empty())
-            return uint8_t(GetNearestPaletteIndex(palette_, rgb));
-        uint16_t& slot = memo_[rgb];
-        if (slot == 0)
-            slot = uint16_t(GetNearestPaletteIndex(palette_, rgb) + 1);
-        return uint8_t(slot - 1);
+        if (cells_.empty())
+            return uint8_t(GetNearestPaletteIndex(palette_, PaletteRgb(red, green, blue)));
+        std::vector<uint8_t>& candidates = cells_[size_t((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3))];
+        if (candidates.empty())
+            candidates = candidatesFor(red & ~7, green & ~7, blue & ~7);
+        int best = candidates.front();
+        int bestDistance = 1 << 30;
+        for (const uint8_t i : candidates) {
+            const PALETTEENTRY& e = entries_[i];
+            const int dr = int(e.peRed) - red;
+            const int dg = int(e.peGreen) - green;
+            const int db = int(e.peBlue) - blue;
+            const int distance = dr * dr + dg * dg + db * db;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = i;
+            }
+        }
+        return uint8_t(best);
     }
 
 private:
+    static constexpr size_t kCells = size_t(1) << 15;
+
+    // Every entry whose least distance to the cell is within the largest distance of the entry
+    // that is farthest from no colour of the cell: all that can be nearest, in index order.
+    std::vector<uint8_t> candidatesFor(int red, int green, int blue) const
+    {
+        const auto nearestIn = [](int value, int low) { return value < low ? low - value : value > low + 7 ? value - low - 7 : 0; };
+        const auto farthestIn = [](int value, int low) { return std::max(std::abs(value - low), std::abs(value - low - 7)); };
+        const auto squared = [](int a, int b, int c) { return a * a + b * b + c * c; };
+        int bound = 1 << 30;
+        for (const PALETTEENTRY& e : entries_)
+            bound = std::min(bound, squared(farthestIn(e.peRed, red), farthestIn(e.peGreen, green), farthestIn(e.peBlue, blue)));
+        std::vector<uint8_t> candidates;
+        for (size_t i = 0; i < entries_.size(); ++i) {
+            const PALETTEENTRY& e = entries_[i];
+            if (squared(nearestIn(e.peRed, red), nearestIn(e.peGreen, green), nearestIn(e.peBlue, blue)) <= bound)
+                candidates.push_back(uint8_t(i));
+        }
+        return candidates;
+    }
+
     HPALETTE palette_;
-    std::vector<uint16_t> memo_;  // index + 1; 0 not asked yet
+    std::vector<PALETTEENTRY> entries_;
+    std::vector<std::vector<uint8_t>> cells_;
 };
 
 void putIndex(uint8_t* row, int32_t x, int bits, uint32_t index)

@@ -185,3 +185,16 @@ TEST(DepthDown, FunctionsByTarget)
     }
     EXPECT_FALSE(DibOwner(DepthDownTo(DibOwner(newdib(2, 2, 1, nullptr, 0)).get(), 1, choice(true, true, DepthFunction::Nearest))));
 }
+
+TEST(DepthDown, NearestColourOfABigPictureIsThePalettesOwnAnswer)
+{
+    // Large enough for the quick lookup; every pixel must still get GetNearestPaletteIndex's entry.
+    DibOwner picture(pictureOf(256, 256, 24, [](int32_t x, int32_t y) { return rgb(x, y, (x * 7 + y * 3) & 255); }));
+    for (const bool optimized : {false, true}) {
+        DibOwner lowered(DepthDownTo(picture.get(), 8, choice(optimized, false, DepthFunction::Nearest)));
+        for (int32_t y = 0; y < 256; ++y)
+            for (int32_t x = 0; x < 256; ++x)
+                ASSERT_EQ(getpixel(lowered.get(), x, y), GetNearestPaletteIndex(lowered.get().palette, getpixel(picture.get(), x, y)))
+                    << x << ", " << y << (optimized ? " optimized" : " default");
+    }
+}
