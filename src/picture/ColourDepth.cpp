@@ -1,5 +1,6 @@
 #include "picture/ColourDepth.h"
 
+#include "imgrove/CodecSupport.h"
 #include "imgrove/Halftone.h"
 #include "imgrove/Palette.h"
 
@@ -9,17 +10,9 @@
 #include <cstring>
 #include <utility>
 
+using namespace imgrove_detail;
+
 namespace {
-
-int depthOf(const Dib& dib) { return dib.header->biBitCount; }
-int32_t widthOf(const Dib& dib) { return dib.header->biWidth; }
-int32_t heightOf(const Dib& dib) { return dib.header->biHeight; }
-
-// Row y counted from the top, as getpixel counts it.
-uint8_t* rowFromTop(const Dib& dib, int32_t y)
-{
-    return dib.bits + size_t(heightOf(dib) - 1 - y) * size_t(dib.rowSize);
-}
 
 Rgb paletteColor(const Dib& dib, uint32_t index)
 {
@@ -27,31 +20,11 @@ Rgb paletteColor(const Dib& dib, uint32_t index)
     return Rgb{entry.peRed, entry.peGreen, entry.peBlue};
 }
 
-uint32_t indexAt(const uint8_t* row, int32_t x, int bits)
-{
-    switch (bits) {
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 4:
-        return (x & 1) ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
-    default:
-        return row[x];
-    }
-}
-
-// One row of any depth as colours, the way getpixel and the palette would give them.
+// One row (from the top) of any depth as colours.
+static_assert(sizeof(Rgb) == 3);
 void readRowColors(const Dib& dib, int32_t y, std::vector<Rgb>& out)
 {
-    const uint8_t* row = rowFromTop(dib, y);
-    const int32_t width = widthOf(dib);
-    const int bits = depthOf(dib);
-    if (bits == 24) {
-        for (int32_t x = 0; x < width; ++x)
-            out[size_t(x)] = Rgb{row[3 * x + 2], row[3 * x + 1], row[3 * x]};
-        return;
-    }
-    for (int32_t x = 0; x < width; ++x)
-        out[size_t(x)] = paletteColor(dib, indexAt(row, x, bits));
+    rowToRgb(dib, y, reinterpret_cast<uint8_t*>(out.data()));
 }
 
 void reportRow(const DibProgress& progress, int32_t row, int32_t height)
@@ -153,24 +126,6 @@ private:
     std::vector<PALETTEENTRY> entries_;
     std::vector<std::vector<uint8_t>> cells_;
 };
-
-void putIndex(uint8_t* row, int32_t x, int bits, uint32_t index)
-{
-    switch (bits) {
-    case 1: {
-        const uint8_t mask = uint8_t(0x80 >> (x & 7));
-        row[x >> 3] = (index & 1) ? uint8_t(row[x >> 3] | mask) : uint8_t(row[x >> 3] & ~mask);
-        break;
-    }
-    case 4:
-        row[x >> 1] = (x & 1) ? uint8_t((row[x >> 1] & 0xF0) | (index & 0x0F))
-                              : uint8_t((row[x >> 1] & 0x0F) | ((index & 0x0F) << 4));
-        break;
-    default:
-        row[x] = uint8_t(index);
-        break;
-    }
-}
 
 // Raising: the new palette and each source index's new value.
 struct RaisedPalette {

@@ -1,7 +1,11 @@
 #include "picture/ResizeDib.h"
 
+#include "imgrove/CodecSupport.h"
+
 #include <algorithm>
 #include <vector>
+
+using namespace imgrove_detail;
 
 namespace {
 
@@ -32,20 +36,12 @@ void nearestRow(const Dib& picture, const std::vector<Sample>& columns, int32_t 
     const uint8_t* source = storedRow(picture, sourceRow);
     uint8_t* target = storedRow(resized, targetRow);
     const int32_t width = int32_t(columns.size());
-    switch (picture.header->biBitCount) {
+    const int bits = picture.header->biBitCount;
+    switch (bits) {
     case 1:
-        for (int32_t x = 0; x < width; ++x) {
-            const int32_t sx = columns[size_t(x)].source;
-            if ((source[sx >> 3] >> (7 - (sx & 7))) & 1)
-                target[x >> 3] = uint8_t(target[x >> 3] | (0x80 >> (x & 7)));
-        }
-        break;
     case 4:
-        for (int32_t x = 0; x < width; ++x) {
-            const int32_t sx = columns[size_t(x)].source;
-            const uint8_t half = (sx & 1) ? source[sx >> 1] & 0x0F : source[sx >> 1] >> 4;
-            target[x >> 1] = uint8_t(target[x >> 1] | ((x & 1) ? half : half << 4));
-        }
+        for (int32_t x = 0; x < width; ++x)
+            putIndex(target, x, bits, indexAt(source, columns[size_t(x)].source, bits));
         break;
     case 8:
         for (int32_t x = 0; x < width; ++x)

@@ -1,21 +1,15 @@
 #include "picture/RotateDib.h"
 
+#include "imgrove/CodecSupport.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 
+using namespace imgrove_detail;
+
 namespace {
-
-int32_t widthOf(const Dib& dib) { return dib.header->biWidth; }
-int32_t heightOf(const Dib& dib) { return dib.header->biHeight; }
-int depthOf(const Dib& dib) { return dib.header->biBitCount; }
-
-const uint8_t* rowFromTop(const Dib& dib, int32_t y)
-{
-    return dib.bits + size_t(heightOf(dib) - 1 - y) * size_t(dib.rowSize);
-}
-uint8_t* rowFromTop(Dib& dib, int32_t y) { return dib.bits + size_t(heightOf(dib) - 1 - y) * size_t(dib.rowSize); }
 
 Dib sameKind(const Dib& picture, int32_t width, int32_t height)
 {
