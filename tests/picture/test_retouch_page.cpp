@@ -332,3 +332,22 @@ TEST_F(RetouchPageTest, MirrorAndFlipKeepTheSelection)
     EXPECT_EQ(host.formSizeRepaints, 2);
     EXPECT_EQ(host.easySizeChanges, 0);
 }
+
+TEST_F(RetouchPageTest, ARotationTooLargeToMakeSaysSoAndKeepsThePicture)
+{
+    // 2^30 pixels of 1 bit can be held; turned by 45 degrees they cannot.
+    usePicture(newdib(32768, 32768, 1, nullptr, 0));
+    host.sel = SelectionRect{1, 2, 3, 4};
+    QTimer::singleShot(0, [&] {
+        page.RotateForm->FreiGradCheck->setChecked(true);
+        page.RotateForm->GradEdit->setValue(45);
+        page.RotateForm->OkBtn->click();
+    });
+    page.RotateBtnClick();
+    ASSERT_EQ(host.scripted.messages().size(), 1u);
+    EXPECT_EQ(host.scripted.messages()[0].text, "An error occured.");
+    EXPECT_EQ(host.scripted.messages()[0].caption, "");
+    EXPECT_EQ(host.scripted.messages()[0].icon, MsgIcon::Error);
+    EXPECT_EQ(DibWidth(picture()), 32768);
+    EXPECT_EQ(host.sel, (SelectionRect{1, 2, 3, 4}));
+}
