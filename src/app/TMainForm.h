@@ -45,6 +45,8 @@ public:
     void SetProStatus(int percent) override;
     void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full) override;
     void repaintPictureViews() override;
+    void repaintFormSizeView() override;
+    void FBreitEdinChange() override;
     void showTab(int index) override;
     SelectionRect& selection() override { return selection_; }
     void setFieldsChanged() override { FieldsChanged = true; }

@@ -12,6 +12,12 @@ void TMainForm::takeInNewPicture(Dib dib, TakeIn steps)
         formSizePage_->FBreitEdinChange();
     const Dib& picture = document_.picture.get();
     selection_ = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
+    if (steps == TakeIn::WithoutViewsAndTab)
+        return;
     repaintPictureViews();
     showTab(2);
 }
+
+void TMainForm::repaintFormSizeView() { formSizePage_->repaintView(); }
+
+void TMainForm::FBreitEdinChange() { formSizePage_->FBreitEdinChange(); }

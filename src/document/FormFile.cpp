@@ -1,5 +1,6 @@
 #include "document/FormFile.h"
 
+#include "imgrove/DibFiles.h"
 #include "imgrove/FileReplacement.h"
 
 #include <algorithm>
@@ -172,12 +173,6 @@ struct LoadedForm {
     std::vector<FormRecord> records;
     DibOwner picture;
 };
-
-// Progress of row r of a picture of the given height; a single row reports 0.
-int rowPercent(int32_t row, int32_t height)
-{
-    return height <= 1 ? 0 : static_cast<int>(int64_t(row) * 100 / (height - 1));
-}
 
 uint32_t le32(const uint8_t* p)
 {

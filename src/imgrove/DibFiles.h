@@ -9,6 +9,12 @@
 // Progress in percent, 0..100; may be empty.
 using DibProgress = std::function<void(int)>;
 
+// Progress of row r of a picture of the given height; a single row reports 0.
+inline int rowPercent(int32_t row, int32_t height)
+{
+    return height <= 1 ? 0 : static_cast<int>(int64_t(row) * 100 / (height - 1));
+}
+
 // Format codes of SaveDib: 3 plus the position in the save filter.
 enum DibFormat {
     DibFormatAuto = 0,

@@ -17,15 +17,6 @@ uint8_t ditherLevel(int value, int threshold)
     return uint8_t(value / 51 + (threshold < value % 51 ? 1 : 0));
 }
 
-void ditherRow(const uint8_t* rgb, int32_t width, int32_t rowFromBottom, uint8_t* out)
-{
-    for (int32_t x = 0; x < width; ++x) {
-        const int t = kOrderedDitherThreshold[size_t((x & 7) * 8 + (rowFromBottom & 7))];
-        out[x] = standardCubeIndex(ditherLevel(rgb[3 * x], t), ditherLevel(rgb[3 * x + 1], t),
-                                   ditherLevel(rgb[3 * x + 2], t));
-    }
-}
-
 // Source range [first, last) of each destination cell along one axis; never empty.
 std::vector<std::pair<int32_t, int32_t>> spans(int32_t source, int32_t dest)
 {
@@ -71,7 +62,7 @@ Dib halftoneScaled(const Dib& dib, int32_t width, int32_t height)
             for (int c = 0; c < 3; ++c)
                 rgb[size_t(x) * 3 + c] = uint8_t((sums[size_t(x) * 3 + c] + area / 2) / area);
         }
-        ditherRow(rgb.data(), width, height - 1 - y, rowFromTop(copy.get(), y));
+        orderedDitherRow(rgb.data(), width, height - 1 - y, rowFromTop(copy.get(), y));
     }
     return copy.release();
 }
@@ -91,5 +82,14 @@ Dib DIBHalftoneDIBXY(const Dib& dib, int32_t width, int32_t height)
         return halftoneScaled(dib, width, height);
     } catch (const std::bad_alloc&) {
         return Dib{};
+    }
+}
+
+void orderedDitherRow(const uint8_t* rgb, int32_t width, int32_t rowFromBottom, uint8_t* out)
+{
+    for (int32_t x = 0; x < width; ++x) {
+        const int t = kOrderedDitherThreshold[size_t((x & 7) * 8 + (rowFromBottom & 7))];
+        out[x] = standardCubeIndex(ditherLevel(rgb[3 * x], t), ditherLevel(rgb[3 * x + 1], t),
+                                   ditherLevel(rgb[3 * x + 2], t));
     }
 }

@@ -9,3 +9,7 @@ Dib DIBHalftoneDIB(const Dib& dib);
 // The same, scaled to width x height first (area average when shrinking, nearest pixel when
 // enlarging). bits null on a picture without bits or a size newdib refuses.
 Dib DIBHalftoneDIBXY(const Dib& dib, int32_t width, int32_t height);
+
+// Ordered dithering of one row of red, green, blue bytes to the cube of the standard 256-colour
+// palette: out gets palette indexes. rowFromBottom picks the row of the threshold matrix.
+void orderedDitherRow(const uint8_t* rgb, int32_t width, int32_t rowFromBottom, uint8_t* out);

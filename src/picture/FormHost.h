@@ -18,8 +18,8 @@ struct SelectionRect {
 };
 
 // Steps of taking in a new picture that a caller may leave out (a scan leaves out the easy-mode
-// size).
-enum class TakeIn { Full, WithoutEasySize };
+// size; a crop stays on its tab and repaints its own views).
+enum class TakeIn { Full, WithoutEasySize, WithoutViewsAndTab };
 
 class FormHost {
 public:
@@ -36,6 +36,11 @@ public:
     virtual void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full) = 0;
     // Repaints the thumbnail, the field canvas, the form-size canvas and the retouch view.
     virtual void repaintPictureViews() = 0;
+    // Repaints the form-size canvas (PaintBox2) alone.
+    virtual void repaintFormSizeView() = 0;
+    // The easy-mode form size follows the picture's proportions again (FBreitEdinChange of the
+    // form-size page), after the picture was resized or cropped.
+    virtual void FBreitEdinChange() = 0;
     virtual void showTab(int index) = 0;
     virtual SelectionRect& selection() = 0;
 

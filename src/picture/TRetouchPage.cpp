@@ -1,46 +1,362 @@
 #include "picture/TRetouchPage.h"
 
+#include "picture/Crop.h"
+#include "picture/DrawDib.h"
 #include "picture/FormHost.h"
+#include "picture/ImageAdjust.h"
+#include "picture/RotateDib.h"
+#include "picture/THKForm.h"
+#include "picture/TRotateForm.h"
+#include "imgrove/Palette.h"
+#include "platform/Dc.h"
 
 #include <QAction>
+#include <QDoubleSpinBox>
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
+namespace {
+
+// The paint box of the view: its painting and mouse go to the page's handlers.
+class RetouchPaintBox : public QWidget {
+public:
+    RetouchPaintBox(TRetouchPage& page, QWidget* parent) : QWidget(parent), page_(page) { setMouseTracking(true); }
+
+protected:
+    void paintEvent(QPaintEvent*) override { page_.RetuschPaintPaint(); }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        page_.RetuschPaintMouseDown(int(std::floor(event->position().x())), int(std::floor(event->position().y())));
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        page_.RetuschPaintMouseMove(int(std::floor(event->position().x())), int(std::floor(event->position().y())));
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { page_.R(); }
+
+private:
+    TRetouchPage& page_;
+};
+
+QAction* menuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    return action;
+}
+
+QToolButton* menuButton(const char* name, const QString& caption, const QString& hint, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    return button;
+}
+
+Qt::CursorShape cursorShape(RetouchCursor cursor)
+{
+    switch (cursor) {
+    case RetouchCursor::SizeWE:
+        return Qt::SizeHorCursor;
+    case RetouchCursor::SizeNS:
+        return Qt::SizeVerCursor;
+    case RetouchCursor::SizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case RetouchCursor::SizeNESW:
+        return Qt::SizeBDiagCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+}  // namespace
+
 TRetouchPage::TRetouchPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host)
 {
-    DateiButton = new QToolButton(this);
-    DateiButton->setObjectName("DateiButton");
-    DateiButton->setText("File");
-    DateiButton->setToolTip("File menu");
-    DateiButton->setAutoRaise(true);
-    connect(DateiButton, &QToolButton::clicked, this, &TRetouchPage::DateiButtonClick);
+    HKForm = new THKForm(this);
+    RotateForm = new TRotateForm(host_.prompts(), this);
 
+    RetuschScrollBox = new QScrollArea(this);
+    RetuschScrollBox->setObjectName("RetuschScrollBox");
+    RetuschScrollBox->setWidgetResizable(false);
+    QPalette palette = RetuschScrollBox->viewport()->palette();
+    const COLORREF workspace = ResolveColor(kSysColorFlag | COLOR_APPWORKSPACE);
+    palette.setColor(QPalette::Window, QColor(GetRValue(workspace), GetGValue(workspace), GetBValue(workspace)));
+    RetuschScrollBox->viewport()->setPalette(palette);
+    RetuschScrollBox->viewport()->setAutoFillBackground(true);
+    RetuschPaint = new RetouchPaintBox(*this, RetuschScrollBox);
+    RetuschPaint->setObjectName("RetuschPaint");
+    RetuschScrollBox->setWidget(RetuschPaint);
+    RetuschScrollBox->viewport()->installEventFilter(this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildMenuPanel());
+    layout->addWidget(RetuschScrollBox, 1);
+}
+
+QWidget* TRetouchPage::buildMenuPanel()
+{
+    auto* MenuPanel = new QWidget(this);
+    MenuPanel->setObjectName("MenuPanel");
+    DateiButton = menuButton("DateiButton", QStringLiteral("File"), QStringLiteral("File menu"), MenuPanel);
+    connect(DateiButton, &QToolButton::clicked, this, &TRetouchPage::DateiButtonClick);
     DateiPopup = new QMenu(this);
     DateiPopup->setObjectName("DateiPopup");
     DateiPopup->setToolTipsVisible(true);
-    Speichernunter1 = DateiPopup->addAction("Save as...");
-    Speichernunter1->setObjectName("Speichernunter1");
-    Speichernunter1->setToolTip("Save picture");
-    Speichernunter1->setStatusTip("Save picture");
+    Speichernunter1 = menuItem(DateiPopup, "Speichernunter1", QStringLiteral("Save as..."), QStringLiteral("Save picture"));
     connect(Speichernunter1, &QAction::triggered, this, [this] {
         if (savePicture_)
             savePicture_();
     });
 
-    auto* menuBar = new QHBoxLayout;
-    menuBar->addWidget(DateiButton);
-    menuBar->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(menuBar);
-    layout->addStretch(1);
+    RetuscheButton = menuButton("RetuscheButton", QStringLiteral("Retouch"), QStringLiteral("Retouch picture"), MenuPanel);
+    connect(RetuscheButton, &QToolButton::clicked, this, &TRetouchPage::RetuscheButtonClick);
+    buildRetouchMenu();
+
+    RetZoomED = new QDoubleSpinBox(MenuPanel);
+    RetZoomED->setObjectName("RetZoomED");
+    RetZoomED->setToolTip(QStringLiteral("Zoom"));
+    RetZoomED->setRange(0.1, 10);
+    RetZoomED->setSingleStep(0.1);
+    RetZoomED->setDecimals(2);
+    RetZoomED->setValue(1);
+    connect(RetZoomED, &QDoubleSpinBox::valueChanged, this, &TRetouchPage::RetZoomEDChange);
+
+    auto* bar = new QHBoxLayout(MenuPanel);
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->addWidget(DateiButton);
+    bar->addWidget(RetuscheButton);
+    bar->addStretch(1);
+    bar->addWidget(new QLabel(QStringLiteral("Zoom:"), MenuPanel));
+    bar->addWidget(RetZoomED);
+    return MenuPanel;
+}
+
+void TRetouchPage::buildRetouchMenu()
+{
+    RetuschePopup = new QMenu(this);
+    RetuschePopup->setObjectName("RetuschePopup");
+    RetuschePopup->setToolTipsVisible(true);
+    HelligkeitundKontrast1 = menuItem(RetuschePopup, "HelligkeitundKontrast1", QStringLiteral("Brightness and contrast..."),
+                                      QStringLiteral("Change the brightness and contrast"));
+    RetuschePopup->addSeparator();
+    N90nachlinksrotieren1 = menuItem(RetuschePopup, "N90nachlinksrotieren1", QStringLiteral("Rotate..."),
+                                     QStringLiteral("Rotate the picture 90 degrees to the left"));
+    RetuschePopup->addSeparator();
+    Horizontalspiegeln1 = menuItem(RetuschePopup, "Horizontalspiegeln1", QStringLiteral("Mirror"), QStringLiteral("Mirror"));
+    Vertikalspiegeln1 = menuItem(RetuschePopup, "Vertikalspiegeln1", QStringLiteral("Flip"), QStringLiteral("Mirror vertical"));
+    RetuschePopup->addSeparator();
+    Randabschneiden1 = menuItem(RetuschePopup, "Randabschneiden1", QStringLiteral("Crop to selection"),
+                                QStringLiteral("Crop to selection"));
+    connect(HelligkeitundKontrast1, &QAction::triggered, this, &TRetouchPage::HellpBtnClick);
+    connect(N90nachlinksrotieren1, &QAction::triggered, this, &TRetouchPage::RotateBtnClick);
+    connect(Horizontalspiegeln1, &QAction::triggered, this, &TRetouchPage::FlipHBtnClick);
+    connect(Vertikalspiegeln1, &QAction::triggered, this, &TRetouchPage::FlipVBtnClick);
+    connect(Randabschneiden1, &QAction::triggered, this, &TRetouchPage::SchnittBtnClick);
 }
 
 void TRetouchPage::setSavePictureAction(std::function<void()> action) { savePicture_ = std::move(action); }
 
-void TRetouchPage::repaintView() { update(); }
+void TRetouchPage::repaintView() { RetuschPaint->update(); }
+
+void TRetouchPage::repaintRetouchViews()
+{
+    host_.repaintFormSizeView();
+    repaintView();
+}
 
 QPoint TRetouchPage::fileMenuPosition() const { return DateiButton->mapToGlobal(QPoint(0, DateiButton->height())); }
 
 void TRetouchPage::DateiButtonClick() { DateiPopup->popup(fileMenuPosition()); }
+
+QPoint TRetouchPage::retouchMenuPosition() const
+{
+    return RetuscheButton->mapToGlobal(QPoint(0, RetuscheButton->height()));
+}
+
+void TRetouchPage::RetuscheButtonClick() { RetuschePopup->popup(retouchMenuPosition()); }
+
+bool TRetouchPage::replacePicture(Dib replacement)
+{
+    if (!replacement.bits)
+        return false;
+    host_.document().picture.reset(replacement);
+    return true;
+}
+
+void TRetouchPage::applyAdjustment(const Dib& copy, int brightness, int contrast)
+{
+    Dib& picture = host_.document().picture.get();
+    const DibProgress progress = [this](int percent) { host_.SetProStatus(percent); };
+    restoreFromCopy(picture, copy);
+    Helligkeit(picture, brightness, progress);
+    Kontrast(picture, contrast, progress);
+    repaintRetouchViews();
+}
+
+void TRetouchPage::HellpBtnClick()
+{
+    HKForm->TrackBar1->setValue(0);
+    HKForm->TrackBar2->setValue(100);
+    DibOwner copy(copyPicture(host_.document().picture.get()));
+    if (!copy) {
+        host_.prompts().message(QStringLiteral("Can not create the bitmap."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        return;
+    }
+    HKForm->setApply([this, &copy](int brightness, int contrast) { applyAdjustment(copy.get(), brightness, contrast); });
+    const bool kept = HKForm->exec() == QDialog::Accepted;
+    HKForm->setApply({});
+    if (!kept)
+        host_.document().picture.reset(copy.release());
+    repaintRetouchViews();
+}
+
+void TRetouchPage::RotateBtnClick()
+{
+    const Dib& picture = host_.document().picture.get();
+    const int bits = DibBitCount(picture);
+    RotateForm->prepareFor(bits);
+    if (RotateForm->exec() != QDialog::Accepted)
+        return;
+    const DibProgress progress = [this](int percent) { host_.SetProStatus(percent); };
+    Dib rotated;
+    switch (RotateForm->operation()) {
+    case RotateOperation::Left:
+        rotated = RotLeft(picture, progress);
+        break;
+    case RotateOperation::Right:
+        rotated = RotRight(picture, progress);
+        break;
+    case RotateOperation::Half:
+        rotated = Rot180(picture, progress);
+        break;
+    case RotateOperation::Free: {
+        const QColor color = RotateForm->backgroundColor();
+        const uint32_t background = bits <= 8 ? 0 : PaletteRgb(uint8_t(color.red()), uint8_t(color.green()), uint8_t(color.blue()));
+        rotated = DibRotxxx(picture, RotateForm->RotRightCheck->isChecked(), RotateForm->GradEdit->value(), background,
+                            progress);
+        break;
+    }
+    }
+    if (replacePicture(rotated)) {
+        const Dib& turned = host_.document().picture.get();
+        host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
+    } else {
+        host_.prompts().message(QStringLiteral("An error occured."), QString(), MsgIcon::Error, MsgButtons::Ok);
+    }
+    repaintRetouchViews();
+}
+
+void TRetouchPage::FlipHBtnClick()
+{
+    if (replacePicture(mirrorDib(host_.document().picture.get(), [this](int percent) { host_.SetProStatus(percent); })))
+        repaintRetouchViews();
+}
+
+void TRetouchPage::FlipVBtnClick()
+{
+    if (replacePicture(flipDib(host_.document().picture.get(), [this](int percent) { host_.SetProStatus(percent); })))
+        repaintRetouchViews();
+}
+
+void TRetouchPage::SchnittBtnClick()
+{
+    if (isEmptySelection(host_.selection())) {
+        host_.prompts().message(QStringLiteral("Select an rectangle area first!"), QStringLiteral("Error"), MsgIcon::Error,
+                                MsgButtons::Ok);
+        return;
+    }
+    DibOwner cropped(cropDib(host_.document().picture.get(), host_.selection(),
+                             [this](int percent) { host_.SetProStatus(percent); }));
+    if (cropped) {
+        host_.takeInNewPicture(cropped.release(), TakeIn::WithoutViewsAndTab);
+        repaintRetouchViews();
+    }
+    host_.SetProStatus(0);
+}
+
+void TRetouchPage::RetZoomEDChange()
+{
+    TabSheet5Resize();
+    repaintView();
+}
+
+void TRetouchPage::TabSheet5Resize()
+{
+    const QSize client = RetuschScrollBox->viewport()->size();
+    const double zoom = RetZoomED->value();
+    RetuschPaint->setFixedSize(zoomedViewExtent(client.width(), zoom), zoomedViewExtent(client.height(), zoom));
+}
+
+bool TRetouchPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == RetuschScrollBox->viewport() && event->type() == QEvent::Resize)
+        TabSheet5Resize();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TRetouchPage::layoutView()
+{
+    const Dib& picture = host_.document().picture.get();
+    view_.layout(RetuschPaint->width(), RetuschPaint->height(), DibWidth(picture), DibHeight(picture), host_.selection());
+}
+
+void TRetouchPage::RetuschPaintPaint()
+{
+    layoutView();
+    const Dib& picture = host_.document().picture.get();
+    WidgetDc dc(RetuschPaint);
+    if (picture.bits && view_.drawnWidth() > 0 && view_.drawnHeight() > 0)
+        DrawDib(dc, 0, 0, view_.drawnWidth(), view_.drawnHeight(), picture, 0, 0, DibWidth(picture),
+                DibHeight(picture), true, SRCCOPY, false);
+    const ViewRect& r = view_.viewRect();
+    const DcPen oldPen = dc.SelectPen({PS_DOT, 1, RGBColor(0, 0, 0)});
+    const int oldRop = dc.SetROP2(R2_COPYPEN);
+    const int oldMode = dc.SetBkMode(OPAQUE);
+    const COLORREF oldBk = dc.SetBkColor(RGBColor(255, 255, 255));
+    dc.MoveToEx(r.left, r.top);
+    dc.LineTo(r.right, r.top);
+    dc.LineTo(r.right, r.bottom);
+    dc.LineTo(r.left, r.bottom);
+    dc.LineTo(r.left, r.top);
+    dc.SetBkColor(oldBk);
+    dc.SetBkMode(oldMode);
+    dc.SetROP2(oldRop);
+    dc.SelectPen(oldPen);
+}
+
+void TRetouchPage::RetuschPaintMouseDown(int x, int y)
+{
+    if (view_.press(x, y, host_.selection()) == RetouchView::Press::NewSelection)
+        repaintView();
+}
+
+void TRetouchPage::RetuschPaintMouseMove(int x, int y)
+{
+    if (view_.move(x, y, host_.selection()))
+        repaintView();
+    else if (!view_.dragging())
+        setRetcursor(cursorShape(view_.cursor()));
+}
+
+void TRetouchPage::R() { view_.release(); }
+
+void TRetouchPage::setRetcursor(Qt::CursorShape cursor)
+{
+    if (RetuschPaint->cursor().shape() != cursor)
+        RetuschPaint->setCursor(cursor);
+}

@@ -116,6 +116,8 @@ TScanPage::TScanPage(FormHost& host, QWidget* parent)
     infoLayout->addRow(tr("Width:"), BreitED);
     infoLayout->addRow(tr("Height:"), HochED);
     infoLayout->addRow(tr("Colors:"), Tief);
+    buildColorsAndSize();
+    infoLayout->addRow(FTiefeBtn, SizeBtn);
 
     auto* side = new QVBoxLayout;
     side->addWidget(scanner);

@@ -8,6 +8,9 @@ class FormHost;
 class HoverImageButton;
 class QLineEdit;
 class QPushButton;
+class TDepthChangeForm;
+class TDepthDownForm;
+class TResizeForm;
 
 class TScanPage : public QWidget {
     Q_OBJECT
@@ -21,6 +24,9 @@ public:
     void repaintPreview();
     // Draws the thumbnail onto PrevPaintBox; the box's paint event calls it.
     void PrevPaintBoxPaint();
+    // "Colors..." and "Size...": the picture's colour depth and size (TScanPageColorsSize.cpp).
+    void FTiefeBtnClick();
+    void SizeBtnClick();
 
     QPushButton* OpenBtn = nullptr;
     QPushButton* SaveBtn = nullptr;
@@ -30,8 +36,16 @@ public:
     QWidget* PrevPaintBox = nullptr;
     HoverImageButton* ScanBtn = nullptr;
     HoverImageButton* TSetupBtn = nullptr;
+    QPushButton* FTiefeBtn = nullptr;
+    QPushButton* SizeBtn = nullptr;
+    TDepthChangeForm* DepthChangeForm = nullptr;
+    TDepthDownForm* DepthDownForm = nullptr;
+    TResizeForm* ResizeForm = nullptr;
 
 private:
+    // Makes the "Colors..." and "Size..." buttons and their dialogs.
+    void buildColorsAndSize();
+
     FormHost& host_;
     QString openFilter_;
     // The dialogs reopen where the user left them.

@@ -21,6 +21,8 @@ public:
         doc.picture.reset(dib);
     }
     void repaintPictureViews() override { ++repaints; }
+    void repaintFormSizeView() override { ++formSizeRepaints; }
+    void FBreitEdinChange() override { ++easySizeChanges; }
     void showTab(int index) override { shownTabs.push_back(index); }
     SelectionRect& selection() override { return sel; }
     void setFieldsChanged() override { fieldsChanged = true; }
@@ -36,6 +38,8 @@ public:
     std::vector<int> shownTabs;
     SelectionRect sel;
     int repaints = 0;
+    int formSizeRepaints = 0;
+    int easySizeChanges = 0;
     bool fieldsChanged = false;
     double mmPerInchX = 25.39995;
     double mmPerInchY = 25.39995;

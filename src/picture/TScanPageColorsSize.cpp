@@ -1,0 +1,77 @@
+// The "Scan" tab's picture operations: colour depth and size.
+#include "picture/TScanPage.h"
+
+#include "picture/ColourDepth.h"
+#include "picture/DrawDib.h"
+#include "picture/FormHost.h"
+#include "picture/PictureFiles.h"
+#include "picture/ResizeDib.h"
+#include "picture/TDepthForms.h"
+#include "picture/TResizeForm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+void TScanPage::buildColorsAndSize()
+{
+    FTiefeBtn = new QPushButton(QStringLiteral("Colors..."), this);
+    FTiefeBtn->setObjectName("FTiefeBtn");
+    FTiefeBtn->setToolTip(QStringLiteral("Change the number of colors"));
+    SizeBtn = new QPushButton(QStringLiteral("Size..."), this);
+    SizeBtn->setObjectName("SizeBtn");
+    SizeBtn->setToolTip(QStringLiteral("Change the size of the picture "));
+    connect(FTiefeBtn, &QPushButton::clicked, this, &TScanPage::FTiefeBtnClick);
+    connect(SizeBtn, &QPushButton::clicked, this, &TScanPage::SizeBtnClick);
+    DepthChangeForm = new TDepthChangeForm(this);
+    DepthDownForm = new TDepthDownForm(this);
+    ResizeForm = new TResizeForm(this);
+}
+
+void TScanPage::FTiefeBtnClick()
+{
+    const Dib& picture = host_.document().picture.get();
+    const int bits = DibBitCount(picture);
+    DepthChangeForm->ColorBox->setCurrentIndex(colorBoxItemFor(bits));
+    if (DepthChangeForm->exec() != QDialog::Accepted)
+        return;
+    const int target = bitsForColorBoxItem(DepthChangeForm->ColorBox->currentIndex());
+    const DibProgress progress = [this](int percent) { host_.SetProStatus(percent); };
+    Dib changed;
+    if (target > bits) {
+        changed = DepthUpTo(picture, target, programRandomByte, progress);
+    } else if (target < bits) {
+        DepthDownForm->prepare(target);
+        if (DepthDownForm->exec() != QDialog::Accepted)
+            return;
+        changed = DepthDownTo(picture, target, DepthDownForm->choice(), progress);
+    }
+    if (!changed.bits)
+        return;
+    host_.document().picture.reset(changed);
+    Tief->setText(QString::fromStdString(pictureInfo(host_.document().picture.get()).colors));
+    repaintPreview();
+}
+
+void TScanPage::SizeBtnClick()
+{
+    const Dib& picture = host_.document().picture.get();
+    ResizeForm->InterpolCheck->setEnabled(DibBitCount(picture) > 8);
+    ResizeForm->setPictureSize(DibWidth(picture), DibHeight(picture));
+    if (ResizeForm->exec() != QDialog::Accepted)
+        return;
+    DibOwner resized(Resize(picture, ResizeForm->BreitEdit->value(), ResizeForm->HochEdit->value(),
+                            ResizeForm->InterpolCheck->isChecked(), [this](int percent) { host_.SetProStatus(percent); }));
+    if (resized) {
+        host_.document().picture.reset(resized.release());
+        const Dib& result = host_.document().picture.get();
+        host_.selection() = SelectionRect{0, 0, DibWidth(result), DibHeight(result)};
+    } else {
+        host_.prompts().message(QStringLiteral("Erro: Can not resize."), QString(), MsgIcon::Error, MsgButtons::Ok);
+    }
+    showPictureInfo();
+    host_.FBreitEdinChange();
+    repaintPreview();
+}
