@@ -114,15 +114,14 @@ int countTruncation(TIFF*, void* user, const char*, const char* format, va_list)
     return 1;
 }
 
-TIFF* openMemory(MemoryFile& file, const char* mode)
+TIFF* openMemory(MemoryFile& file, const char* mode, uint64_t maxSingleAlloc)
 {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
         return nullptr;
     TIFFOpenOptionsSetErrorHandlerExtR(options, countError, &file);
     TIFFOpenOptionsSetWarningHandlerExtR(options, countTruncation, &file);
-    // No single buffer of libtiff needs more than a whole picture of 16-bit RGBA samples.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(std::min<int64_t>(pixelLimit() * 8, INT64_MAX / 2)));
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(std::min<uint64_t>(maxSingleAlloc, INT64_MAX / 2)));
     TIFF* tif = TIFFClientOpenExt("memory", mode, &file, readProc, writeProc, seekProc, closeProc, sizeProc,
                                   mapProc, unmapProc, options);
     TIFFOpenOptionsFree(options);
@@ -312,7 +311,9 @@ Dib readRgba(TIFF* tif, const Layout& l)
 }
 
 // The most a byte of each compression can expand to; a header that needs more than the file
-// can hold is refused before its picture is allocated.
+// can hold is refused before its picture is allocated. The fax codings spend at least one bit
+// on a row however wide, so for them the rows are counted. Codings without a known floor are
+// held by the memory budget alone.
 bool dataCanHold(TIFF* tif, const Layout& l, size_t dataSize)
 {
     uint16_t compression = COMPRESSION_NONE;
@@ -332,11 +333,39 @@ bool dataCanHold(TIFF* tif, const Layout& l, size_t dataSize)
     case COMPRESSION_LZW:
         ratio = 2731;
         break;
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG:
+        // Two bits for a block of 64 samples.
+        ratio = 256;
+        break;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return uint64_t(l.height) <= 8 * uint64_t(dataSize);
     default:
         return true;
     }
     const double rawBytes = std::ceil(double(l.width) * l.samples * l.bits / 8) * l.height;
     return rawBytes <= double(ratio) * double(dataSize);
+}
+
+// The picture's depth as it will be read.
+int depthRead(TIFF* tif, const Layout& l)
+{
+    if (!readsLineByLine(tif, l))
+        return isGrey(l.photometric) ? 8 : 24;
+    if (l.photometric == PHOTOMETRIC_RGB)
+        return 24;
+    return l.bits == 1 ? 1 : l.bits <= 4 ? 4 : 8;
+}
+
+// Working memory beside the picture: a scanline, or the whole RGBA raster of the general reader.
+uint64_t workingBytes(TIFF* tif, const Layout& l)
+{
+    if (readsLineByLine(tif, l))
+        return uint64_t(std::max<tmsize_t>(TIFFScanlineSize(tif), 0)) + 2 * uint64_t(l.width);
+    return uint64_t(l.width) * l.height * sizeof(uint32_t);
 }
 
 bool sniffTiff(std::span<const uint8_t> head)
@@ -354,7 +383,7 @@ Dib decodeTiff(std::span<const uint8_t> data)
         return Dib{};
     MemoryFile file;
     file.input = data;
-    TiffHandle tif(openMemory(file, "r"));
+    TiffHandle tif(openMemory(file, "r", imgrove_detail::readBudget(data.size())));
     if (!tif)
         return Dib{};
     Layout l;
@@ -376,7 +405,8 @@ Dib decodeTiff(std::span<const uint8_t> data)
     if (l.photometric == PHOTOMETRIC_RGB && l.samples < 4)
         l.hasAlpha = false;
 
-    if (!dataCanHold(tif.get(), l, data.size()))
+    if (!dataCanHold(tif.get(), l, data.size()) ||
+        !pictureFits(l.width, l.height, depthRead(tif.get(), l), workingBytes(tif.get(), l), data.size()))
         return Dib{};
     Dib dib = readsLineByLine(tif.get(), l) ? readLines(tif.get(), l) : readRgba(tif.get(), l);
     // libtiff recovers from some damage by guessing (a lost colour map turns into grey); a
@@ -400,7 +430,7 @@ bool encodeTiff(const Dib& dib, std::vector<uint8_t>& out)
     MemoryFile file;
     file.output = &encoded;
     {
-        TiffHandle tif(openMemory(file, "w"));
+        TiffHandle tif(openMemory(file, "w", uint64_t(INT64_MAX)));
         if (!tif)
             return false;
         TIFF* t = tif.get();

@@ -296,7 +296,10 @@ TEST(JpegFiles, GreyPalettesBecomeGreyJpegsAndColourPalettesTrueColour)
     }
 }
 
-std::vector<uint8_t> cmykJpeg(const uint8_t (&pixel)[4], int width, int height)
+// A picture of one colour written by libjpeg itself, with Huffman tables fitted to the data,
+// the densest coding its writer produces.
+std::vector<uint8_t> oneColourJpeg(const uint8_t* pixel, int components, J_COLOR_SPACE space, int width, int height,
+                                   bool progressive = false)
 {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err{};
@@ -307,14 +310,17 @@ std::vector<uint8_t> cmykJpeg(const uint8_t (&pixel)[4], int width, int height)
     jpeg_mem_dest(&cinfo, &buffer, &size);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_CMYK;
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 100, TRUE);
+    cinfo.optimize_coding = TRUE;
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uint8_t> line(size_t(width) * 4);
+    std::vector<uint8_t> line(size_t(width) * size_t(components));
     for (int x = 0; x < width; ++x)
-        std::memcpy(&line[size_t(x) * 4], pixel, 4);
+        std::memcpy(&line[size_t(x) * size_t(components)], pixel, size_t(components));
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW rows[1] = {line.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
@@ -324,6 +330,11 @@ std::vector<uint8_t> cmykJpeg(const uint8_t (&pixel)[4], int width, int height)
     std::vector<uint8_t> out(buffer, buffer + size);
     free(buffer);
     return out;
+}
+
+std::vector<uint8_t> cmykJpeg(const uint8_t (&pixel)[4], int width, int height)
+{
+    return oneColourJpeg(pixel, 4, JCS_CMYK, width, height);
 }
 
 TEST(JpegFiles, AdobeCmykIsConvertedToRgb)
@@ -496,11 +507,9 @@ TEST(BrokenFiles, EveryTruncationGivesNullOrAWholePicture)
                 EXPECT_EQ(dib.get().header->biHeight, 13) << codec->name << " " << length;
             }
         }
-        // JPEG pads what is missing; the others refuse a file without its end (GIF's last byte
-        // is only the trailer).
-        if (codec == &kJpgCodec)
-            EXPECT_GT(pictures, 0);
-        else if (codec == &kGifCodec)
+        // A file without its end is refused, JPEG included, which its library would pad with
+        // grey (GIF's last byte is only the trailer).
+        if (codec == &kGifCodec)
             EXPECT_LE(pictures, 1) << codec->name;
         else
             EXPECT_EQ(pictures, 0) << codec->name;
@@ -584,15 +593,74 @@ TEST(HostileFiles, HugeHeadersAreRefusedBeforeAnythingIsAllocated)
         EXPECT_FALSE(kJpgCodec.decode(jpg).bits) << side;
     }
 
-    // GIF: the logical screen (bytes 6..9, little-endian) and the image descriptor.
+    // Progressive JPEG: 32768 x 32768 in the frame header of a 16 x 16 file. Its library would
+    // gather the whole picture's coefficients before the first row.
+    const uint8_t grey = 128;
+    std::vector<uint8_t> progressive = oneColourJpeg(&grey, 1, JCS_GRAYSCALE, 16, 16, true);
+    const uint8_t sof2[2] = {0xFF, 0xC2};
+    const auto sof = std::search(progressive.begin(), progressive.end(), std::begin(sof2), std::end(sof2));
+    ASSERT_NE(sof, progressive.end());
+    const size_t at = size_t(sof - progressive.begin()) + 5;
+    ASSERT_TRUE(DibOwner(kJpgCodec.decode(progressive)));
+    progressive[at] = progressive[at + 2] = 0x80;
+    progressive[at + 1] = progressive[at + 3] = 0x00;
+    EXPECT_FALSE(kJpgCodec.decode(progressive).bits);
+
+    // GIF: the logical screen (bytes 6..9, little-endian), 65535 x 65535 and 65535 x 16384 with
+    // the 16 x 16 picture on it; then the picture's own descriptor claiming 10000 x 10000.
+    for (uint16_t height : {uint16_t(0xFFFF), uint16_t(16384)}) {
+        std::vector<uint8_t> gif = encoded(kGifCodec, picture.get());
+        gif[6] = gif[7] = 0xFF;
+        gif[8] = uint8_t(height);
+        gif[9] = uint8_t(height >> 8);
+        EXPECT_FALSE(kGifCodec.decode(gif).bits) << height;
+    }
     std::vector<uint8_t> gif = encoded(kGifCodec, picture.get());
-    gif[6] = gif[7] = gif[8] = gif[9] = 0xFF;
+    const size_t descriptor = 13 + 3 * 256;
+    ASSERT_EQ(gif[descriptor], 0x2C);
+    for (size_t b : {size_t(6), size_t(8)}) {
+        gif[b] = gif[descriptor + 1 + b - 2] = uint8_t(10000 & 0xFF);
+        gif[b + 1] = gif[descriptor + 2 + b - 2] = uint8_t(10000 >> 8);
+    }
     EXPECT_FALSE(kGifCodec.decode(gif).bits);
 
     // TIFF: 100000 x 100000 and 30000 x 30000 uncompressed with a few bytes of pixels.
     for (uint32_t side : {100000u, 30000u}) {
         const auto tif = handMadeTiff(side, side, {{258, 3, {8}}, {262, 3, {1}}, {277, 3, {1}}}, {1, 2, 3, 4});
         EXPECT_FALSE(kTifCodec.decode(tif).bits) << side;
+    }
+    // A fax coding spends at least a bit on every row: a million rows in a few bytes is a lie.
+    const auto fax = handMadeTiff(1000, 1000000, {{258, 3, {1}}, {259, 3, {4}}, {262, 3, {0}}}, {0, 0, 0, 0});
+    EXPECT_FALSE(kTifCodec.decode(fax).bits);
+}
+
+// The densest codings the writers produce still open: the bounds above follow the codings, not
+// a guess at typical files.
+TEST(HostileFiles, DensestHonestFilesStillOpen)
+{
+    DibOwner white(newdib(4960, 7016, 8, nullptr, 0));
+    dibSetColors(white.get(), greyTable(8).data(), 256);
+    std::memset(white.get().bits, 255, size_t(white.get().rowSize) * 7016);
+    const uint8_t orange[3] = {230, 140, 20};
+    const uint8_t grey = 77;
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> file;
+        const DibCodec* codec;
+        int32_t width, height;
+    };
+    const Row rows[] = {
+        {"all-white A4 grey PNG", encoded(kPngCodec, white.get()), &kPngCodec, 4960, 7016},
+        {"one-colour JPEG", oneColourJpeg(orange, 3, JCS_RGB, 2480, 3508), &kJpgCodec, 2480, 3508},
+        {"one-colour grey JPEG", oneColourJpeg(&grey, 1, JCS_GRAYSCALE, 2480, 3508), &kJpgCodec, 2480, 3508},
+        {"one-colour progressive JPEG", oneColourJpeg(&grey, 1, JCS_GRAYSCALE, 2480, 3508, true), &kJpgCodec, 2480,
+         3508},
+    };
+    for (const Row& row : rows) {
+        DibOwner dib(row.codec->decode(row.file));
+        ASSERT_TRUE(dib) << row.name << ", " << row.file.size() << " bytes";
+        EXPECT_EQ(dib.get().header->biWidth, row.width) << row.name;
+        EXPECT_EQ(dib.get().header->biHeight, row.height) << row.name;
     }
 }
 
