@@ -253,6 +253,16 @@ Dib readLines(TIFF* tif, const Layout& l)
             }
             continue;
         }
+        if (l.bits == 8 && !l.hasAlpha) {
+            // The common scan: red, green, blue bytes turned round into the picture's order.
+            const uint8_t* in = line.data();
+            for (int32_t x = 0; x < width; ++x, in += l.samples) {
+                target[3 * x] = in[2];
+                target[3 * x + 1] = in[1];
+                target[3 * x + 2] = in[0];
+            }
+            continue;
+        }
         for (int32_t x = 0; x < width; ++x) {
             uint8_t c[4];
             const size_t at = size_t(x) * l.samples;
