@@ -14,7 +14,19 @@ namespace {
 // Each block carries its capacity in front of it; the prefix keeps the block 64-byte aligned
 // as far as the allocator's own alignment allows.
 constexpr size_t kPrefix = 64;
-// Smaller blocks are cheap to get fresh and are not kept.
+// Smaller blocks are cheap to get fresh and are not kept. Under the address sanitizer nothing
+// is kept, so that a picture used after deldib is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kKeepBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kKeepBlocks = false;
+#else
+constexpr bool kKeepBlocks = true;
+#endif
+#else
+constexpr bool kKeepBlocks = true;
+#endif
 constexpr size_t kKeptFrom = size_t(1) << 20;
 // A kept block serves a request of at least half its size, so little memory lies idle in it.
 constexpr size_t kMaxWasteFactor = 2;
@@ -74,7 +86,7 @@ void giveBlock(uint8_t* block)
     if (!block)
         return;
     const size_t capacity = capacityOf(block);
-    if (capacity >= kKeptFrom) {
+    if (kKeepBlocks && capacity >= kKeptFrom) {
         std::lock_guard lock(gMutex);
         for (Kept& kept : gKept)
             if (!kept.block) {
