@@ -11,11 +11,15 @@
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <png.h>
+#include <tiffio.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 using namespace codectest;
@@ -473,6 +477,80 @@ TEST(TiffFiles, EightBitColourMapOfOldWritersIsRead)
     EXPECT_EQ(colourAt(dib.get(), 0, 0), 255u);
     EXPECT_EQ(colourAt(dib.get(), 1, 0), 128u << 8);
     EXPECT_EQ(colourAt(dib.get(), 2, 0), 0u);
+}
+
+// Rows long and varied enough for the LZW string table to fill, grow its codes to 12 bits and
+// start again, in one strip and in many, with and without differencing.
+TEST(TiffFiles, LongLzwStripsOfColourComeBackExactly)
+{
+    DibOwner picture(newdib(613, 97, 24, nullptr, 0));
+    uint32_t noise = 99;
+    for (int32_t y = 0; y < 97; ++y)
+        for (int32_t x = 0; x < 613; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const uint32_t grain = noise >> 29;
+            const uint32_t value = x < 300 ? (x + grain) | (y * 2) << 8 | (x ^ y) << 16 : noise >> 8;
+            setpixel(picture.get(), x, y, value & 0xFFFFFF);
+        }
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "velmora-lzw-test.tif";
+    struct Variant {
+        uint32_t rowsPerStrip;
+        uint16_t predictor;
+    };
+    for (const Variant v : {Variant{97, PREDICTOR_NONE}, Variant{5, PREDICTOR_HORIZONTAL}, Variant{1, PREDICTOR_NONE}}) {
+        TIFF* tif = TIFFOpen(file.c_str(), "w");
+        ASSERT_NE(tif, nullptr);
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 613u);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 97u);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, v.predictor);
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, v.rowsPerStrip);
+        std::vector<uint8_t> line(613 * 3);
+        for (uint32_t y = 0; y < 97; ++y) {
+            for (int32_t x = 0; x < 613; ++x) {
+                const uint32_t c = getpixel(picture.get(), x, int32_t(y));
+                line[size_t(3 * x)] = uint8_t(c);
+                line[size_t(3 * x + 1)] = uint8_t(c >> 8);
+                line[size_t(3 * x + 2)] = uint8_t(c >> 16);
+            }
+            ASSERT_EQ(TIFFWriteScanline(tif, line.data(), y, 0), 1);
+        }
+        TIFFClose(tif);
+        std::ifstream in(file, std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::filesystem::remove(file);
+        DibOwner back(kTifCodec.decode(bytes));
+        ASSERT_TRUE(back) << v.rowsPerStrip;
+        expectSamePicture(picture.get(), back.get());
+        // With the last strip's byte count halved its codes run out: the picture is damaged
+        // and does not open.
+        std::vector<uint8_t> cut = bytes;
+        auto le32 = [&cut](size_t at) {
+            return uint32_t(cut[at]) | uint32_t(cut[at + 1]) << 8 | uint32_t(cut[at + 2]) << 16 |
+                   uint32_t(cut[at + 3]) << 24;
+        };
+        const size_t ifd = le32(4);
+        const size_t entries = size_t(cut[ifd] | cut[ifd + 1] << 8);
+        bool halved = false;
+        for (size_t e = 0; e < entries; ++e) {
+            const size_t at = ifd + 2 + 12 * e;
+            if ((cut[at] | cut[at + 1] << 8) != 279)
+                continue;
+            const size_t size = (cut[at + 2] | cut[at + 3] << 8) == 3 ? 2 : 4;  // SHORT or LONG
+            const size_t count = le32(at + 4);
+            const size_t last = count * size <= 4 ? at + 8 + size * (count - 1) : le32(at + 8) + size * (count - 1);
+            const uint32_t value = size == 2 ? uint32_t(cut[last] | cut[last + 1] << 8) : le32(last);
+            for (size_t b = 0; b < size; ++b)
+                cut[last + b] = uint8_t((value / 2) >> (8 * b));
+            halved = true;
+        }
+        ASSERT_TRUE(halved);
+        EXPECT_FALSE(DibOwner(kTifCodec.decode(cut))) << v.rowsPerStrip;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
