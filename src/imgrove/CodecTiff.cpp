@@ -332,13 +332,31 @@ constexpr uint32_t kEnd = 257;
 constexpr uint32_t kFirstFree = 258;
 constexpr uint32_t kTableSize = 4096;
 constexpr int kMaxBits = 12;
+// Strings of up to this many bytes are copied whole in one step; the strip buffer has as many
+// spare bytes at its end so that such a copy never leaves it.
+constexpr size_t kShortCopy = 16;
 
 struct Span {
     size_t start;
     size_t length;
 };
 
+// Copies length bytes from earlier output to out + written. The bytes wanted all lie before the
+// target, so loading a whole short step before storing it gives them right; what the step writes
+// beyond them is overwritten by later strings.
+inline void copyString(uint8_t* out, size_t from, size_t written, size_t length)
+{
+    if (length <= kShortCopy) {
+        uint8_t step[kShortCopy];
+        std::memcpy(step, out + from, kShortCopy);
+        std::memcpy(out + written, step, kShortCopy);
+    } else {
+        std::memcpy(out + written, out + from, length);
+    }
+}
+
 // Fills out with the strip's bytes; false when the codes are broken or end before out is full.
+// out holds outSize + kShortCopy bytes.
 bool decodeStrip(std::span<const uint8_t> in, uint8_t* out, size_t outSize)
 {
     std::array<Span, kTableSize> table;
@@ -374,11 +392,11 @@ bool decodeStrip(std::span<const uint8_t> in, uint8_t* out, size_t outSize)
         } else if (code < next) {
             source = table[code];
             length = std::min(source.length, outSize - written);
-            std::memcpy(out + written, out + source.start, length);
+            copyString(out, source.start, written, length);
         } else if (code == next && hasPrevious) {
             // The string being defined: the previous one and its own first byte.
             length = std::min(previous.length + 1, outSize - written);
-            std::memcpy(out + written, out + previous.start, std::min(previous.length, length));
+            copyString(out, previous.start, written, std::min(previous.length, length));
             if (length > previous.length)
                 out[written + previous.length] = out[previous.start];
         } else {
@@ -440,7 +458,7 @@ bool readLzwRgb(TIFF* tif, const Layout& l, std::span<const uint8_t> data, Dib& 
     uint16_t predictor = PREDICTOR_NONE;
     TIFFGetFieldDefaulted(tif, TIFFTAG_PREDICTOR, &predictor);
     DibOwner picture(create(int32_t(l.width), int32_t(l.height), 24, nullptr, 0));
-    std::vector<uint8_t> strip(lineBytes * rowsPerStrip);
+    std::vector<uint8_t> strip(lineBytes * rowsPerStrip + lzw::kShortCopy);
     if (!picture || TIFFNumberOfStrips(tif) < strips)
         return true;
     for (uint32_t s = 0; s < strips; ++s) {
@@ -451,13 +469,20 @@ bool readLzwRgb(TIFF* tif, const Layout& l, std::span<const uint8_t> data, Dib& 
         for (uint32_t r = 0; r < rows; ++r) {
             const uint8_t* in = strip.data() + lineBytes * r;
             uint8_t* target = rowFromTop(picture.get(), int32_t(top + r));
+            if (predictor != PREDICTOR_HORIZONTAL) {
+                for (uint32_t x = 0; x < l.width; ++x, in += 3, target += 3) {
+                    target[0] = in[2];
+                    target[1] = in[1];
+                    target[2] = in[0];
+                }
+                continue;
+            }
             // Each sample is stored as the difference to the same sample of its left neighbour.
             uint8_t red = 0, green = 0, blue = 0;
-            const bool differences = predictor == PREDICTOR_HORIZONTAL;
             for (uint32_t x = 0; x < l.width; ++x, in += 3, target += 3) {
-                red = uint8_t((differences ? red : 0) + in[0]);
-                green = uint8_t((differences ? green : 0) + in[1]);
-                blue = uint8_t((differences ? blue : 0) + in[2]);
+                red = uint8_t(red + in[0]);
+                green = uint8_t(green + in[1]);
+                blue = uint8_t(blue + in[2]);
                 target[0] = blue;
                 target[1] = green;
                 target[2] = red;
