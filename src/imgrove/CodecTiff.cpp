@@ -434,9 +434,13 @@ bool isPlainLzwRgb(TIFF* tif, const Layout& l)
            l.planar == PLANARCONFIG_CONTIG;
 }
 
+// Strings refer back into their strip, so a strip is decoded whole. Larger strips (a picture
+// stored as one) are left to libtiff, which needs no more than a row.
+constexpr size_t kMaxStripBuffer = size_t(16) << 20;
+
 // Reads a picture isPlainLzwRgb accepts. False when it is left to libtiff (the first LZW of
-// old writers, with its codes in the other bit order); otherwise true, with dib empty when the
-// file is damaged.
+// old writers, with its codes in the other bit order, and large strips); otherwise true, with
+// dib empty when the file is damaged.
 bool readLzwRgb(TIFF* tif, const Layout& l, std::span<const uint8_t> data, Dib& dib)
 {
     uint32_t rowsPerStrip = 0;
@@ -444,6 +448,8 @@ bool readLzwRgb(TIFF* tif, const Layout& l, std::span<const uint8_t> data, Dib& 
     rowsPerStrip = std::clamp<uint32_t>(rowsPerStrip, 1, l.height);
     const uint32_t strips = (l.height - 1) / rowsPerStrip + 1;
     const size_t lineBytes = size_t(l.width) * 3;
+    if (lineBytes * rowsPerStrip > kMaxStripBuffer)
+        return false;
     auto stripData = [&](uint32_t strip) {
         const uint64_t offset = TIFFGetStrileOffset(tif, strip);
         const uint64_t count = TIFFGetStrileByteCount(tif, strip);
@@ -547,7 +553,7 @@ int depthRead(TIFF* tif, const Layout& l)
 uint64_t workingBytes(TIFF* tif, const Layout& l)
 {
     if (readsLineByLine(tif, l))
-        return uint64_t(std::max<tmsize_t>(TIFFScanlineSize(tif), 0)) + 2 * uint64_t(l.width);
+        return uint64_t(std::max<tmsize_t>(TIFFScanlineSize(tif), 0)) + 2 * uint64_t(l.width) + kMaxStripBuffer;
     return uint64_t(l.width) * l.height * sizeof(uint32_t);
 }
 
