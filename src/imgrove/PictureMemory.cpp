@@ -103,14 +103,4 @@ void giveBlock(uint8_t* block)
     std::free(block - kPrefix);
 }
 
-void releaseKeptBlocks()
-{
-    std::lock_guard lock(gMutex);
-    for (Kept& kept : gKept) {
-        if (kept.block)
-            std::free(kept.block - kPrefix);
-        kept = Kept{};
-    }
-}
-
 }  // namespace imgrove_detail

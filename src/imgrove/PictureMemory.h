@@ -15,8 +15,6 @@ namespace imgrove_detail {
 uint8_t* takeBlock(size_t size, bool zeroed);
 // Frees a block from takeBlock, or keeps it for the next takeBlock; null is ignored.
 void giveBlock(uint8_t* block);
-// Frees the blocks kept for reuse.
-void releaseKeptBlocks();
 
 // A block held for one scope.
 class Block {
