@@ -1,6 +1,6 @@
 // Opening an A4 scan at 600 dpi (4960 x 7016, 24 bits) stored as JPEG, TIFF and PNG and saving it
 // as BMP, through OpenDib and SaveDib; beside each, ImageMagick's convert doing the same job in
-// the same run. The target is to be faster than convert.
+// the same run. The target is to take at most two thirds of convert's time.
 #include "imgrove/DibCodec.h"
 #include "imgrove/DibFiles.h"
 

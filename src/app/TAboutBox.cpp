@@ -33,6 +33,9 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
         "set the size of the sheet, place named text fields on the picture, type the texts and "
         "print them exactly into the fields of the real form."));
     description->setWordWrap(true);
+    // The wrapped text takes the width of the widest unwrapped line, never less than a
+    // readable column, so no line of the box is ever cut.
+    description->setMinimumWidth(280);
 
     Copyright = new QLabel(withYear(QStringLiteral("© XXXX The Velmora authors. All rights reserved."),
                                     QDate::currentDate().year()));
@@ -51,7 +54,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
-    setFixedWidth(380);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QString TAboutBox::copyrightText() const { return Copyright->text(); }

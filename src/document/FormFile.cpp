@@ -154,10 +154,8 @@ bool readItemBlock(ByteSource& in, Item& item)
     item.font.setHeight(height);
     if (!in.readText(item.font.faceName) || !in.readU8(item.font.pitch) || !in.readI32(size))
         return false;
-    // The size decides. A height that already agrees with it is kept, so that a font of, say,
-    // -14 pixels does not come back as -13 after a save and an open.
-    if (item.font.size != size)
-        item.font.setSize(size);
+    // The size is set after the height, so the height always follows the size.
+    item.font.setSize(size);
     return in.readU8(item.font.style) && in.readI32(item.reserved2) && in.readI32(item.reserved1)
            && in.readI32(item.multiLine) && in.readI32(item.alignment);
 }

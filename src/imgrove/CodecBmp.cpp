@@ -296,6 +296,7 @@ Dib decodeBmpUnsafe(std::span<const uint8_t> data)
 void writeHeaders(const Dib& dib, int depth, uint32_t compression, int colors, size_t imageSize,
                   std::vector<uint8_t>& out)
 {
+    out.reserve(out.size() + kFileHeaderSize + 40 + size_t(colors) * 4);
     const uint32_t offset = uint32_t(kFileHeaderSize + 40 + size_t(colors) * 4);
     out.push_back('B');
     out.push_back('M');
@@ -322,17 +323,40 @@ void writeHeaders(const Dib& dib, int depth, uint32_t compression, int colors, s
     }
 }
 
-bool encodeBmpUnsafe(const Dib& dib, std::vector<uint8_t>& out)
+// The picture's rows are already the file's rows: bottom-up, padded to 4 bytes.
+bool encodeBmpPieces(const Dib& dib, const std::function<void(const uint8_t*, size_t)>& put)
 {
     if (!hasPixels(dib))
         return false;
     const int depth = depthOf(dib);
-    const size_t imageSize = size_t(dib.rowSize) * size_t(heightOf(dib));
+    const size_t rowBytes = size_t(dibRowSize(widthOf(dib), depth));
+    const size_t imageSize = rowBytes * size_t(heightOf(dib));
     if (imageSize > 0xFFFFFFFFu - 2048)
         return false;
-    writeHeaders(dib, depth, kRgb, dibTableSize(depth), imageSize, out);
-    out.insert(out.end(), dib.bits, dib.bits + imageSize);
+    std::vector<uint8_t> headers;
+    writeHeaders(dib, depth, kRgb, dibTableSize(depth), imageSize, headers);
+    put(headers.data(), headers.size());
+    if (size_t(dib.rowSize) == rowBytes) {
+        put(dib.bits, imageSize);
+    } else {
+        for (int32_t y = heightOf(dib) - 1; y >= 0; --y)
+            put(rowFromTop(dib, y), rowBytes);
+    }
     return true;
+}
+
+bool encodeBmpUnsafe(const Dib& dib, std::vector<uint8_t>& out)
+{
+    return encodeBmpPieces(dib, [&out](const uint8_t* data, size_t size) { out.insert(out.end(), data, data + size); });
+}
+
+bool encodeBmpPiecesOrFail(const Dib& dib, const std::function<void(const uint8_t*, size_t)>& put)
+{
+    try {
+        return encodeBmpPieces(dib, put);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 // One row of indices (one per pixel) into RLE8 or RLE4 packets, followed by an end-of-line.
@@ -422,6 +446,8 @@ bool encodeRleUnsafe(const Dib& source, std::vector<uint8_t>& out)
 
 }  // namespace
 
-const DibCodec kBmpCodec{"bmp", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeBmpUnsafe>};
-const DibCodec kDibCodec{"dib", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeBmpUnsafe>};
+const DibCodec kBmpCodec{"bmp", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeBmpUnsafe>,
+                         encodeBmpPiecesOrFail};
+const DibCodec kDibCodec{"dib", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeBmpUnsafe>,
+                         encodeBmpPiecesOrFail};
 const DibCodec kRleCodec{"rle", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeRleUnsafe>};

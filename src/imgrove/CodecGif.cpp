@@ -16,6 +16,10 @@ namespace {
 using namespace libcodec;
 
 constexpr int kMaxGifSide = 65535;
+// A code of b bits stands for at most 2^b pixels, so a frame's pixels can't outnumber its coded
+// bits by more than 4096 / 12, the ratio of the widest codes.
+constexpr uint64_t kMaxPixelsPerCodedByte = 4096 * 8 / 12 + 1;
+constexpr uint64_t kLongestCodePixels = 4096;
 
 struct Input {
     std::span<const uint8_t> data;
@@ -49,6 +53,19 @@ std::vector<RGBQUAD> tableOf(const ColorMapObject* map)
     for (size_t i = 0; i < table.size(); ++i)
         table[i] = RGBQUAD{map->Colors[i].Blue, map->Colors[i].Green, map->Colors[i].Red, 0};
     return table;
+}
+
+// Bytes of the frame's coded data: the sub-blocks that follow its descriptor, up to the empty
+// one that ends them or the end of the file.
+uint64_t codedBytesAhead(const Input& in)
+{
+    uint64_t bytes = 0;
+    size_t at = in.position;
+    while (at < in.data.size() && in.data[at] != 0) {
+        bytes += in.data[at];
+        at += size_t(in.data[at]) + 1;
+    }
+    return bytes;
 }
 
 // Decodes the frame just described into the canvas; false when its data is broken.
@@ -140,10 +157,16 @@ Dib decodeGif(std::span<const uint8_t> data)
             width = int64_t(frame.Left) + frame.Width;
             height = int64_t(frame.Top) + frame.Height;
         }
-        if (!sizeAcceptable(width, height) || !sizeAcceptable(frame.Width, frame.Height))
+        // The frame must fit its coded data; the screen around it is only background, so it is
+        // held to the memory a file of this size may take, never taken on trust.
+        const uint64_t framePixels = uint64_t(frame.Width) * uint64_t(frame.Height);
+        if (framePixels > kLongestCodePixels + kMaxPixelsPerCodedByte * codedBytesAhead(input))
             return Dib{};
         std::vector<RGBQUAD> table = tableOf(frame.ColorMap ? frame.ColorMap : gif->SColorMap);
         const int depth = depthForColors(int(table.size()));
+        const uint64_t rowBuffers = uint64_t(frame.Width) * sizeof(GifPixelType) + uint64_t(width) * 2;
+        if (!pictureFits(width, height, depth, rowBuffers, data.size()))
+            return Dib{};
         if (transparent >= 0 && transparent < int(table.size()))
             table[size_t(transparent)] = RGBQUAD{255, 255, 255, 0};
         else

@@ -4,6 +4,8 @@
 #include "imgrove/DibCodec.h"
 #include "imgrove/LibCodecRows.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -11,19 +13,26 @@
 #include <new>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
 using namespace libcodec;
 
-// Real progressive files have about ten scans; a crafted one with thousands would decode the
-// whole picture once per scan.
+// Real progressive files have about ten scans; a crafted one with thousands would go over the
+// whole picture once per scan. Small pictures may have up to kMaxScans; large ones as many as
+// keep the work to about kMaxScanBlocks block visits, but never fewer than kMinScans.
 constexpr int kMaxScans = 500;
+constexpr int kMinScans = 32;
+constexpr uint64_t kMaxScanBlocks = uint64_t(1) << 26;
 constexpr int kQuality = 90;
+// Bytes of one block of coefficients in the library's whole-picture store.
+constexpr uint64_t kCoefficientBlockBytes = sizeof(JBLOCK);
 
 struct ErrorManager {
     jpeg_error_mgr pub;
     jmp_buf jump;
+    bool dataEndedEarly = false;
 };
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
@@ -31,13 +40,30 @@ struct ErrorManager {
     longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
-// Warnings (corrupt or missing data that the library pads) are not the user's business: the
-// picture is what can be read.
 void silentMessage(j_common_ptr) {}
+
+// Data that ends before the picture does is padded by the library with grey; that is a damaged
+// file, not a picture. Other warnings (a stray byte before a marker) leave the picture whole.
+void noteWarning(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;
+    ++cinfo->err->num_warnings;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<ErrorManager*>(cinfo->err)->dataEndedEarly = true;
+}
+
+struct ScanLimit {
+    jpeg_progress_mgr pub;
+    int maxScans = kMaxScans;
+};
 
 void limitScans(j_common_ptr cinfo)
 {
-    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+    if (!cinfo->is_decompressor)
+        return;
+    const auto* limit = reinterpret_cast<const ScanLimit*>(cinfo->progress);
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > limit->maxScans)
         cinfo->err->error_exit(cinfo);
 }
 
@@ -46,28 +72,54 @@ void installErrors(ErrorManager& err)
     jpeg_std_error(&err.pub);
     err.pub.error_exit = errorExit;
     err.pub.output_message = silentMessage;
+    err.pub.emit_message = noteWarning;
 }
 
 struct ReadState {
     std::span<const uint8_t> data;
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
-    jpeg_progress_mgr progress{};
+    ScanLimit progress{};
     bool created = false;
     Dib dib{};
 };
 
-// Every coded block of a Huffman-coded sequential picture costs at least two bits (a DC code
-// and an end-of-block code), so a header whose blocks cannot fit in the file is a lie or a
-// fragment too small to be worth a picture of that size.
-bool blocksFitData(const jpeg_decompress_struct& cinfo, size_t dataSize)
+uint64_t codedBlocks(const jpeg_decompress_struct& cinfo)
 {
-    if (cinfo.progressive_mode || cinfo.arith_code)
-        return true;
     uint64_t blocks = 0;
     for (int c = 0; c < cinfo.num_components; ++c)
         blocks += uint64_t(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
-    return blocks <= uint64_t(dataSize) * 4;
+    return blocks;
+}
+
+// Every coded block of a Huffman-coded picture costs bits: in a sequential file at least two (a
+// DC code and an end-of-block code), in a progressive one at least the one of its DC code in
+// the first DC scan (the later scans can skip whole runs of blocks). A header whose blocks
+// cannot fit in the file is a lie or a fragment. Arithmetic coding has no such floor; there
+// only the memory budget holds.
+bool blocksFitData(const jpeg_decompress_struct& cinfo, size_t dataSize)
+{
+    if (cinfo.arith_code)
+        return true;
+    const uint64_t blocksPerByte = cinfo.progressive_mode ? 8 : 4;
+    return codedBlocks(cinfo) <= uint64_t(dataSize) * blocksPerByte;
+}
+
+// A progressive file, or one whose components come in separate scans, is gathered whole as
+// coefficients before the first row comes out: one block store per component, padded to
+// whole MCUs.
+uint64_t coefficientStoreBytes(const jpeg_decompress_struct& cinfo)
+{
+    if (!cinfo.progressive_mode && cinfo.comps_in_scan >= cinfo.num_components)
+        return 0;
+    uint64_t blocks = 0;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        const jpeg_component_info& comp = cinfo.comp_info[c];
+        const uint64_t h = uint64_t(std::max(comp.h_samp_factor, 1));
+        const uint64_t v = uint64_t(std::max(comp.v_samp_factor, 1));
+        blocks += (comp.width_in_blocks + h - 1) / h * h * ((comp.height_in_blocks + v - 1) / v * v);
+    }
+    return blocks * kCoefficientBlockBytes;
 }
 
 uint8_t cmykChannel(unsigned value, unsigned black, bool inverted)
@@ -88,23 +140,39 @@ bool readJpeg(ReadState& s)
         return false;
     jpeg_create_decompress(&s.cinfo);
     s.created = true;
-    s.progress.progress_monitor = limitScans;
-    s.cinfo.progress = &s.progress;
+    s.progress.pub.progress_monitor = limitScans;
+    s.cinfo.progress = &s.progress.pub;
     jpeg_mem_src(&s.cinfo, s.data.data(), static_cast<unsigned long>(s.data.size()));
     if (jpeg_read_header(&s.cinfo, TRUE) != JPEG_HEADER_OK)
         return false;
-    if (!sizeAcceptable(s.cinfo.image_width, s.cinfo.image_height) || !blocksFitData(s.cinfo, s.data.size()))
+    if (!blocksFitData(s.cinfo, s.data.size()))
         return false;
 
     const J_COLOR_SPACE source = s.cinfo.jpeg_color_space;
     const bool grey = source == JCS_GRAYSCALE;
     const bool cmyk = source == JCS_CMYK || source == JCS_YCCK;
+    const int depth = grey ? 8 : 24;
+    // Beside the picture and the coefficient store the library keeps a few rows of samples.
+    const uint64_t rowBuffers = uint64_t(s.cinfo.image_width) * 64 * uint64_t(std::max(s.cinfo.num_components, 1));
+    const uint64_t libraryBytes = coefficientStoreBytes(s.cinfo) + rowBuffers;
+    if (!pictureFits(s.cinfo.image_width, s.cinfo.image_height, depth, libraryBytes, s.data.size()))
+        return false;
+    // The library itself is held to the same budget, whatever the estimate above missed.
+    s.cinfo.mem->max_memory_to_use = long(std::min<uint64_t>(
+        imgrove_detail::readBudget(s.data.size()) - imgrove_detail::pictureBytes(s.cinfo.image_width,
+                                                                                  s.cinfo.image_height, depth),
+        uint64_t(LONG_MAX)));
+    s.progress.maxScans = int(std::clamp<uint64_t>(kMaxScanBlocks / std::max<uint64_t>(codedBlocks(s.cinfo), 1),
+                                                   kMinScans, kMaxScans));
+
     s.cinfo.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_start_decompress(&s.cinfo);
+    if (s.err.dataEndedEarly)
+        return false;
 
     const auto width = int32_t(s.cinfo.output_width);
     const auto height = int32_t(s.cinfo.output_height);
-    s.dib = grey ? create(width, height, 8, greyRamp(256)) : create(width, height, 24, nullptr, 0);
+    s.dib = grey ? create(width, height, depth, greyRamp(256)) : create(width, height, depth, nullptr, 0);
     if (!s.dib.bits)
         return false;
 
@@ -117,10 +185,12 @@ bool readJpeg(ReadState& s)
         uint8_t* target = rowFromTop(s.dib, int32_t(s.cinfo.output_scanline));
         if (!cmyk) {
             JSAMPROW rows[1] = {target};
-            jpeg_read_scanlines(&s.cinfo, rows, 1);
+            if (jpeg_read_scanlines(&s.cinfo, rows, 1) != 1)
+                return false;
             continue;
         }
-        jpeg_read_scanlines(&s.cinfo, cmykRow, 1);
+        if (jpeg_read_scanlines(&s.cinfo, cmykRow, 1) != 1)
+            return false;
         const uint8_t* p = cmykRow[0];
         for (int32_t x = 0; x < width; ++x, p += 4) {
             target[3 * x] = cmykChannel(p[2], p[3], inverted);
@@ -129,6 +199,8 @@ bool readJpeg(ReadState& s)
         }
     }
     jpeg_finish_decompress(&s.cinfo);
+    if (s.err.dataEndedEarly)
+        return false;
 
     double dpiX = 0, dpiY = 0;
     if (s.cinfo.density_unit == 1) {

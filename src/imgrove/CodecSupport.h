@@ -195,6 +195,24 @@ inline size_t runLength(const uint8_t* bytes, size_t at, size_t length, size_t l
     return run;
 }
 
+// What a reader may allocate for a file of dataSize bytes, pictures and working buffers
+// together: a picture of modest size whatever the file, and beyond that no more than the
+// densest coding of any format can honestly describe with those bytes. A header claiming more
+// is refused before anything is allocated.
+constexpr uint64_t kReadBaseBytes = uint64_t(64) << 20;
+constexpr uint64_t kReadBytesPerDataByte = 1100;
+inline uint64_t readBudget(size_t dataSize)
+{
+    return kReadBaseBytes + kReadBytesPerDataByte * uint64_t(dataSize);
+}
+// Bytes of the pixel rows of a picture of that size and depth; 0 when the size is unusable.
+inline uint64_t pictureBytes(int64_t width, int64_t height, int bitsPerPixel)
+{
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX)
+        return 0;
+    return uint64_t(dibRowSize(int32_t(width), bitsPerPixel)) * uint64_t(height);
+}
+
 // True when the picture's width times height stays within limit pixels.
 inline bool pixelsWithin(int64_t width, int64_t height, int64_t limit)
 {

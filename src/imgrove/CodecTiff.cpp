@@ -6,6 +6,7 @@
 #include "imgrove/LibCodecRows.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -114,15 +115,14 @@ int countTruncation(TIFF*, void* user, const char*, const char* format, va_list)
     return 1;
 }
 
-TIFF* openMemory(MemoryFile& file, const char* mode)
+TIFF* openMemory(MemoryFile& file, const char* mode, uint64_t maxSingleAlloc)
 {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options)
         return nullptr;
     TIFFOpenOptionsSetErrorHandlerExtR(options, countError, &file);
     TIFFOpenOptionsSetWarningHandlerExtR(options, countTruncation, &file);
-    // No single buffer of libtiff needs more than a whole picture of 16-bit RGBA samples.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(std::min<int64_t>(pixelLimit() * 8, INT64_MAX / 2)));
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(std::min<uint64_t>(maxSingleAlloc, INT64_MAX / 2)));
     TIFF* tif = TIFFClientOpenExt("memory", mode, &file, readProc, writeProc, seekProc, closeProc, sizeProc,
                                   mapProc, unmapProc, options);
     TIFFOpenOptionsFree(options);
@@ -254,6 +254,16 @@ Dib readLines(TIFF* tif, const Layout& l)
             }
             continue;
         }
+        if (l.bits == 8 && !l.hasAlpha) {
+            // The common scan: red, green, blue bytes turned round into the picture's order.
+            const uint8_t* in = line.data();
+            for (int32_t x = 0; x < width; ++x, in += l.samples) {
+                target[3 * x] = in[2];
+                target[3 * x + 1] = in[1];
+                target[3 * x + 2] = in[0];
+            }
+            continue;
+        }
         for (int32_t x = 0; x < width; ++x) {
             uint8_t c[4];
             const size_t at = size_t(x) * l.samples;
@@ -311,8 +321,188 @@ Dib readRgba(TIFF* tif, const Layout& l)
     return dib.release();
 }
 
+// LZW strips of 8-bit RGB, the layout of nearly every colour scan saved as TIFF, are decoded
+// here rather than by libtiff: its decoder follows each string of its code table byte by byte,
+// which on a page of 100 MB is most of the reading time. Here every string is a stretch of the
+// output already written, so each code costs one short copy.
+namespace lzw {
+
+constexpr uint32_t kClear = 256;
+constexpr uint32_t kEnd = 257;
+constexpr uint32_t kFirstFree = 258;
+constexpr uint32_t kTableSize = 4096;
+constexpr int kMaxBits = 12;
+// Strings of up to this many bytes are copied whole in one step; the strip buffer has as many
+// spare bytes at its end so that such a copy never leaves it.
+constexpr size_t kShortCopy = 16;
+
+struct Span {
+    size_t start;
+    size_t length;
+};
+
+// Copies length bytes from earlier output to out + written. The bytes wanted all lie before the
+// target, so loading a whole short step before storing it gives them right; what the step writes
+// beyond them is overwritten by later strings.
+inline void copyString(uint8_t* out, size_t from, size_t written, size_t length)
+{
+    if (length <= kShortCopy) {
+        uint8_t step[kShortCopy];
+        std::memcpy(step, out + from, kShortCopy);
+        std::memcpy(out + written, step, kShortCopy);
+    } else {
+        std::memcpy(out + written, out + from, length);
+    }
+}
+
+// Fills out with the strip's bytes; false when the codes are broken or end before out is full.
+// out holds outSize + kShortCopy bytes.
+bool decodeStrip(std::span<const uint8_t> in, uint8_t* out, size_t outSize)
+{
+    std::array<Span, kTableSize> table;
+    size_t written = 0;
+    size_t pos = 0;
+    uint64_t buffer = 0;
+    int buffered = 0;
+    int width = 9;
+    uint32_t next = kFirstFree;
+    bool hasPrevious = false;
+    Span previous{0, 0};
+    while (written < outSize) {
+        while (buffered < width) {
+            if (pos == in.size())
+                return false;
+            buffer = buffer << 8 | in[pos++];
+            buffered += 8;
+        }
+        const uint32_t code = uint32_t(buffer >> (buffered - width)) & ((1u << width) - 1);
+        buffered -= width;
+        if (code == kClear) {
+            width = 9;
+            next = kFirstFree;
+            hasPrevious = false;
+            continue;
+        }
+        if (code == kEnd)
+            return false;
+        Span source{0, 1};
+        size_t length = 1;
+        if (code < 256) {
+            out[written] = uint8_t(code);
+        } else if (code < next) {
+            source = table[code];
+            length = std::min(source.length, outSize - written);
+            copyString(out, source.start, written, length);
+        } else if (code == next && hasPrevious) {
+            // The string being defined: the previous one and its own first byte.
+            length = std::min(previous.length + 1, outSize - written);
+            copyString(out, previous.start, written, std::min(previous.length, length));
+            if (length > previous.length)
+                out[written + previous.length] = out[previous.start];
+        } else {
+            return false;
+        }
+        if (hasPrevious && next < kTableSize) {
+            // The previous string followed by this one's first byte lies right in the output.
+            table[next++] = Span{previous.start, previous.length + 1};
+            if (next >= (1u << width) - 1 && width < kMaxBits)
+                ++width;
+        }
+        previous = Span{written, length};
+        hasPrevious = true;
+        written += length;
+    }
+    return true;
+}
+
+}  // namespace lzw
+
+bool isPlainLzwRgb(TIFF* tif, const Layout& l)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    // The predictor tag exists only for the codings that have one: asked of another, libtiff
+    // reports an error.
+    if (compression != COMPRESSION_LZW)
+        return false;
+    uint16_t fillOrder = FILLORDER_MSB2LSB;
+    uint16_t predictor = PREDICTOR_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PREDICTOR, &predictor);
+    return fillOrder == FILLORDER_MSB2LSB && (predictor == PREDICTOR_NONE || predictor == PREDICTOR_HORIZONTAL) &&
+           !TIFFIsTiled(tif) && l.photometric == PHOTOMETRIC_RGB && l.bits == 8 && l.samples == 3 &&
+           l.planar == PLANARCONFIG_CONTIG;
+}
+
+// Strings refer back into their strip, so a strip is decoded whole. Larger strips (a picture
+// stored as one) are left to libtiff, which needs no more than a row.
+constexpr size_t kMaxStripBuffer = size_t(16) << 20;
+
+// Reads a picture isPlainLzwRgb accepts. False when it is left to libtiff (the first LZW of
+// old writers, with its codes in the other bit order, and large strips); otherwise true, with
+// dib empty when the file is damaged.
+bool readLzwRgb(TIFF* tif, const Layout& l, std::span<const uint8_t> data, Dib& dib)
+{
+    uint32_t rowsPerStrip = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    rowsPerStrip = std::clamp<uint32_t>(rowsPerStrip, 1, l.height);
+    const uint32_t strips = (l.height - 1) / rowsPerStrip + 1;
+    const size_t lineBytes = size_t(l.width) * 3;
+    if (lineBytes * rowsPerStrip > kMaxStripBuffer)
+        return false;
+    auto stripData = [&](uint32_t strip) {
+        const uint64_t offset = TIFFGetStrileOffset(tif, strip);
+        const uint64_t count = TIFFGetStrileByteCount(tif, strip);
+        if (offset >= data.size())
+            return std::span<const uint8_t>{};
+        return data.subspan(size_t(offset), size_t(std::min<uint64_t>(count, data.size() - offset)));
+    };
+    const std::span<const uint8_t> first = stripData(0);
+    if (first.size() >= 2 && first[0] == 0 && (first[1] & 1))
+        return false;
+
+    uint16_t predictor = PREDICTOR_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PREDICTOR, &predictor);
+    DibOwner picture(create(int32_t(l.width), int32_t(l.height), 24, nullptr, 0));
+    std::vector<uint8_t> strip(lineBytes * rowsPerStrip + lzw::kShortCopy);
+    if (!picture || TIFFNumberOfStrips(tif) < strips)
+        return true;
+    for (uint32_t s = 0; s < strips; ++s) {
+        const uint32_t top = s * rowsPerStrip;
+        const uint32_t rows = std::min(rowsPerStrip, l.height - top);
+        if (!lzw::decodeStrip(stripData(s), strip.data(), lineBytes * rows))
+            return true;
+        for (uint32_t r = 0; r < rows; ++r) {
+            const uint8_t* in = strip.data() + lineBytes * r;
+            uint8_t* target = rowFromTop(picture.get(), int32_t(top + r));
+            if (predictor != PREDICTOR_HORIZONTAL) {
+                for (uint32_t x = 0; x < l.width; ++x, in += 3, target += 3) {
+                    target[0] = in[2];
+                    target[1] = in[1];
+                    target[2] = in[0];
+                }
+                continue;
+            }
+            // Each sample is stored as the difference to the same sample of its left neighbour.
+            uint8_t red = 0, green = 0, blue = 0;
+            for (uint32_t x = 0; x < l.width; ++x, in += 3, target += 3) {
+                red = uint8_t(red + in[0]);
+                green = uint8_t(green + in[1]);
+                blue = uint8_t(blue + in[2]);
+                target[0] = blue;
+                target[1] = green;
+                target[2] = red;
+            }
+        }
+    }
+    dib = picture.release();
+    return true;
+}
+
 // The most a byte of each compression can expand to; a header that needs more than the file
-// can hold is refused before its picture is allocated.
+// can hold is refused before its picture is allocated. The fax codings spend at least one bit
+// on a row however wide, so for them the rows are counted. Codings without a known floor are
+// held by the memory budget alone.
 bool dataCanHold(TIFF* tif, const Layout& l, size_t dataSize)
 {
     uint16_t compression = COMPRESSION_NONE;
@@ -332,11 +522,39 @@ bool dataCanHold(TIFF* tif, const Layout& l, size_t dataSize)
     case COMPRESSION_LZW:
         ratio = 2731;
         break;
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG:
+        // Two bits for a block of 64 samples.
+        ratio = 256;
+        break;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return uint64_t(l.height) <= 8 * uint64_t(dataSize);
     default:
         return true;
     }
     const double rawBytes = std::ceil(double(l.width) * l.samples * l.bits / 8) * l.height;
     return rawBytes <= double(ratio) * double(dataSize);
+}
+
+// The picture's depth as it will be read.
+int depthRead(TIFF* tif, const Layout& l)
+{
+    if (!readsLineByLine(tif, l))
+        return isGrey(l.photometric) ? 8 : 24;
+    if (l.photometric == PHOTOMETRIC_RGB)
+        return 24;
+    return l.bits == 1 ? 1 : l.bits <= 4 ? 4 : 8;
+}
+
+// Working memory beside the picture: a scanline, or the whole RGBA raster of the general reader.
+uint64_t workingBytes(TIFF* tif, const Layout& l)
+{
+    if (readsLineByLine(tif, l))
+        return uint64_t(std::max<tmsize_t>(TIFFScanlineSize(tif), 0)) + 2 * uint64_t(l.width) + kMaxStripBuffer;
+    return uint64_t(l.width) * l.height * sizeof(uint32_t);
 }
 
 bool sniffTiff(std::span<const uint8_t> head)
@@ -354,7 +572,7 @@ Dib decodeTiff(std::span<const uint8_t> data)
         return Dib{};
     MemoryFile file;
     file.input = data;
-    TiffHandle tif(openMemory(file, "r"));
+    TiffHandle tif(openMemory(file, "r", imgrove_detail::readBudget(data.size())));
     if (!tif)
         return Dib{};
     Layout l;
@@ -376,9 +594,12 @@ Dib decodeTiff(std::span<const uint8_t> data)
     if (l.photometric == PHOTOMETRIC_RGB && l.samples < 4)
         l.hasAlpha = false;
 
-    if (!dataCanHold(tif.get(), l, data.size()))
+    if (!dataCanHold(tif.get(), l, data.size()) ||
+        !pictureFits(l.width, l.height, depthRead(tif.get(), l), workingBytes(tif.get(), l), data.size()))
         return Dib{};
-    Dib dib = readsLineByLine(tif.get(), l) ? readLines(tif.get(), l) : readRgba(tif.get(), l);
+    Dib dib{};
+    if (!isPlainLzwRgb(tif.get(), l) || !readLzwRgb(tif.get(), l, data, dib))
+        dib = readsLineByLine(tif.get(), l) ? readLines(tif.get(), l) : readRgba(tif.get(), l);
     // libtiff recovers from some damage by guessing (a lost colour map turns into grey); a
     // picture it had to complain about is not shown as if it were whole.
     if (file.errors > 0)
@@ -400,7 +621,7 @@ bool encodeTiff(const Dib& dib, std::vector<uint8_t>& out)
     MemoryFile file;
     file.output = &encoded;
     {
-        TiffHandle tif(openMemory(file, "w"));
+        TiffHandle tif(openMemory(file, "w", uint64_t(INT64_MAX)));
         if (!tif)
             return false;
         TIFF* t = tif.get();

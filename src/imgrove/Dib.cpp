@@ -2,6 +2,7 @@
 
 #include "imgrove/CodecSupport.h"
 #include "imgrove/Palette.h"
+#include "imgrove/PictureMemory.h"
 #include "imgrove/StandardPalettes.h"
 
 #include <algorithm>
@@ -101,7 +102,7 @@ Dib newdib(int32_t width, int32_t height, int bitsPerPixel, const BITMAPINFOHEAD
         std::calloc(1, sizeof(BITMAPINFOHEADER) + size_t(tableSize) * sizeof(RGBQUAD)));
     if (!header)
         return Dib{};
-    auto* bits = static_cast<uint8_t*>(std::calloc(size_t(imageSize), 1));
+    uint8_t* bits = imgrove_detail::takeBlock(size_t(imageSize), true);
     if (!bits) {
         std::free(header);
         return Dib{};
@@ -148,7 +149,7 @@ Dib newdib(int32_t width, int32_t height, int bitsPerPixel, const BITMAPINFOHEAD
 
 void deldib(Dib& dib)
 {
-    std::free(dib.bits);
+    imgrove_detail::giveBlock(dib.bits);
     std::free(dib.header);
     DeletePalette(dib.palette);
     dib = Dib{};

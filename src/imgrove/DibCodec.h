@@ -5,6 +5,7 @@
 #include "imgrove/Dib.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct DibCodec {
     Dib (*decode)(std::span<const uint8_t> data);
     // Appends the encoded file to out; false when the picture can't be written.
     bool (*encode)(const Dib& dib, std::vector<uint8_t>& out);
+    // Optional, for formats whose file is mostly the picture's own rows: hands the file to put
+    // in pieces, the rows straight from the picture's memory, so a save copies nothing.
+    bool (*encodePieces)(const Dib& dib, const std::function<void(const uint8_t*, size_t)>& put) = nullptr;
 };
 
 // The codec for a save format code (3..13) or for a file's content; null when none fits.

@@ -2,6 +2,7 @@
 
 #include "imgrove/DibCodec.h"
 #include "imgrove/FileReplacement.h"
+#include "imgrove/PictureMemory.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -19,21 +20,27 @@ constexpr uint64_t kMaxDibFileBytes = uint64_t(1) << 32;
 const DibCodec* const kContentOrder[] = {&kBmpCodec, &kPngCodec, &kJpgCodec, &kGifCodec,
                                          &kTifCodec, &kPcxCodec, &kIffCodec, &kTgaCodec};
 
-bool readWholeFile(const std::string& fileName, std::vector<uint8_t>& data)
+// The whole file in one block of picture memory, read without clearing the block first; an
+// empty block when the file can't be read.
+imgrove_detail::Block readWholeFile(const std::string& fileName)
 {
     std::error_code error;
     const std::filesystem::path path(fileName);
     if (!std::filesystem::is_regular_file(path, error))
-        return false;
+        return {};
     const uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxDibFileBytes)
-        return false;
+    if (error || size == 0 || size > kMaxDibFileBytes)
+        return {};
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return false;
-    data.resize(size_t(size));
+        return {};
+    imgrove_detail::Block data(size_t(size), false);
+    if (!data)
+        return {};
     in.read(reinterpret_cast<char*>(data.data()), std::streamsize(size));
-    return in.gcount() == std::streamsize(size);
+    if (in.gcount() != std::streamsize(size))
+        return {};
+    return data;
 }
 
 void report(const DibProgress& progress, int percent)
@@ -87,12 +94,13 @@ Dib OpenDib(const std::string& fileName, int formatCode, const DibProgress& prog
     report(progress, 0);
     Dib dib;
     try {
-        std::vector<uint8_t> data;
-        if (readWholeFile(fileName, data)) {
+        const imgrove_detail::Block data = readWholeFile(fileName);
+        if (data) {
             report(progress, 30);
-            const DibCodec* codec = formatCode == DibFormatAuto ? codecForContent(data) : codecForFormat(formatCode);
+            const std::span<const uint8_t> bytes(data.data(), data.size());
+            const DibCodec* codec = formatCode == DibFormatAuto ? codecForContent(bytes) : codecForFormat(formatCode);
             if (codec && codec->decode)
-                dib = codec->decode(data);
+                dib = codec->decode(bytes);
         }
     } catch (const std::bad_alloc&) {
         dib = Dib{};
@@ -107,17 +115,21 @@ bool SaveDib(const Dib& dib, const std::string& fileName, int formatCode, const 
     if (!codec || !codec->encode || !dib.bits || !dib.header || fileName.empty())
         return false;
     report(progress, 0);
-    std::vector<uint8_t> encoded;
-    try {
-        if (!codec->encode(dib, encoded))
-            return false;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    report(progress, 50);
-
     FileReplacement replacement(fileName);
-    replacement.write(encoded.data(), encoded.size());
+    if (codec->encodePieces) {
+        if (!codec->encodePieces(dib, [&replacement](const uint8_t* data, size_t size) { replacement.write(data, size); }))
+            return false;
+    } else {
+        std::vector<uint8_t> encoded;
+        try {
+            if (!codec->encode(dib, encoded))
+                return false;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        report(progress, 50);
+        replacement.write(encoded.data(), encoded.size());
+    }
     if (!replacement.commit())
         return false;
     report(progress, 100);

@@ -1,32 +1,28 @@
 #include "imgrove/LibCodecRows.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 
 namespace libcodec {
 
 namespace {
-std::atomic<int64_t> gPixelLimit{kMaxDibPixels};
 constexpr double kMetresPerInch = 0.0254;
 }  // namespace
-
-int64_t pixelLimit()
-{
-    return gPixelLimit.load();
-}
-
-void setPixelLimit(int64_t pixels)
-{
-    gPixelLimit.store(std::clamp<int64_t>(pixels, 1, kMaxDibPixels));
-}
 
 bool sizeAcceptable(int64_t width, int64_t height)
 {
     if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX)
         return false;
-    return width * height <= pixelLimit();
+    return width * height <= kMaxDibPixels;
+}
+
+bool pictureFits(int64_t width, int64_t height, int bitsPerPixel, uint64_t extraBytes, size_t dataSize)
+{
+    if (!sizeAcceptable(width, height))
+        return false;
+    const uint64_t bytes = imgrove_detail::pictureBytes(width, height, bitsPerPixel);
+    return bytes > 0 && bytes + extraBytes >= bytes && bytes + extraBytes <= imgrove_detail::readBudget(dataSize);
 }
 
 Dib create(int32_t width, int32_t height, int bitsPerPixel, const RGBQUAD* colors, int count)

@@ -11,13 +11,13 @@
 
 namespace libcodec {
 
-// The largest picture the library decoders accept, in pixels. kMaxDibPixels unless lowered;
-// the fuzz target lowers it so that honestly huge headers don't exhaust its memory.
-int64_t pixelLimit();
-void setPixelLimit(int64_t pixels);
-
-// True for a positive size whose pixel count is within pixelLimit().
+// True for a positive size whose pixel count is within kMaxDibPixels.
 bool sizeAcceptable(int64_t width, int64_t height);
+
+// True when a picture of that size and depth, together with extraBytes of working memory the
+// codec library needs beside it, stays within what a file of dataSize bytes may make a reader
+// allocate (readBudget).
+bool pictureFits(int64_t width, int64_t height, int bitsPerPixel, uint64_t extraBytes, size_t dataSize);
 
 // A picture with the first count colours of its table given; bits null when the size is
 // refused or memory is short.

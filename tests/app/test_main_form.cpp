@@ -411,6 +411,19 @@ TEST(AboutBox, ShowsTheCurrentYearAndOneOkButton)
     EXPECT_EQ(buttons->standardButton(buttons->buttons()[0]), QDialogButtonBox::Ok);
 }
 
+TEST(AboutBox, CopyrightLineIsShownWhole)
+{
+    TAboutBox box;
+    box.show();
+    QLabel* line = nullptr;
+    for (QLabel* label : box.findChildren<QLabel*>())
+        if (label->text() == box.copyrightText())
+            line = label;
+    ASSERT_NE(line, nullptr);
+    EXPECT_GE(line->width(), line->fontMetrics().horizontalAdvance(line->text()));
+    EXPECT_LE(line->geometry().right(), box.contentsRect().right());
+}
+
 TEST(AboutBox, YearIsAlwaysFourDigits)
 {
     EXPECT_EQ(withYear("© XXXX Someone", 2031), "© 2031 Someone");

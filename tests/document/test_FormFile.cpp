@@ -261,16 +261,49 @@ TEST(FormFileRoundTripTest, FontSizeWinsOverADisagreeingHeight)
     EXPECT_EQ(opened.fields[0].font.height, -13);
 }
 
-TEST(FormFileRoundTripTest, HeightThatAgreesWithTheSizeIsKept)
+TEST(FormFileRoundTripTest, HeightFollowsTheSizeEvenWhenItsRoundingAgrees)
 {
     FormDocument saved;
     FontSpec font;
-    font.setHeight(-14);  // size 10, which on its own would give -13
+    font.setHeight(-14);  // size 10, which on its own gives -13
     saved.addField(font);
     FormDocument opened;
     ASSERT_EQ(readInto(opened, formFileBytes(saved)), FormReadStatus::Ok);
-    EXPECT_EQ(opened.fields[0].font.height, -14);
+    EXPECT_EQ(opened.fields[0].font.height, -13);
     EXPECT_EQ(opened.fields[0].font.size, 10);
+}
+
+// Each reserved member has its own place: swapped on reading or writing, the values would
+// come back crossed or the bytes would stand in the other order.
+TEST(FormFileRoundTripTest, ReservedMembersOfFieldsAndEntriesKeepTheirOrder)
+{
+    FormDocument saved;
+    fillSmallForm(saved);
+    saved.fields[0].reserved2 = 0x11223344;
+    saved.fields[0].reserved1 = 5;
+    saved.records[0].entries[0].reserved2 = -7;
+    saved.records[0].entries[0].reserved1 = 0x0A0B0C0D;
+    const std::vector<uint8_t> bytes = formFileBytes(saved);
+
+    // Items 9 and 10 follow the style byte; the entry block repeats the field block's items.
+    const size_t fieldReserved = 4 + 16 + 48 + 4 + 7 + 16 + 4 + 4 + 6 + 1 + 4 + 1;
+    const size_t fieldBlock = 7 + 16 + 4 + 4 + 6 + 1 + 4 + 1 + 16;
+    const size_t entryReserved = fieldReserved + fieldBlock + 4 + 4;
+    struct Row {
+        size_t at;
+        int32_t reserved2, reserved1;
+    };
+    for (const Row& row : {Row{fieldReserved, 0x11223344, 5}, Row{entryReserved, -7, 0x0A0B0C0D}}) {
+        const std::vector<uint8_t> expected = Bytes{}.i32(row.reserved2).i32(row.reserved1).data;
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), bytes.begin() + long(row.at))) << row.at;
+    }
+
+    FormDocument opened;
+    ASSERT_EQ(readInto(opened, bytes), FormReadStatus::Ok);
+    EXPECT_EQ(opened.fields[0].reserved2, 0x11223344);
+    EXPECT_EQ(opened.fields[0].reserved1, 5);
+    EXPECT_EQ(opened.records[0].entries[0].reserved2, -7);
+    EXPECT_EQ(opened.records[0].entries[0].reserved1, 0x0A0B0C0D);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -194,3 +196,19 @@ TEST(DibCreation, DeldibEmptiesTheRecordAndToleratesAnEmptyOne)
 }
 
 }  // namespace
+
+TEST(DibCreation, MemoryOfAFreedPictureComesBackCleared)
+{
+    // Large enough for its memory to be kept and handed to the next picture of a similar size.
+    for (const int32_t height : {1024, 1000, 700}) {
+        Dib used = newdib(1024, 1024, 24, nullptr, 0);
+        ASSERT_TRUE(used.bits);
+        std::memset(used.bits, 0xAB, size_t(used.rowSize) * 1024);
+        deldib(used);
+        DibOwner next(newdib(1024, height, 24, nullptr, 0));
+        ASSERT_TRUE(next);
+        const Dib& dib = next.get();
+        const size_t bytes = size_t(dib.rowSize) * size_t(height);
+        EXPECT_EQ(std::count(dib.bits, dib.bits + bytes, 0), std::ptrdiff_t(bytes)) << height;
+    }
+}

@@ -84,6 +84,26 @@ TEST(Halftone, ScaledCopyAveragesTheArea)
     EXPECT_EQ(getpixel(large.get(), 8, 0), 255u);
 }
 
+TEST(Halftone, AnAreaAverageOnAHalfRoundsUp)
+{
+    // Columns of grey 50 and 51 shrunk two to one average 50.5, which rounds to the cube level
+    // 51 and fills the cell. As 50 the top-left pixel, whose threshold is 50, would fall to black.
+    DibOwner stripes(newdib(16, 8, 24, nullptr, 0));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const uint32_t grey = x % 2 == 0 ? 50 : 51;
+            setpixel(stripes.get(), x, y, grey | grey << 8 | grey << 16);
+        }
+    DibOwner copy(DIBHalftoneDIBXY(stripes.get(), 8, 8));
+    ASSERT_TRUE(copy);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const StandardColor c = kStandardPalette256[getpixel(copy.get(), x, y)];
+            EXPECT_EQ(c.red, 51) << x << "," << y;
+            EXPECT_EQ(c.blue, 51) << x << "," << y;
+        }
+}
+
 TEST(Halftone, BadInputGivesNoPicture)
 {
     DibOwner source(filled(4, 4, 0x808080));

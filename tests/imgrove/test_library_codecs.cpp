@@ -11,11 +11,15 @@
 #include <gif_lib.h>
 #include <jpeglib.h>
 #include <png.h>
+#include <tiffio.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 using namespace codectest;
@@ -296,7 +300,10 @@ TEST(JpegFiles, GreyPalettesBecomeGreyJpegsAndColourPalettesTrueColour)
     }
 }
 
-std::vector<uint8_t> cmykJpeg(const uint8_t (&pixel)[4], int width, int height)
+// A picture of one colour written by libjpeg itself, with Huffman tables fitted to the data,
+// the densest coding its writer produces.
+std::vector<uint8_t> oneColourJpeg(const uint8_t* pixel, int components, J_COLOR_SPACE space, int width, int height,
+                                   bool progressive = false)
 {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err{};
@@ -307,14 +314,17 @@ std::vector<uint8_t> cmykJpeg(const uint8_t (&pixel)[4], int width, int height)
     jpeg_mem_dest(&cinfo, &buffer, &size);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_CMYK;
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 100, TRUE);
+    cinfo.optimize_coding = TRUE;
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uint8_t> line(size_t(width) * 4);
+    std::vector<uint8_t> line(size_t(width) * size_t(components));
     for (int x = 0; x < width; ++x)
-        std::memcpy(&line[size_t(x) * 4], pixel, 4);
+        std::memcpy(&line[size_t(x) * size_t(components)], pixel, size_t(components));
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW rows[1] = {line.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
@@ -324,6 +334,11 @@ std::vector<uint8_t> cmykJpeg(const uint8_t (&pixel)[4], int width, int height)
     std::vector<uint8_t> out(buffer, buffer + size);
     free(buffer);
     return out;
+}
+
+std::vector<uint8_t> cmykJpeg(const uint8_t (&pixel)[4], int width, int height)
+{
+    return oneColourJpeg(pixel, 4, JCS_CMYK, width, height);
 }
 
 TEST(JpegFiles, AdobeCmykIsConvertedToRgb)
@@ -464,6 +479,80 @@ TEST(TiffFiles, EightBitColourMapOfOldWritersIsRead)
     EXPECT_EQ(colourAt(dib.get(), 2, 0), 0u);
 }
 
+// Rows long and varied enough for the LZW string table to fill, grow its codes to 12 bits and
+// start again, in one strip and in many, with and without differencing.
+TEST(TiffFiles, LongLzwStripsOfColourComeBackExactly)
+{
+    DibOwner picture(newdib(613, 97, 24, nullptr, 0));
+    uint32_t noise = 99;
+    for (int32_t y = 0; y < 97; ++y)
+        for (int32_t x = 0; x < 613; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const uint32_t grain = noise >> 29;
+            const uint32_t value = x < 300 ? (x + grain) | (y * 2) << 8 | (x ^ y) << 16 : noise >> 8;
+            setpixel(picture.get(), x, y, value & 0xFFFFFF);
+        }
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "velmora-lzw-test.tif";
+    struct Variant {
+        uint32_t rowsPerStrip;
+        uint16_t predictor;
+    };
+    for (const Variant v : {Variant{97, PREDICTOR_NONE}, Variant{5, PREDICTOR_HORIZONTAL}, Variant{1, PREDICTOR_NONE}}) {
+        TIFF* tif = TIFFOpen(file.c_str(), "w");
+        ASSERT_NE(tif, nullptr);
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 613u);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 97u);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, v.predictor);
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, v.rowsPerStrip);
+        std::vector<uint8_t> line(613 * 3);
+        for (uint32_t y = 0; y < 97; ++y) {
+            for (int32_t x = 0; x < 613; ++x) {
+                const uint32_t c = getpixel(picture.get(), x, int32_t(y));
+                line[size_t(3 * x)] = uint8_t(c);
+                line[size_t(3 * x + 1)] = uint8_t(c >> 8);
+                line[size_t(3 * x + 2)] = uint8_t(c >> 16);
+            }
+            ASSERT_EQ(TIFFWriteScanline(tif, line.data(), y, 0), 1);
+        }
+        TIFFClose(tif);
+        std::ifstream in(file, std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::filesystem::remove(file);
+        DibOwner back(kTifCodec.decode(bytes));
+        ASSERT_TRUE(back) << v.rowsPerStrip;
+        expectSamePicture(picture.get(), back.get());
+        // With the last strip's byte count halved its codes run out: the picture is damaged
+        // and does not open.
+        std::vector<uint8_t> cut = bytes;
+        auto le32 = [&cut](size_t at) {
+            return uint32_t(cut[at]) | uint32_t(cut[at + 1]) << 8 | uint32_t(cut[at + 2]) << 16 |
+                   uint32_t(cut[at + 3]) << 24;
+        };
+        const size_t ifd = le32(4);
+        const size_t entries = size_t(cut[ifd] | cut[ifd + 1] << 8);
+        bool halved = false;
+        for (size_t e = 0; e < entries; ++e) {
+            const size_t at = ifd + 2 + 12 * e;
+            if ((cut[at] | cut[at + 1] << 8) != 279)
+                continue;
+            const size_t size = (cut[at + 2] | cut[at + 3] << 8) == 3 ? 2 : 4;  // SHORT or LONG
+            const size_t count = le32(at + 4);
+            const size_t last = count * size <= 4 ? at + 8 + size * (count - 1) : le32(at + 8) + size * (count - 1);
+            const uint32_t value = size == 2 ? uint32_t(cut[last] | cut[last + 1] << 8) : le32(last);
+            for (size_t b = 0; b < size; ++b)
+                cut[last + b] = uint8_t((value / 2) >> (8 * b));
+            halved = true;
+        }
+        ASSERT_TRUE(halved);
+        EXPECT_FALSE(DibOwner(kTifCodec.decode(cut))) << v.rowsPerStrip;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Broken and hostile files
 
@@ -496,11 +585,9 @@ TEST(BrokenFiles, EveryTruncationGivesNullOrAWholePicture)
                 EXPECT_EQ(dib.get().header->biHeight, 13) << codec->name << " " << length;
             }
         }
-        // JPEG pads what is missing; the others refuse a file without its end (GIF's last byte
-        // is only the trailer).
-        if (codec == &kJpgCodec)
-            EXPECT_GT(pictures, 0);
-        else if (codec == &kGifCodec)
+        // A file without its end is refused, JPEG included, which its library would pad with
+        // grey (GIF's last byte is only the trailer).
+        if (codec == &kGifCodec)
             EXPECT_LE(pictures, 1) << codec->name;
         else
             EXPECT_EQ(pictures, 0) << codec->name;
@@ -584,15 +671,74 @@ TEST(HostileFiles, HugeHeadersAreRefusedBeforeAnythingIsAllocated)
         EXPECT_FALSE(kJpgCodec.decode(jpg).bits) << side;
     }
 
-    // GIF: the logical screen (bytes 6..9, little-endian) and the image descriptor.
+    // Progressive JPEG: 32768 x 32768 in the frame header of a 16 x 16 file. Its library would
+    // gather the whole picture's coefficients before the first row.
+    const uint8_t grey = 128;
+    std::vector<uint8_t> progressive = oneColourJpeg(&grey, 1, JCS_GRAYSCALE, 16, 16, true);
+    const uint8_t sof2[2] = {0xFF, 0xC2};
+    const auto sof = std::search(progressive.begin(), progressive.end(), std::begin(sof2), std::end(sof2));
+    ASSERT_NE(sof, progressive.end());
+    const size_t at = size_t(sof - progressive.begin()) + 5;
+    ASSERT_TRUE(DibOwner(kJpgCodec.decode(progressive)));
+    progressive[at] = progressive[at + 2] = 0x80;
+    progressive[at + 1] = progressive[at + 3] = 0x00;
+    EXPECT_FALSE(kJpgCodec.decode(progressive).bits);
+
+    // GIF: the logical screen (bytes 6..9, little-endian), 65535 x 65535 and 65535 x 16384 with
+    // the 16 x 16 picture on it; then the picture's own descriptor claiming 10000 x 10000.
+    for (uint16_t height : {uint16_t(0xFFFF), uint16_t(16384)}) {
+        std::vector<uint8_t> gif = encoded(kGifCodec, picture.get());
+        gif[6] = gif[7] = 0xFF;
+        gif[8] = uint8_t(height);
+        gif[9] = uint8_t(height >> 8);
+        EXPECT_FALSE(kGifCodec.decode(gif).bits) << height;
+    }
     std::vector<uint8_t> gif = encoded(kGifCodec, picture.get());
-    gif[6] = gif[7] = gif[8] = gif[9] = 0xFF;
+    const size_t descriptor = 13 + 3 * 256;
+    ASSERT_EQ(gif[descriptor], 0x2C);
+    for (size_t b : {size_t(6), size_t(8)}) {
+        gif[b] = gif[descriptor + 1 + b - 2] = uint8_t(10000 & 0xFF);
+        gif[b + 1] = gif[descriptor + 2 + b - 2] = uint8_t(10000 >> 8);
+    }
     EXPECT_FALSE(kGifCodec.decode(gif).bits);
 
     // TIFF: 100000 x 100000 and 30000 x 30000 uncompressed with a few bytes of pixels.
     for (uint32_t side : {100000u, 30000u}) {
         const auto tif = handMadeTiff(side, side, {{258, 3, {8}}, {262, 3, {1}}, {277, 3, {1}}}, {1, 2, 3, 4});
         EXPECT_FALSE(kTifCodec.decode(tif).bits) << side;
+    }
+    // A fax coding spends at least a bit on every row: a million rows in a few bytes is a lie.
+    const auto fax = handMadeTiff(1000, 1000000, {{258, 3, {1}}, {259, 3, {4}}, {262, 3, {0}}}, {0, 0, 0, 0});
+    EXPECT_FALSE(kTifCodec.decode(fax).bits);
+}
+
+// The densest codings the writers produce still open: the bounds above follow the codings, not
+// a guess at typical files.
+TEST(HostileFiles, DensestHonestFilesStillOpen)
+{
+    DibOwner white(newdib(4960, 7016, 8, nullptr, 0));
+    dibSetColors(white.get(), greyTable(8).data(), 256);
+    std::memset(white.get().bits, 255, size_t(white.get().rowSize) * 7016);
+    const uint8_t orange[3] = {230, 140, 20};
+    const uint8_t grey = 77;
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> file;
+        const DibCodec* codec;
+        int32_t width, height;
+    };
+    const Row rows[] = {
+        {"all-white A4 grey PNG", encoded(kPngCodec, white.get()), &kPngCodec, 4960, 7016},
+        {"one-colour JPEG", oneColourJpeg(orange, 3, JCS_RGB, 2480, 3508), &kJpgCodec, 2480, 3508},
+        {"one-colour grey JPEG", oneColourJpeg(&grey, 1, JCS_GRAYSCALE, 2480, 3508), &kJpgCodec, 2480, 3508},
+        {"one-colour progressive JPEG", oneColourJpeg(&grey, 1, JCS_GRAYSCALE, 2480, 3508, true), &kJpgCodec, 2480,
+         3508},
+    };
+    for (const Row& row : rows) {
+        DibOwner dib(row.codec->decode(row.file));
+        ASSERT_TRUE(dib) << row.name << ", " << row.file.size() << " bytes";
+        EXPECT_EQ(dib.get().header->biWidth, row.width) << row.name;
+        EXPECT_EQ(dib.get().header->biHeight, row.height) << row.name;
     }
 }
 
