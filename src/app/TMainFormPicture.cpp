@@ -3,6 +3,7 @@
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
 #include "print/TFormSizePage.h"
+#include "scanlink2/Scanlink2.h"
 
 void TMainForm::takeInNewPicture(Dib dib, TakeIn steps)
 {
@@ -14,4 +15,13 @@ void TMainForm::takeInNewPicture(Dib dib, TakeIn steps)
     selection_ = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
     repaintPictureViews();
     showTab(2);
+}
+
+// The easy-mode size stays as it was: a scan need not show the whole sheet.
+void TMainForm::WMUser2(intptr_t scan)
+{
+    const Dib dib = GetScanedDib(scan);
+    if (!dib.bits)
+        return;
+    takeInNewPicture(dib, TakeIn::WithoutEasySize);
 }
