@@ -116,7 +116,7 @@ void TWAIN_ScanImage(QWidget* window, Prompts* prompts)
     if (!device) {
         const QString text = status == SANE_STATUS_INVAL
                                  ? QString("The scanner \"%1\" was not found.\n\nChoose a scanner with "
-                                           "\"Select scanner\".")
+                                           "the \"Select\" button.")
                                        .arg(QString::fromStdString(name))
                                  : QString::fromStdString(scanStatusText(status));
         tell(prompts, window, text, MsgIcon::Error);

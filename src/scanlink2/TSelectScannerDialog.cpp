@@ -32,7 +32,7 @@ TSelectScannerDialog::TSelectScannerDialog(Prompts& prompts, const std::vector<S
     connect(DeviceList, &QTreeWidget::itemDoubleClicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Choose the scanner for \"Start user interface\":", this));
+    layout->addWidget(new QLabel("Choose the scanner for scanning:", this));
     layout->addWidget(DeviceList);
     layout->addWidget(buttons);
     fill(scanners, current);

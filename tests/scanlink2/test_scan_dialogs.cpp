@@ -114,7 +114,7 @@ TEST_F(ScanDialogTest, AnUnknownScannerIsNamedInAMessage)
     setChosenScanner("nosuch:0");
     EXPECT_EQ(openScanDialog(), nullptr);
     EXPECT_EQ(scripted.messageTexts(),
-              QStringList({"The scanner \"nosuch:0\" was not found.\n\nChoose a scanner with \"Select scanner\"."}));
+              QStringList({"The scanner \"nosuch:0\" was not found.\n\nChoose a scanner with the \"Select\" button."}));
     EXPECT_EQ(scripted.messages().front().icon, MsgIcon::Error);
 }
 
