@@ -4,6 +4,7 @@
 #include "picture/DrawDib.h"
 #include "picture/FormHost.h"
 #include "picture/PictureFiles.h"
+#include "platform/BusyCursor.h"
 #include "platform/Dc.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramPictures.h"
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,15 +36,6 @@ protected:
 
 private:
     std::function<void()> paint_;
-};
-
-// Reading or writing a large picture takes a moment; the cursor says so beside the progress bar.
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 // Runs a picture file operation under the busy cursor with its progress on the bar, which is

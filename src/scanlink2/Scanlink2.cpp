@@ -1,5 +1,6 @@
 #include "scanlink2/Scanlink2.h"
 
+#include "platform/BusyCursor.h"
 #include "platform/QtPrompts.h"
 #include "platform/Settings.h"
 #include "scanlink2/SaneSession.h"
@@ -74,6 +75,7 @@ std::string chosenScanner()
     const QString stored = openProgramSettings()->value(kDeviceKey).toString();
     if (!stored.isEmpty())
         return stored.toStdString();
+    BusyCursor busy;
     const std::vector<ScannerInfo> scanners = listScanners();
     return scanners.empty() ? std::string() : scanners.front().name;
 }
@@ -85,7 +87,12 @@ void setChosenScanner(const std::string& name)
 
 void TWAIN_SelectScanner(QWidget* window, Prompts* prompts)
 {
-    const std::vector<ScannerInfo> scanners = listScanners();
+    std::vector<ScannerInfo> scanners;
+    {
+        // Scanners on the network may take seconds to answer.
+        BusyCursor busy;
+        scanners = listScanners();
+    }
     if (scanners.empty()) {
         tell(prompts, window, kNoScannerText, MsgIcon::Information);
         return;
@@ -112,7 +119,11 @@ void TWAIN_ScanImage(QWidget* window, Prompts* prompts)
         return;
     }
     int status = SANE_STATUS_GOOD;
-    std::unique_ptr<ScanDevice> device = ScanDevice::open(name, status);
+    std::unique_ptr<ScanDevice> device;
+    {
+        BusyCursor busy;
+        device = ScanDevice::open(name, status);
+    }
     if (!device) {
         const QString text = status == SANE_STATUS_INVAL
                                  ? QString("The scanner \"%1\" was not found.\n\nChoose a scanner with "

@@ -1,5 +1,6 @@
 #include "scanlink2/TSelectScannerDialog.h"
 
+#include "platform/BusyCursor.h"
 #include "platform/Prompts.h"
 
 #include <QDialogButtonBox>
@@ -41,7 +42,11 @@ TSelectScannerDialog::TSelectScannerDialog(Prompts& prompts, const std::vector<S
 void TSelectScannerDialog::RefreshBtnClick()
 {
     const std::string current = selectedName();
-    const std::vector<ScannerInfo> scanners = listScanners();
+    std::vector<ScannerInfo> scanners;
+    {
+        BusyCursor busy;
+        scanners = listScanners();
+    }
     if (scanners.empty())
         prompts_.message(kNoScannerText, "Scanner", MsgIcon::Information, MsgButtons::Ok);
     fill(scanners, current);
