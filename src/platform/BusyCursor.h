@@ -3,6 +3,7 @@
 // scanners).
 #pragma once
 
+#include <QCursor>
 #include <QGuiApplication>
 
 class BusyCursor {
