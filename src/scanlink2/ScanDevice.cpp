@@ -245,7 +245,8 @@ ScanCapabilities ScanDevice::capabilities() const
 int ScanDevice::apply(const ScanSettings& settings)
 {
     // Source first: a document feeder may reach another area than the glass. Mode before depth
-    // and resolution, which some devices offer per mode.
+    // and resolution, which some devices offer per mode. The area last, in the resolution's
+    // pixels where the device counts it so.
     SANE_Status status = SANE_STATUS_GOOD;
     auto keep = [&status](SANE_Status result) {
         if (status == SANE_STATUS_GOOD && result != SANE_STATUS_GOOD)
@@ -265,6 +266,10 @@ int ScanDevice::apply(const ScanSettings& settings)
     if (depthOffered(handle_, depth))
         keep(setNumber(handle_, SANE_NAME_BIT_DEPTH, depth));
 
+    // The device's own options may depend on the mode and may switch the area options on or off.
+    for (const auto& [name, value] : settings.deviceOptions)
+        keep(setText(handle_, name, value));
+
     keep(setNumber(handle_, SANE_NAME_SCAN_RESOLUTION, settings.resolution));
     const double dpi = resolution() > 0 ? resolution() : settings.resolution;
     const struct {
@@ -279,8 +284,6 @@ int ScanDevice::apply(const ScanSettings& settings)
     for (const auto& edge : area)
         keep(setNumber(handle_, edge.name, inUnitOf(findOption(handle_, edge.name), edge.mm, dpi)));
 
-    for (const auto& [name, value] : settings.deviceOptions)
-        keep(setText(handle_, name, value));
     return status;
 }
 

@@ -21,8 +21,8 @@ struct ScanSettings {
     double heightMm = 297;
     // Bits per sample; 0 takes 1 for line art and 8 otherwise.
     int depth = 0;
-    // Further options of the device by SANE name, set last, values as text ("yes", "12.5",
-    // "Flatbed").
+    // Further options of the device by SANE name, values as text ("yes", "12.5", "Flatbed");
+    // set after mode and depth, before resolution and area.
     std::vector<std::pair<std::string, std::string>> deviceOptions;
 };
 

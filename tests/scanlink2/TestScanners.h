@@ -23,7 +23,7 @@ using DeviceOptions = std::vector<std::pair<std::string, std::string>>;
 inline DeviceOptions plainScanner(const DeviceOptions& extra = {})
 {
     DeviceOptions options = {{"read-return-value", "Default"}, {"read-limit", "no"}, {"read-delay", "no"},
-                             {"three-pass", "no"}, {"test-picture", "Grid"}};
+                             {"three-pass", "no"}, {"hand-scanner", "no"}, {"test-picture", "Grid"}};
     options.insert(options.end(), extra.begin(), extra.end());
     return options;
 }

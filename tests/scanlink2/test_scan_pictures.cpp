@@ -41,6 +41,14 @@ ScanSettings settings(ScanMode mode, double ppi, double widthMm, double heightMm
     return s;
 }
 
+// The virtual hand scanner is 110 mm wide and tells its height only by ending.
+ScanSettings handScanner()
+{
+    ScanSettings s = settings(ScanMode::Gray, 75, 40, 35, "Grid");
+    s.deviceOptions.push_back({"hand-scanner", "yes"});
+    return s;
+}
+
 class ScanPictureTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -80,6 +88,7 @@ TEST_F(ScanPictureTest, FramesArriveAsPicturesOfTheirModeSizeAndPattern)
         {"colour in three passes", settings(ScanMode::Color, 10, 200, 200, "Color pattern", 8, true), 78, 78, 24,
          {{0, 0, 0x555555}, {6, 8, 0x0000fe}, {6, 16, 0x00fe00}, {6, 28, 0xfe0000}, {12, 4, 0x000002}}},
         // 16-bit samples keep their high byte: 0x0204 becomes 0x02.
+        {"hand scanner, height unknown until the end", handScanner(), 324, 501, 8, {{15, 15, 255}, {45, 15, 0}}},
         {"grey 16 bits", settings(ScanMode::Gray, 10, 200, 200, "Color pattern", 16), 78, 78, 8,
          {{0, 0, 0x55}, {6, 4, 0x02}, {12, 4, 0x08}, {6, 8, 0x02}}},
     };
