@@ -50,8 +50,10 @@ ScanJob::~ScanJob()
 void ScanJob::cancel()
 {
     cancelled_ = true;
-    std::lock_guard guard(cancelLock_);
-    if (reading_)
+    // When the worker holds the lock it is ending the scan itself; waiting for it could freeze
+    // the caller behind a backend that hangs in its own cancel.
+    std::unique_lock guard(cancelLock_, std::try_to_lock);
+    if (guard.owns_lock() && reading_)
         sane_cancel(device_.handle());
 }
 

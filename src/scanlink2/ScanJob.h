@@ -32,7 +32,8 @@ public:
     ScanJob(const ScanJob&) = delete;
     ScanJob& operator=(const ScanJob&) = delete;
 
-    // Stops the scan; no picture is delivered. Safe from any thread, also after the end.
+    // Stops the scan; no picture is delivered. Safe from any thread, also after the end; does
+    // not wait for the scan to end.
     void cancel();
     void wait();
 

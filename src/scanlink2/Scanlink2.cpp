@@ -108,6 +108,7 @@ void TWAIN_ScanImage(QWidget* window, Prompts* prompts)
     // One scanner dialog at a time: a second "Start user interface" brings it forward.
     if (window) {
         if (auto* open = window->findChild<TScanDialog*>(QString(), Qt::FindDirectChildrenOnly)) {
+            open->show();
             open->raise();
             open->activateWindow();
             return;

@@ -204,7 +204,9 @@ void TScanDialog::CancelBtnClick()
 void TScanDialog::scanEnded(int status)
 {
     job_.reset();
-    if (status == SANE_STATUS_GOOD) {
+    if (status == SANE_STATUS_GOOD || closeWhenEnded_) {
+        if (status != SANE_STATUS_GOOD)
+            postWindowMessage(window_, kWmUserEvent, 0);
         close();
         return;
     }
@@ -226,12 +228,14 @@ void TScanDialog::setControlsEnabled(bool enabled)
 
 void TScanDialog::closeEvent(QCloseEvent* event)
 {
-    // Closing the dialog during a scan cancels the scan.
+    // Closing the dialog during a scan cancels the scan; the dialog goes out of sight at once
+    // and away when the scan has ended, so the program never waits for the scanner.
     if (job_) {
+        closeWhenEnded_ = true;
         job_->cancel();
-        job_->wait();
-        job_.reset();
-        postWindowMessage(window_, kWmUserEvent, 0);
+        hide();
+        event->ignore();
+        return;
     }
     event->accept();
 }

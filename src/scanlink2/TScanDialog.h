@@ -67,4 +67,6 @@ private:
     std::unique_ptr<ScanDevice> device_;
     std::unique_ptr<ScanJob> job_;
     ScanCapabilities caps_;
+    // Closed during a scan: goes away when the scan has ended.
+    bool closeWhenEnded_ = false;
 };
