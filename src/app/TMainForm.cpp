@@ -272,6 +272,10 @@ bool TMainForm::event(QEvent* event)
         WMUser(int(static_cast<WindowMessageEvent*>(event)->wParam));
         return true;
     }
+    if (event->type() == kWmUser1Event) {
+        WMUser2(static_cast<WindowMessageEvent*>(event)->wParam);
+        return true;
+    }
     return QMainWindow::event(event);
 }
 

@@ -63,6 +63,8 @@ public:
     void NewBtnClick();
     // Progress sent as a window message (WM_USER).
     void WMUser(int percent);
+    // A finished scan (WM_USER+1): the scanner library's number for its picture.
+    void WMUser2(intptr_t scan);
     void InfoBtnClick();
     void HelpBtnClick();
     void QuitBtnClick();

@@ -3,6 +3,7 @@
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
 #include "print/TFormSizePage.h"
+#include "scanlink2/Scanlink2.h"
 
 void TMainForm::takeInNewPicture(Dib dib, TakeIn steps)
 {
@@ -21,3 +22,12 @@ void TMainForm::takeInNewPicture(Dib dib, TakeIn steps)
 void TMainForm::repaintFormSizeView() { formSizePage_->repaintView(); }
 
 void TMainForm::FBreitEdinChange() { formSizePage_->FBreitEdinChange(); }
+
+// The easy-mode size stays as it was: a scan need not show the whole sheet.
+void TMainForm::WMUser2(intptr_t scan)
+{
+    const Dib dib = GetScanedDib(scan);
+    if (!dib.bits)
+        return;
+    takeInNewPicture(dib, TakeIn::WithoutEasySize);
+}

@@ -4,16 +4,17 @@
 #include "picture/DrawDib.h"
 #include "picture/FormHost.h"
 #include "picture/PictureFiles.h"
+#include "platform/BusyCursor.h"
 #include "platform/Dc.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramPictures.h"
+#include "scanlink2/Scanlink2.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,15 +36,6 @@ protected:
 
 private:
     std::function<void()> paint_;
-};
-
-// Reading or writing a large picture takes a moment; the cursor says so beside the progress bar.
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 // Runs a picture file operation under the busy cursor with its progress on the bar, which is
@@ -82,11 +74,12 @@ TScanPage::TScanPage(FormHost& host, QWidget* parent)
     connect(OpenBtn, &QPushButton::clicked, this, &TScanPage::OpenPicBtnClick);
     connect(SaveBtn, &QPushButton::clicked, this, &TScanPage::SaveBtnClick);
 
-    // The scanning itself is not there yet; the pair only looks and feels like buttons.
     ScanBtn = makeHoverImageButton("ScanBtn", "ScanBtnDown", "Start user interface", this);
     ScanBtn->setObjectName("ScanBtn");
     TSetupBtn = makeHoverImageButton("TSetupBtn", "TsetupBtnDown", "Select scanner", this);
     TSetupBtn->setObjectName("TSetupBtn");
+    connect(TSetupBtn, &HoverImageButton::clicked, this, &TScanPage::SelectButtonClick);
+    connect(ScanBtn, &HoverImageButton::clicked, this, &TScanPage::ScanButtonClick);
 
     BreitED = makeInfoBox("320 Pixels", "Width of the picture", this);
     BreitED->setObjectName("BreitED");
@@ -184,6 +177,19 @@ void TScanPage::SaveBtnClick()
     });
     if (!saved)
         host_.prompts().message("Can not save the file.", QString(), MsgIcon::Error, MsgButtons::Ok);
+}
+
+void TScanPage::SelectButtonClick()
+{
+    TSetupBtn->showNormal();
+    TWAIN_SelectScanner(window(), &host_.prompts());
+}
+
+// The scan goes on beside the program; its picture arrives at the main window as a message.
+void TScanPage::ScanButtonClick()
+{
+    ScanBtn->showNormal();
+    TWAIN_ScanImage(window(), &host_.prompts());
 }
 
 void TScanPage::showPictureInfo()

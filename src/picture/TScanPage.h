@@ -19,6 +19,8 @@ public:
 
     void OpenPicBtnClick();
     void SaveBtnClick();
+    void SelectButtonClick();
+    void ScanButtonClick();
     // BreitED, HochED and Tief from the document's picture.
     void showPictureInfo();
     void repaintPreview();
