@@ -63,13 +63,13 @@ qint64 printToPdf(const QString& file, int count, bool withPicture)
     SystemPrinter printer;
     printer.qprinter()->setOutputFormat(QPrinter::PdfFormat);
     printer.qprinter()->setOutputFileName(file);
-    PageSpec spec;
-    spec.document = &sampleForm();
-    spec.withPicture = withPicture;
-    spec.dateText = todaysDateText();
+    PageRequest request;
+    request.document = &sampleForm();
+    request.withPicture = withPicture;
+    request.dateText = todaysDateText();
     std::vector<int> records(static_cast<size_t>(count), 0);
     std::iota(records.begin(), records.end(), 1);
-    if (!printPages(printer, spec, records))
+    if (!printPages(printer, request, records))
         std::abort();
     return QFileInfo(file).size();
 }

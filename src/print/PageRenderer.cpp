@@ -20,11 +20,11 @@ namespace {
 
 // The grid's row labels are the names of the shown record's entries; without a record to show,
 // the labels of record 1 stand, and without any record there are none.
-const FormRecord* labelRecord(const PageSpec& spec)
+const FormRecord* labelRecord(const PageRequest& request)
 {
-    const FormDocument& doc = *spec.document;
-    if (recordNumberValid(doc, spec.recordNumber))
-        return &doc.records[size_t(spec.recordNumber - 1)];
+    const FormDocument& doc = *request.document;
+    if (recordNumberValid(doc, request.recordNumber))
+        return &doc.records[size_t(request.recordNumber - 1)];
     return doc.records.empty() ? nullptr : &doc.records.front();
 }
 
@@ -35,38 +35,38 @@ bool printsDate(const FormRecord* labels, size_t row)
 
 }  // namespace
 
-std::vector<PrintItem> printItems(const PageSpec& spec)
+std::vector<PrintItem> printItems(const PageRequest& request)
 {
     std::vector<PrintItem> items;
-    if (!spec.document)
+    if (!request.document)
         return items;
-    const FormDocument& doc = *spec.document;
-    const FormRecord* labels = labelRecord(spec);
-    if (spec.what == PrintWhat::CurrentRecord) {
-        if (!recordNumberValid(doc, spec.recordNumber))
+    const FormDocument& doc = *request.document;
+    const FormRecord* labels = labelRecord(request);
+    if (request.what == PrintWhat::CurrentRecord) {
+        if (!recordNumberValid(doc, request.recordNumber))
             return items;
-        const FormRecord& record = doc.records[size_t(spec.recordNumber - 1)];
+        const FormRecord& record = doc.records[size_t(request.recordNumber - 1)];
         for (size_t i = 0; i < record.entries.size(); ++i) {
             const RecordEntry& e = record.entries[i];
-            const QString text = printsDate(labels, i) ? spec.dateText : ansiToQString(e.value.value_or(""));
+            const QString text = printsDate(labels, i) ? request.dateText : ansiToQString(e.value.value_or(""));
             items.push_back({e.left, e.top, e.right, e.bottom, e.font, e.multiLine != 0, e.alignment, text});
         }
         return items;
     }
     for (size_t i = 0; i < doc.fields.size(); ++i) {
         const FormField& f = doc.fields[i];
-        const QString text = printsDate(labels, i) ? spec.dateText : ansiToQString(f.name);
+        const QString text = printsDate(labels, i) ? request.dateText : ansiToQString(f.name);
         items.push_back({f.left, f.top, f.right, f.bottom, f.font, f.multiLine != 0, f.alignment, text});
     }
     return items;
 }
 
-PlacementInput placementInput(const PageSpec& spec)
+PlacementInput placementInput(const PageRequest& request)
 {
-    return PlacementInput{orderFormSize(*spec.document),
-                          placementAxes(spec.PrinterMmPerInchX, spec.PrinterMmPerInchY, spec.LinksEd, spec.ObenEd,
-                                        spec.landscape),
-                          spec.shiftMm};
+    return PlacementInput{orderFormSize(*request.document),
+                          placementAxes(request.PrinterMmPerInchX, request.PrinterMmPerInchY, request.LinksEd, request.ObenEd,
+                                        request.landscape),
+                          request.shiftMm};
 }
 
 unsigned printTextFormat(const PrintItem& item)
@@ -79,19 +79,19 @@ unsigned printTextFormat(const PrintItem& item)
     return format;
 }
 
-void renderPage(Dc& dc, const PageSpec& spec, int rx, int ry, bool viaPrinterBitmap, const PrintProgress& progress)
+void renderPage(Dc& dc, const PageRequest& request, int rx, int ry, bool viaPrinterBitmap, const PrintProgress& progress)
 {
-    if (!spec.document)
+    if (!request.document)
         return;
-    const FormDocument& doc = *spec.document;
-    const Placement placement = computePlacement(placementInput(spec), rx, ry);
+    const FormDocument& doc = *request.document;
+    const Placement placement = computePlacement(placementInput(request), rx, ry);
     const Dib& picture = doc.picture.get();
-    if (spec.withPicture && picture.header) {
+    if (request.withPicture && picture.header) {
         const DrawRects r = placement.pictureRects(DibWidth(picture), DibHeight(picture));
         DrawDib(dc, r.destX, r.destY, r.destWidth, r.destHeight, picture, r.srcX, r.srcTop, r.srcWidth, r.srcHeight,
                 false, SRCCOPY, viaPrinterBitmap);
     }
-    const std::vector<PrintItem> items = printItems(spec);
+    const std::vector<PrintItem> items = printItems(request);
     for (size_t i = 0; i < items.size(); ++i) {
         const PrintItem& item = items[i];
         if (progress)
@@ -104,7 +104,7 @@ void renderPage(Dc& dc, const PageSpec& spec, int rx, int ry, bool viaPrinterBit
     }
 }
 
-std::unique_ptr<Bitmap> renderPreviewPage(const PageSpec& spec, int32_t pageWidth, int32_t pageHeight, int dpiX,
+std::unique_ptr<Bitmap> renderPreviewPage(const PageRequest& request, int32_t pageWidth, int32_t pageHeight, int dpiX,
                                           int dpiY)
 {
     const DcSize size = pageBitmapSize(pageWidth, pageHeight, dpiX, dpiY, kPreviewPixelsPerInch);
@@ -114,7 +114,7 @@ std::unique_ptr<Bitmap> renderPreviewPage(const PageSpec& spec, int32_t pageWidt
     if (bitmap->isNull())
         return nullptr;
     MemoryDc memory(bitmap.get(), DT_RASDISPLAY, kPreviewPixelsPerInch, kPreviewPixelsPerInch);
-    renderPage(memory, spec, kPreviewPixelsPerInch, kPreviewPixelsPerInch, false);
+    renderPage(memory, request, kPreviewPixelsPerInch, kPreviewPixelsPerInch, false);
     memory.SelectBitmap(nullptr);
     return bitmap;
 }
@@ -132,7 +132,7 @@ bool startPage(Printer& printer, bool& begun)
 
 // A page through a 200 pixels-per-inch bitmap, for printers whose two resolutions differ: text
 // drawn at such a printer's own resolution would come out distorted.
-bool printThroughBitmap(Printer& printer, const PageSpec& spec, const PrintProgress& progress, bool& begun)
+bool printThroughBitmap(Printer& printer, const PageRequest& request, const PrintProgress& progress, bool& begun)
 {
     const DcSize size = pageBitmapSize(printer.pageWidth(), printer.pageHeight(), printer.dpiX(), printer.dpiY(),
                                        kPageBitmapPixelsPerInch);
@@ -141,7 +141,7 @@ bool printThroughBitmap(Printer& printer, const PageSpec& spec, const PrintProgr
         return false;
     MemoryDc memory(&bitmap, DT_RASDISPLAY, kPageBitmapPixelsPerInch, kPageBitmapPixelsPerInch);
     // The page bitmap is no printer page: the printer-bitmap way would land beside it.
-    renderPage(memory, spec, kPageBitmapPixelsPerInch, kPageBitmapPixelsPerInch, false, progress);
+    renderPage(memory, request, kPageBitmapPixelsPerInch, kPageBitmapPixelsPerInch, false, progress);
     const int dpiX = printer.dc().GetDeviceCaps(LOGPIXELSX);
     const int dpiY = printer.dc().GetDeviceCaps(LOGPIXELSY);
     if (!startPage(printer, begun))
@@ -155,7 +155,7 @@ bool printThroughBitmap(Printer& printer, const PageSpec& spec, const PrintProgr
 
 }  // namespace
 
-bool printPages(Printer& printer, const PageSpec& spec, const std::vector<int>& records,
+bool printPages(Printer& printer, const PageRequest& request, const std::vector<int>& records,
                 const PrintProgress& progress, const std::function<void(int)>& beforePage)
 {
     printer.dc().SetMapMode(MM_TEXT);
@@ -167,13 +167,13 @@ bool printPages(Printer& printer, const PageSpec& spec, const std::vector<int>& 
     for (int record : records) {
         if (beforePage)
             beforePage(record);
-        PageSpec page = spec;
+        PageRequest page = request;
         page.recordNumber = record;
         if (dpiX == dpiY) {
             ok = startPage(printer, begun);
             if (ok) {
                 printer.dc().SetMapMode(MM_TEXT);
-                renderPage(printer.dc(), page, dpiX, dpiY, spec.viaPrinterBitmap, progress);
+                renderPage(printer.dc(), page, dpiX, dpiY, request.viaPrinterBitmap, progress);
             }
         } else {
             ok = printThroughBitmap(printer, page, progress, begun);

@@ -21,7 +21,7 @@ enum class PrintWhat {
 };
 
 // What one page shows and how it is placed; everything a caller chooses on the "Print" tab.
-struct PageSpec {
+struct PageRequest {
     const FormDocument* document = nullptr;
     PrintWhat what = PrintWhat::CurrentRecord;
     int recordNumber = 1;       // 1-based; the record printed, and whose row labels the "<date>" rule reads
@@ -61,12 +61,12 @@ struct PrintItem {
 };
 
 // The items of a page in print order, with the "<date>" rule applied: a row whose label (the
-// entry's name in the record's grid) is exactly "<date>" prints spec.dateText instead of its
+// entry's name in the record's grid) is exactly "<date>" prints request.dateText instead of its
 // value. CurrentRecord needs a valid record number; with none, the list is empty.
-std::vector<PrintItem> printItems(const PageSpec& spec);
+std::vector<PrintItem> printItems(const PageRequest& request);
 
 // Orders the form size and picks scales and margins by the orientation.
-PlacementInput placementInput(const PageSpec& spec);
+PlacementInput placementInput(const PageRequest& request);
 
 // The format flags of an item: word break for multi-line, centre or right by alignment.
 unsigned printTextFormat(const PrintItem& item);
@@ -75,14 +75,14 @@ using PrintProgress = std::function<void(int percent)>;
 
 // Draws the page (picture, then texts) onto dc placed for rx x ry pixels per inch. The form size
 // must be valid. progress, when given, hears i * 100 div count after each text's start.
-// viaPrinterBitmap is spec.viaPrinterBitmap or false, as the caller's way of printing allows.
-void renderPage(Dc& dc, const PageSpec& spec, int rx, int ry, bool viaPrinterBitmap,
+// viaPrinterBitmap is request.viaPrinterBitmap or false, as the caller's way of printing allows.
+void renderPage(Dc& dc, const PageRequest& request, int rx, int ry, bool viaPrinterBitmap,
                 const PrintProgress& progress = {});
 
 // The preview's page: a bitmap in the screen's pixel format of the printer page's size at 150
 // pixels per inch, white, with the page drawn on it (the picture the ordinary way, no progress).
 // Null when the bitmap cannot be made.
-std::unique_ptr<Bitmap> renderPreviewPage(const PageSpec& spec, int32_t pageWidth, int32_t pageHeight, int dpiX,
+std::unique_ptr<Bitmap> renderPreviewPage(const PageRequest& request, int32_t pageWidth, int32_t pageHeight, int dpiX,
                                           int dpiY);
 
 // Prints one job on printer (title "Velmora"): one page per record number in records, or, for
@@ -90,5 +90,5 @@ std::unique_ptr<Bitmap> renderPreviewPage(const PageSpec& spec, int32_t pageWidt
 // resolutions print directly; unequal ones through a 16-bit page bitmap of 200 pixels per inch
 // stretched over the page. beforePage, when given, hears each record number before its page is
 // built. Progress ends with 0. False when the job could not be started or finished.
-bool printPages(Printer& printer, const PageSpec& spec, const std::vector<int>& records,
+bool printPages(Printer& printer, const PageRequest& request, const std::vector<int>& records,
                 const PrintProgress& progress = {}, const std::function<void(int)>& beforePage = {});

@@ -166,23 +166,23 @@ void TPrintPage::SetupBtnClick()
     host_.prompts().printerSetupDialog();
 }
 
-PageSpec TPrintPage::pageSpec(int n) const
+PageRequest TPrintPage::pageSpec(int n) const
 {
     const Calibration calibration = KalForm->calibration();
-    PageSpec spec;
-    spec.document = &host_.document();
-    spec.what = NameDCheck->isChecked() ? PrintWhat::FieldNames : PrintWhat::CurrentRecord;
-    spec.recordNumber = n;
-    spec.withPicture = RadioButton2->isChecked();
-    spec.viaPrinterBitmap = spezialprintcheck->isChecked();
-    spec.shiftMm = PointD{VerschXin->value() * MmPerInch, VerschYin->value() * MmPerInch};
-    spec.LinksEd = calibration.LinksEd;
-    spec.ObenEd = calibration.ObenEd;
-    spec.PrinterMmPerInchX = PrinterMmPerInchX;
-    spec.PrinterMmPerInchY = PrinterMmPerInchY;
-    spec.landscape = currentPrinter().orientation() == PageOrientation::Landscape;
-    spec.dateText = todaysDateText();
-    return spec;
+    PageRequest request;
+    request.document = &host_.document();
+    request.what = NameDCheck->isChecked() ? PrintWhat::FieldNames : PrintWhat::CurrentRecord;
+    request.recordNumber = n;
+    request.withPicture = RadioButton2->isChecked();
+    request.viaPrinterBitmap = spezialprintcheck->isChecked();
+    request.shiftMm = PointD{VerschXin->value() * MmPerInch, VerschYin->value() * MmPerInch};
+    request.LinksEd = calibration.LinksEd;
+    request.ObenEd = calibration.ObenEd;
+    request.PrinterMmPerInchX = PrinterMmPerInchX;
+    request.PrinterMmPerInchY = PrinterMmPerInchY;
+    request.landscape = currentPrinter().orientation() == PageOrientation::Landscape;
+    request.dateText = todaysDateText();
+    return request;
 }
 
 bool TPrintPage::pageCanBeMade(int n)

@@ -183,21 +183,21 @@ bool PrintJob::readCalibrationFile(QString* error)
     return true;
 }
 
-PageSpec PrintJob::pageSpec() const
+PageRequest PrintJob::pageSpec() const
 {
-    PageSpec spec;
-    spec.document = &document_;
-    spec.what = options_.names ? PrintWhat::FieldNames : PrintWhat::CurrentRecord;
-    spec.withPicture = options_.withForm;
-    spec.shiftMm = {shiftMm(options_.shiftXInch, document_.PrintShiftMm.x),
+    PageRequest request;
+    request.document = &document_;
+    request.what = options_.names ? PrintWhat::FieldNames : PrintWhat::CurrentRecord;
+    request.withPicture = options_.withForm;
+    request.shiftMm = {shiftMm(options_.shiftXInch, document_.PrintShiftMm.x),
                     shiftMm(options_.shiftYInch, document_.PrintShiftMm.y)};
-    spec.LinksEd = calibration_.LinksEd;
-    spec.ObenEd = calibration_.ObenEd;
-    spec.PrinterMmPerInchX = printerMmPerInch(calibration_.BreitEd);
-    spec.PrinterMmPerInchY = printerMmPerInch(calibration_.HochEd);
-    spec.landscape = options_.landscape;
-    spec.dateText = dateText_;
-    return spec;
+    request.LinksEd = calibration_.LinksEd;
+    request.ObenEd = calibration_.ObenEd;
+    request.PrinterMmPerInchX = printerMmPerInch(calibration_.BreitEd);
+    request.PrinterMmPerInchY = printerMmPerInch(calibration_.HochEd);
+    request.landscape = options_.landscape;
+    request.dateText = dateText_;
+    return request;
 }
 
 QString PrintJob::pngFileName(int record) const
@@ -298,7 +298,7 @@ bool PrintJob::printPng(const PagesDone& pagesDone, QString* error)
     for (size_t i = 0; i < records.size(); ++i)
         slices[i % threadCount].records.push_back(records[i]);
 
-    const PageSpec spec = pageSpec();
+    const PageRequest request = pageSpec();
     std::atomic<int> done{0};
     std::atomic<bool> renameFailed{false};
     std::atomic<int> finished{0};
@@ -320,7 +320,7 @@ bool PrintJob::printPng(const PagesDone& pagesDone, QString* error)
             PngSlice& slice = slices[t];
             RasterPrinter printer(options_.target, QStringLiteral("%1-%2").arg(baseName).arg(t), options_.dpiX,
                                   options_.dpiY, paperOf(options_), orientationOf(options_));
-            slice.ok = printPages(printer, spec, slice.records, {}, [&](int) { renameWritten(slice, printer); });
+            slice.ok = printPages(printer, request, slice.records, {}, [&](int) { renameWritten(slice, printer); });
             renameWritten(slice, printer);
             ++finished;
         });
@@ -355,11 +355,11 @@ bool PrintJob::printOnPrinter(const PagesDone& pagesDone, QString* error)
     if (options_.paper)
         printer.qprinter()->setPageSize(*options_.paper);
     printer.setOrientation(orientationOf(options_));
-    const PageSpec spec = pageSpec();
+    const PageRequest request = pageSpec();
     int done = 0;
     // One job per record, as "Print all records" sends them.
     for (int record : pages_) {
-        if (!printPages(printer, spec, {record})) {
+        if (!printPages(printer, request, {record})) {
             *error = QStringLiteral("the printer \"%1\" did not take the job of record %2").arg(options_.target).arg(record);
             return false;
         }

@@ -15,14 +15,14 @@ using namespace printtest;
 
 namespace {
 
-PageSpec specFor(const FormDocument& doc, PrintWhat what = PrintWhat::CurrentRecord, int record = 1)
+PageRequest specFor(const FormDocument& doc, PrintWhat what = PrintWhat::CurrentRecord, int record = 1)
 {
-    PageSpec spec;
-    spec.document = &doc;
-    spec.what = what;
-    spec.recordNumber = record;
-    spec.dateText = QStringLiteral("07.12.26");
-    return spec;
+    PageRequest request;
+    request.document = &doc;
+    request.what = what;
+    request.recordNumber = record;
+    request.dateText = QStringLiteral("07.12.26");
+    return request;
 }
 
 QStringList texts(const std::vector<PrintItem>& items)
@@ -145,10 +145,10 @@ TEST(PageRenderer, RasterPagesPutPictureAndTextWhereThePlacementSays)
         QTemporaryDir dir;
         RasterPrinter printer(dir.path(), QStringLiteral("page"), row.dpiX, row.dpiY,
                               QPageSize(QSizeF(4.5, 7), QPageSize::Inch));
-        PageSpec spec = specFor(doc);
-        spec.withPicture = true;
-        spec.viaPrinterBitmap = row.alternate;
-        ASSERT_TRUE(printPages(printer, spec, {1}));
+        PageRequest request = specFor(doc);
+        request.withPicture = true;
+        request.viaPrinterBitmap = row.alternate;
+        ASSERT_TRUE(printPages(printer, request, {1}));
         ASSERT_EQ(printer.pageFiles().size(), 1);
         const QImage page(printer.pageFiles().front());
         ASSERT_FALSE(page.isNull());

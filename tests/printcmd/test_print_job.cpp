@@ -188,16 +188,16 @@ TEST_F(PrintToolTest, PngPageEqualsTheWindowsPrinterPath)
     EXPECT_EQ(QDir(path("pages")).entryList(QDir::Files | QDir::Hidden), QStringList{"record-2.png"});
 
     RasterPrinter window(path("window"), QStringLiteral("page"), 600, 300);
-    PageSpec spec;
-    spec.document = &doc;
-    spec.withPicture = true;
-    spec.shiftMm = {0.20 * MmPerInch, 0.12 * MmPerInch};  // 5 mm and 3 mm as the boxes show them
-    spec.LinksEd = calibration.LinksEd;
-    spec.ObenEd = calibration.ObenEd;
-    spec.PrinterMmPerInchX = printerMmPerInch(calibration.BreitEd);
-    spec.PrinterMmPerInchY = printerMmPerInch(calibration.HochEd);
-    spec.dateText = todaysDateText();
-    ASSERT_TRUE(printPages(window, spec, {2}));
+    PageRequest request;
+    request.document = &doc;
+    request.withPicture = true;
+    request.shiftMm = {0.20 * MmPerInch, 0.12 * MmPerInch};  // 5 mm and 3 mm as the boxes show them
+    request.LinksEd = calibration.LinksEd;
+    request.ObenEd = calibration.ObenEd;
+    request.PrinterMmPerInchX = printerMmPerInch(calibration.BreitEd);
+    request.PrinterMmPerInchY = printerMmPerInch(calibration.HochEd);
+    request.dateText = todaysDateText();
+    ASSERT_TRUE(printPages(window, request, {2}));
 
     const QImage expected = QImage(window.pageFiles().front()).convertToFormat(QImage::Format_RGB32);
     const QImage printed = QImage(path("pages/record-2.png")).convertToFormat(QImage::Format_RGB32);
