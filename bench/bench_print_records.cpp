@@ -2,7 +2,7 @@
 // beside a plain QPdfWriter page loop that draws the same texts. Targets: at least 200 pages/s
 // without the picture, at least 20 pages/s with it, and the picture stored once in the file (a
 // few kB per record, not the picture each time).
-#include "document/FormFile.h"
+#include "BenchSampleForm.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
 #include "print/PageRenderer.h"
@@ -15,45 +15,16 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <numeric>
 
 namespace {
 
 constexpr int kRecords = 1000;
 
-// The sample form of the source tree, found from the build folder the benchmark runs from.
-std::filesystem::path samplePath()
-{
-    std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
-    for (; !dir.empty() && dir != dir.parent_path(); dir = dir.parent_path())
-        if (std::filesystem::exists(dir / "examples" / "sample.frm"))
-            return dir / "examples" / "sample.frm";
-    return {};
-}
-
 // The sample form with its records repeated, each with a value of its own, up to 1000.
 const FormDocument& sampleForm()
 {
-    static FormDocument doc;
-    static bool read = false;
-    if (!read) {
-        if (readFormFile(samplePath().string(), doc) != FormReadStatus::Ok || doc.records.empty()) {
-            std::fprintf(stderr, "examples/sample.frm not found above %s\n",
-                         qPrintable(QCoreApplication::applicationDirPath()));
-            std::abort();
-        }
-        const std::vector<FormRecord> originals = doc.records;
-        doc.records.clear();
-        for (int i = 0; i < kRecords; ++i) {
-            FormRecord record = originals[size_t(i) % originals.size()];
-            if (!record.entries.empty())
-                record.entries.front().value = record.entries.front().value.value_or("") + " " + std::to_string(i + 1);
-            doc.records.push_back(std::move(record));
-        }
-        read = true;
-    }
+    static const FormDocument doc = sampleFormWithRecords(kRecords);
     return doc;
 }
 

@@ -5,7 +5,7 @@
 //
 // The PNG runs also take a record count, so that a busy machine can measure the rate on fewer
 // pages: --benchmark_filter='records:100/|BM_Pdf'.
-#include "document/FormFile.h"
+#include "BenchSampleForm.h"
 #include "document/RecordCsv.h"
 #include "printcmd/PrintJob.h"
 
@@ -16,38 +16,18 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <filesystem>
 
 namespace {
 
 constexpr int kRecords = 1000;
 
-std::filesystem::path samplePath()
-{
-    std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
-    for (; !dir.empty() && dir != dir.parent_path(); dir = dir.parent_path())
-        if (std::filesystem::exists(dir / "examples" / "sample.frm"))
-            return dir / "examples" / "sample.frm";
-    return {};
-}
-
 // The sample form's records repeated up to count lines, each first value numbered.
 QString recordsCsv(const QTemporaryDir& dir, int count)
 {
-    FormDocument doc;
-    if (readFormFile(samplePath().string(), doc) != FormReadStatus::Ok || doc.records.empty()) {
-        std::fprintf(stderr, "examples/sample.frm not found above %s\n",
-                     qPrintable(QCoreApplication::applicationDirPath()));
-        std::abort();
-    }
+    const FormDocument doc = sampleFormWithRecords(count);
     QByteArray text;
-    for (int i = 0; i < count; ++i) {
-        FormRecord record = doc.records[size_t(i) % doc.records.size()];
-        if (!record.entries.empty())
-            record.entries.front().value = record.entries.front().value.value_or("") + " " + std::to_string(i + 1);
+    for (const FormRecord& record : doc.records)
         text += QByteArray::fromStdString(csvLine(record)) + "\r\n";
-    }
     const QString name = dir.filePath(QStringLiteral("records-%1.csv").arg(count));
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
