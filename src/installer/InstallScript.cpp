@@ -93,8 +93,12 @@ std::optional<int> parseCount(const std::string& text)
     int value = 0;
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    if (first != last && *first == '+')
+    if (first != last && *first == '+') {
         ++first;
+        // from_chars takes its own minus sign: "+-1" must not pass for -1.
+        if (first != last && *first == '-')
+            return std::nullopt;
+    }
     const auto [end, error] = std::from_chars(first, last, value);
     if (error != std::errc() || end != last || first == last)
         return std::nullopt;

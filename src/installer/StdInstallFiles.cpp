@@ -68,8 +68,12 @@ void StdInstallFiles::keepPermissions(const std::string& source, const std::stri
 {
     std::error_code ignored;
     const auto status = std::filesystem::status(source, ignored);
+    // Only what a program needs to run is carried over: a copy installed by root that anyone
+    // may overwrite, or that runs with its owner's rights, would open the machine to every user.
+    using std::filesystem::perms;
+    const perms unsafe = perms::others_write | perms::set_uid | perms::set_gid;
     if (!ignored)
-        std::filesystem::permissions(copy, status.permissions(), ignored);
+        std::filesystem::permissions(copy, status.permissions() & ~unsafe, ignored);
 }
 
 bool StdInstallFiles::replace(const std::string& from, const std::string& to)

@@ -83,14 +83,19 @@ TEST(InstallCopy, ReplacesFilesOnDisk)
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "new.bin", std::ios::binary) << std::string(4100, 'x');
     std::ofstream(folder / "installed.bin", std::ios::binary) << "old";
-    std::filesystem::permissions(folder / "new.bin", std::filesystem::perms::owner_all);
+    using std::filesystem::perms;
+    // A program on a stick or from an archive may be writable by everyone or carry set-id bits;
+    // the installed copy (root's, when installed machine-wide) must not.
+    std::filesystem::permissions(folder / "new.bin",
+                                 perms::owner_all | perms::others_all | perms::set_uid | perms::set_gid);
     StdInstallFiles files;
     RecordingWindow window;
 
     EXPECT_TRUE(copyInstallFile(files, window, (folder / "new.bin").string(), (folder / "installed.bin").string()));
     EXPECT_EQ(readAll(folder / "installed.bin"), std::string(4100, 'x'));
-    EXPECT_TRUE((std::filesystem::status(folder / "installed.bin").permissions() & std::filesystem::perms::owner_exec)
-                != std::filesystem::perms::none);
+    EXPECT_EQ(std::filesystem::status(folder / "installed.bin").permissions()
+                  & (perms::owner_exec | perms::others_exec | perms::others_write | perms::set_uid | perms::set_gid),
+              perms::owner_exec | perms::others_exec);
     EXPECT_FALSE(copyInstallFile(files, window, (folder / "missing.bin").string(), (folder / "installed.bin").string()));
     EXPECT_EQ(readAll(folder / "installed.bin"), std::string(4100, 'x'));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);

@@ -191,3 +191,18 @@ TEST_F(LinuxFrontEnd, MachineWideRunWritesTheUninstallRecord)
     EXPECT_FALSE(fs::exists(root / "applications/Sample Group/Uninstall.desktop"));
     EXPECT_TRUE(messages.shown.empty());
 }
+
+TEST_F(LinuxFrontEnd, AHomeFolderWithAnUmlautIsUsedAsItIs)
+{
+    // The home folder's name is already UTF-8; only the script's own texts are Windows-1252.
+    const fs::path data = home / "j\xC3\xBCrgen/.local/share";
+    LinuxPlaces places;
+    places.dataHome = data.string();
+    places.desktop = (home / "Desktop").string();
+    makeWindow(places);
+    EXPECT_EQ(window->destinationBox()->text().toStdString(), (data / "Sample App").string());
+    window->runSilent();
+
+    EXPECT_EQ(readAll(data / "Sample App/velmora"), readAll(package / "velmora"));
+    EXPECT_TRUE(messages.shown.empty());
+}

@@ -57,6 +57,7 @@ TEST(InstallScript, AcceptsOrRefusesTheWholeScript)
         {"count 3x", scriptText("Sample", entryLines(3), "3x"), false, 0},
         {"count 65537 is one entry", scriptText("Sample", entryLines(1), "65537"), true, 1},
         {"count with a plus sign", scriptText("Sample", entryLines(1), "+1"), true, 1},
+        {"count with two signs", scriptText("Sample", entryLines(1), "+-65535"), false, 0},
         {"ends right after the last label", kTwoEntries.substr(0, kTwoEntries.size() - 2), false, 0},
         {"ends after the last label without line end", kTwoEntries.substr(0, kTwoEntries.size() - 4), false, 0},
         {"Ctrl+Z right after the last label", kTwoEntries.substr(0, kTwoEntries.size() - 2) + "\x1A\r\n", false, 0},

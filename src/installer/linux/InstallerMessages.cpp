@@ -50,8 +50,10 @@ namespace installer {
 
 InstallScript scriptInUtf8(InstallScript script)
 {
-    for (std::string* text : {&script.productName, &script.folderName, &script.defaultDestination, &script.groupName})
+    for (std::string* text : {&script.productName, &script.folderName, &script.groupName})
         *text = utf8FromWindows1252(*text);
+    // The base comes from this system (the home folder), in UTF-8 already.
+    script.defaultDestination = script.programFilesBase + script.folderName;
     for (InstallEntry& entry : script.entries) {
         entry.fileName = utf8FromWindows1252(entry.fileName);
         entry.label = utf8FromWindows1252(entry.label);
