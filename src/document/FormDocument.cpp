@@ -133,8 +133,8 @@ FormRecord FormDocument::recordFromFields() const
         entry.bottom = field.bottom;
         entry.font = field.font;
         entry.name = field.name;
-        entry.reserved1 = field.reserved1;
-        entry.reserved2 = field.reserved2;
+        // A fresh record starts its reserved members at 0, whatever a form file left in the
+        // fields' own; only "New record" copies them, from record 1.
         entry.multiLine = field.multiLine;
         entry.alignment = field.alignment;
         record.entries.push_back(std::move(entry));

@@ -5,8 +5,10 @@
 #include "platform/Prompts.h"
 #include "platform/Screen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -177,12 +179,14 @@ struct ColumnMap {
     int32_t last = -1;
 };
 
-ColumnMap mapColumns(int32_t destWidth, int32_t srcX, int32_t srcWidth, int32_t pictureWidth, int bytesPerPixel)
+// Columns firstColumn to endColumn - 1 of the destination, counted from the map's start.
+ColumnMap mapColumns(int32_t destWidth, int32_t firstColumn, int32_t endColumn, int32_t srcX, int32_t srcWidth,
+                     int32_t pictureWidth, int bytesPerPixel)
 {
     ColumnMap map;
-    map.offsets.resize(size_t(destWidth));
-    for (int32_t i = 0; i < destWidth; ++i) {
-        const int64_t column = int64_t(srcX) + int64_t(srcWidth) * i / destWidth;
+    map.offsets.resize(size_t(endColumn - firstColumn));
+    for (int32_t i = 0; i < endColumn - firstColumn; ++i) {
+        const int64_t column = int64_t(srcX) + int64_t(srcWidth) * (int64_t(firstColumn) + i) / destWidth;
         map.offsets[size_t(i)] = column * bytesPerPixel;
         if (column >= 0 && column < pictureWidth) {
             if (map.first < 0)
@@ -193,21 +197,38 @@ ColumnMap mapColumns(int32_t destWidth, int32_t srcX, int32_t srcWidth, int32_t 
     return map;
 }
 
+// The part [first, end) of a destination span that lies on a device of the given extent.
+std::pair<int32_t, int32_t> onDevice(int32_t destStart, int32_t destSize, int32_t deviceExtent)
+{
+    const int64_t first = std::clamp<int64_t>(-int64_t(destStart), 0, destSize);
+    const int64_t end = std::clamp<int64_t>(int64_t(deviceExtent) - destStart, first, destSize);
+    return {int32_t(first), int32_t(end)};
+}
+
 void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight, const Dib& picture,
               int32_t srcX, int32_t srcTop, int32_t srcWidth, int32_t srcHeight, int bitCount)
 {
     if (!picture.bits || !picture.header || destWidth <= 0 || destHeight <= 0 || srcWidth <= 0 || srcHeight <= 0)
         return;
-    DibOwner buffer(bitCount == 24 ? newdib(destWidth, 1, 24, nullptr, 0) : newdib(destWidth, 1, 8, picture.header, 256));
+    // Only the part that lands on the device is made: a picture placed far larger than the page
+    // (a form size of metres) would otherwise be converted row by row in full, taking minutes
+    // and more memory than there is, or not be drawn at all when its row buffer cannot be had.
+    const auto [firstColumn, endColumn] = onDevice(destX, destWidth, dc.GetDeviceCaps(HORZRES));
+    const auto [firstRow, endRow] = onDevice(destY, destHeight, dc.GetDeviceCaps(VERTRES));
+    if (firstColumn >= endColumn || firstRow >= endRow)
+        return;
+    const int32_t width = endColumn - firstColumn;
+    DibOwner buffer(bitCount == 24 ? newdib(width, 1, 24, nullptr, 0) : newdib(width, 1, 8, picture.header, 256));
     if (!buffer)
         return;
     Dib& row = buffer.get();
     const int bytesPerPixel = bitCount / 8;
     const int32_t height = DibHeight(picture);
-    const ColumnMap map = mapColumns(destWidth, srcX, srcWidth, DibWidth(picture), bytesPerPixel);
+    const ColumnMap map =
+        mapColumns(destWidth, firstColumn, endColumn, srcX, srcWidth, DibWidth(picture), bytesPerPixel);
     const int64_t lastOffset = int64_t(height - 1) * picture.rowSize;
     int64_t copiedOffset = -1;
-    for (int32_t r = 0; r < destHeight; ++r) {
+    for (int32_t r = firstRow; r < endRow; ++r) {
         const int64_t sourceRow = int64_t(srcTop) + int64_t(srcHeight) * r / destHeight;
         const int64_t offset = (int64_t(height) - 1 - sourceRow) * picture.rowSize;
         if (offset < 0 || offset > lastOffset) {
@@ -229,7 +250,7 @@ void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t d
             }
             copiedOffset = offset;
         }
-        dc.SetDIBitsToDevice(destX, destY + r, uint32_t(destWidth), 1, 0, 0, 0, 1, row.bits, row.header,
+        dc.SetDIBitsToDevice(destX + firstColumn, destY + r, uint32_t(width), 1, 0, 0, 0, 1, row.bits, row.header,
                              DIB_RGB_COLORS);
     }
     dc.GdiFlush();

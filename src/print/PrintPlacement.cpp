@@ -13,10 +13,14 @@ Placement computePlacement(const PlacementInput& input, int rx, int ry)
     Placement p;
     p.rx = rx;
     p.ry = ry;
-    p.sx = (f.x2mm - f.x1mm) / a.scaleX * rx / double(f.px2 - f.px1);
-    p.sy = (f.y2mm - f.y1mm) / a.scaleY * ry / double(f.py2 - f.py1);
-    p.ox = f.px1 - double(f.px2 - f.px1) * f.x1mm / (f.x2mm - f.x1mm);
-    p.oy = f.py1 - double(f.py2 - f.py1) * f.y1mm / (f.y2mm - f.y1mm);
+    // Pixel distances in doubles: a damaged form file's points may lie further apart than 32 bits
+    // hold, and the form-size check lets them through.
+    const double dx = double(f.px2) - f.px1;
+    const double dy = double(f.py2) - f.py1;
+    p.sx = (f.x2mm - f.x1mm) / a.scaleX * rx / dx;
+    p.sy = (f.y2mm - f.y1mm) / a.scaleY * ry / dy;
+    p.ox = f.px1 - dx * f.x1mm / (f.x2mm - f.x1mm);
+    p.oy = f.py1 - dy * f.y1mm / (f.y2mm - f.y1mm);
     p.originX = trunc32(p.ox * p.sx);
     p.originY = trunc32(p.oy * p.sy);
     p.shiftX = trunc32((input.shiftMm.x - a.marginX) / a.scaleX * rx);

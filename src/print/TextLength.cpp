@@ -23,7 +23,8 @@ int32_t truncated(double value)
 
 double printerPixelsPerPictureX(const OrderedFormSize& size, double printerMmPerInchX, int dpiX)
 {
-    return (size.x2mm - size.x1mm) / printerMmPerInchX * dpiX / double(size.px2 - size.px1);
+    // As the placement: the pixel distance may not fit 32 bits.
+    return (size.x2mm - size.x1mm) / printerMmPerInchX * dpiX / (double(size.px2) - size.px1);
 }
 
 int64_t printedFieldWidth(const RecordEntry& entry, double sx)

@@ -32,6 +32,9 @@ std::vector<std::string> firstValues(const FormDocument& document)
 TEST(RecordOperations, TakeOverAndNewRecordCopyTheirTemplateWithoutValues)
 {
     FormDocument document = withFields({"Name", "City"});
+    // A form file may hold anything in the fields' reserved members; taken over, they are 0.
+    document.fields[1].reserved1 = 5;
+    document.fields[1].reserved2 = 7;
     document.records.resize(3);
     document.takeOverFields();
     ASSERT_EQ(document.recordCount(), 1);
@@ -41,13 +44,17 @@ TEST(RecordOperations, TakeOverAndNewRecordCopyTheirTemplateWithoutValues)
     EXPECT_EQ(first.entries[1].left, 100);
     EXPECT_EQ(first.entries[0].multiLine, 1);
     EXPECT_FALSE(first.entries[0].value);
+    EXPECT_EQ(first.entries[1].reserved1, 0);
+    EXPECT_EQ(first.entries[1].reserved2, 0);
 
     document.records[0].entries[0].value = "typed";
     document.records[0].entries[0].font.faceName = "Courier New";
+    document.records[0].entries[0].reserved2 = 3;
     EXPECT_EQ(document.appendNewRecord(), 2);
     const RecordEntry& copied = document.records[1].entries[0];
     EXPECT_EQ(copied.font.faceName, "Courier New");
     EXPECT_EQ(copied.name, "Name");
+    EXPECT_EQ(copied.reserved2, 3);
     EXPECT_FALSE(copied.value);
 }
 

@@ -345,6 +345,23 @@ TEST(DrawDibPixels, RepeatedSourceRowIsCopiedOnceAndSentAgain)
         EXPECT_EQ(bitmap.pixel(2, r), pictureColor(dib.get(), 2, r / 3));
 }
 
+TEST(DrawDibPixels, RowWaysMakeOnlyWhatLandsOnTheDevice)
+{
+    // A picture enlarged far beyond the device, as a form size of metres places it on a page:
+    // 2 x 2 pixels over 2e9 x 2e9 device pixels, each picture pixel 1e9 across. The device's
+    // 10 x 10 pixels see the four pixels' meeting point at (5, 5).
+    constexpr int32_t kHuge = 2000000000;
+    for (int depth : {8, 24}) {
+        DibOwner dib = makePicture(2, 2, depth);
+        Bitmap bitmap(10, 10, 32);
+        MemoryDc dc(&bitmap);
+        DrawDib(dc, 5 - kHuge / 2, 5 - kHuge / 2, kHuge, kHuge, dib.get(), 0, 0, 2, 2, false, SRCCOPY, false);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(bitmap.pixel(x, y), pictureColor(dib.get(), x / 5, y / 5)) << depth << ": " << x << "," << y;
+    }
+}
+
 TEST(DrawDibPixels, RowsAndColumnsOutsideThePictureComeOutAsZero)
 {
     DibOwner dib = makePicture(3, 2, 24);

@@ -1,4 +1,5 @@
 #include "print/PrintPlacement.h"
+#include "print/TextLength.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,14 @@ TEST(PrintPlacement, DeviceRectanglesFollowTheRulesToThePixel)
                                   -762, -800, -35, -59, {1010, 1048, 1671, 1449}, {120, 130, 400, 300},
                                   {-35, -59, 3596, 5051, -323, -339, 1523, 2139}};
 
-    for (const PlacementRow& row : {direct, bitmap, landscape, shifted, topEdge, offPicture}) {
+    // A damaged form file's points 4e9 pixels apart, at 0.1 mm per pixel with the paper's corner
+    // on picture (0, 0): the direct row's numbers. The pixel distance does not fit 32 bits.
+    const PlacementRow farPoints{"points further apart than 32 bits hold", {-2000000000, 200}, {2000000000, 1700},
+                                 {-2e8, 20}, {2e8, 170}, M, M, 0, 0, {0, 0}, 600, 600,
+                                 0, 0, 0, 0, {708, 944, 1653, 1181}, {300, 400, 700, 500},
+                                 {0, 0, 2834, 4251, 0, 0, 1200, 1800}};
+
+    for (const PlacementRow& row : {direct, bitmap, landscape, shifted, topEdge, offPicture, farPoints}) {
         SCOPED_TRACE(row.name);
         const PlacementInput input{orderFormSize(row.first, row.second, row.firstMm, row.secondMm),
                                    PlacementAxes{row.mmX, row.mmY, row.marginX, row.marginY}, row.shiftMm};
@@ -77,6 +85,11 @@ TEST(PrintPlacement, DeviceRectanglesFollowTheRulesToThePixel)
         EXPECT_EQ(p.deviceRect(r.left, r.top, r.right, r.bottom), row.field);
         EXPECT_EQ(p.pictureRects(1200, 1800), row.picture);
     }
+    // The text-length check's horizontal scale agrees for such points too.
+    EXPECT_NEAR(printerPixelsPerPictureX(orderFormSize(farPoints.first, farPoints.second, farPoints.firstMm,
+                                                       farPoints.secondMm),
+                                         M, 600),
+                100 / M * 600 / 1000, 1e-9);
 }
 
 TEST(PrintPlacement, OrientationChoosesScalesAndMargins)
