@@ -166,7 +166,7 @@ void TPrintPage::SetupBtnClick()
     host_.prompts().printerSetupDialog();
 }
 
-PageRequest TPrintPage::pageSpec(int n) const
+PageRequest TPrintPage::pageRequest(int n) const
 {
     const Calibration calibration = KalForm->calibration();
     PageRequest request;
@@ -211,7 +211,7 @@ void TPrintPage::GoBtn1Click()
     if (!PrintingAll && (!printerReady() || !host_.prompts().printDialog()))
         return;
     const auto progress = [this](int percent) { host_.SetProStatus(percent); };
-    if (!printPages(currentPrinter(), pageSpec(n), {n}, progress))
+    if (!printPages(currentPrinter(), pageRequest(n), {n}, progress))
         reportFailedPrint();
 }
 
@@ -229,7 +229,7 @@ void TPrintPage::PrintAllBtnClick()
             std::iota(records.begin(), records.end(), 1);
             const auto progress = [this](int percent) { host_.SetProStatus(percent); };
             const auto showRecord = [this](int n) { host_.setCurrentRecordNumber(n); };
-            if (!printPages(currentPrinter(), pageSpec(1), records, progress, showRecord))
+            if (!printPages(currentPrinter(), pageRequest(1), records, progress, showRecord))
                 reportFailedPrint();
         }
     } else {
@@ -252,7 +252,7 @@ void TPrintPage::PrevBtnClick()
     const int dpiX = printer.dc().GetDeviceCaps(LOGPIXELSX);
     const int dpiY = printer.dc().GetDeviceCaps(LOGPIXELSY);
     const std::unique_ptr<Bitmap> page =
-        renderPreviewPage(pageSpec(n), printer.pageWidth(), printer.pageHeight(), dpiX, dpiY);
+        renderPreviewPage(pageRequest(n), printer.pageWidth(), printer.pageHeight(), dpiX, dpiY);
     if (!page) {
         host_.prompts().message(QStringLiteral("The preview could not be made."), QString(), MsgIcon::Error,
                                 MsgButtons::Ok);

@@ -49,7 +49,7 @@ public:
     TPrevForm& prevForm() { return *PrevForm; }
 
     // The page the tab's choices describe, for record number n, with the factors as last derived.
-    PageRequest pageSpec(int n) const;
+    PageRequest pageRequest(int n) const;
 
     // Whether the system has printers; tests replace it.
     std::function<bool()> hasPrinters;

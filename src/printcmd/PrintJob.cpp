@@ -183,7 +183,7 @@ bool PrintJob::readCalibrationFile(QString* error)
     return true;
 }
 
-PageRequest PrintJob::pageSpec() const
+PageRequest PrintJob::pageRequest() const
 {
     PageRequest request;
     request.document = &document_;
@@ -245,7 +245,7 @@ bool PrintJob::printPdf(const PagesDone& pagesDone, QString* error)
             pagesDone(done);
         ++done;
     };
-    if (!printPages(printer, pageSpec(), pages_, {}, beforePage)) {
+    if (!printPages(printer, pageRequest(), pages_, {}, beforePage)) {
         *error = QStringLiteral("cannot write \"%1\"").arg(options_.target);
         return false;
     }
@@ -298,7 +298,7 @@ bool PrintJob::printPng(const PagesDone& pagesDone, QString* error)
     for (size_t i = 0; i < records.size(); ++i)
         slices[i % threadCount].records.push_back(records[i]);
 
-    const PageRequest request = pageSpec();
+    const PageRequest request = pageRequest();
     std::atomic<int> done{0};
     std::atomic<bool> renameFailed{false};
     std::atomic<int> finished{0};
@@ -355,7 +355,7 @@ bool PrintJob::printOnPrinter(const PagesDone& pagesDone, QString* error)
     if (options_.paper)
         printer.qprinter()->setPageSize(*options_.paper);
     printer.setOrientation(orientationOf(options_));
-    const PageRequest request = pageSpec();
+    const PageRequest request = pageRequest();
     int done = 0;
     // One job per record, as "Print all records" sends them.
     for (int record : pages_) {

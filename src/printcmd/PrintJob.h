@@ -32,7 +32,7 @@ public:
     const FormDocument& document() const { return document_; }
     const std::vector<int>& pages() const { return pages_; }  // the record number of each page
     int recordsPrinted() const { return options_.names && options_.records.empty() ? 0 : int(pages_.size()); }
-    PageRequest pageSpec() const;
+    PageRequest pageRequest() const;
 
     // The file a PNG page of a record goes to: FOLDER/record-N.png, N zero-padded to the digits
     // of the form's record count so that the files sort in record order.

@@ -189,7 +189,7 @@ TEST_F(PrintPage, ShiftBoxesShowAndKeepTheDocumentsShiftInInches)
     EXPECT_DOUBLE_EQ(page->VerschYin->value(), -1.0);
     typeInto(page->VerschXin, QStringLiteral("1.2"));
     EXPECT_DOUBLE_EQ(host.doc.PrintShiftMm.x, 1.2 * MmPerInch);
-    EXPECT_DOUBLE_EQ(page->pageSpec(1).shiftMm.x, 1.2 * MmPerInch);
+    EXPECT_DOUBLE_EQ(page->pageRequest(1).shiftMm.x, 1.2 * MmPerInch);
 }
 
 TEST_F(PrintPage, PreviewShowsTheA4PageAtPaperSizeOrOnePixelPerPixel)
@@ -226,7 +226,7 @@ TEST_F(PrintPage, AlternatePrintingFunctionIsKeptBetweenRuns)
     TPrintPage next(host);
     next.loadSettings(settings);
     EXPECT_TRUE(next.spezialprintcheck->isChecked());
-    EXPECT_TRUE(next.pageSpec(1).viaPrinterBitmap);
+    EXPECT_TRUE(next.pageRequest(1).viaPrinterBitmap);
 }
 
 }  // namespace
