@@ -68,6 +68,8 @@ SystemPrinter::~SystemPrinter()
 
 Dc& SystemPrinter::dc() { return *dc_; }
 int32_t SystemPrinter::pageWidth() const { return printer_->width(); }
+
+QSizeF SystemPrinter::paperSizeMm() const { return printer_->pageLayout().pageSize().size(QPageSize::Millimeter); }
 int32_t SystemPrinter::pageHeight() const { return printer_->height(); }
 int SystemPrinter::dpiX() const { return printer_->logicalDpiX(); }
 int SystemPrinter::dpiY() const { return printer_->logicalDpiY(); }

@@ -26,6 +26,8 @@ public:
     virtual int32_t pageHeight() const = 0;
     virtual int dpiX() const = 0;
     virtual int dpiY() const = 0;
+    // The sheet of paper, portrait, in millimetres.
+    virtual QSizeF paperSizeMm() const = 0;
     virtual PageOrientation orientation() const = 0;
     virtual void setOrientation(PageOrientation orientation) = 0;
     virtual QString title() const = 0;
@@ -51,6 +53,7 @@ public:
     int32_t pageHeight() const override;
     int dpiX() const override;
     int dpiY() const override;
+    QSizeF paperSizeMm() const override;
     PageOrientation orientation() const override;
     void setOrientation(PageOrientation orientation) override;
     QString title() const override;
@@ -80,6 +83,7 @@ public:
     int32_t pageHeight() const override;
     int dpiX() const override { return dpiX_; }
     int dpiY() const override { return dpiY_; }
+    QSizeF paperSizeMm() const override { return pageSize_.size(QPageSize::Millimeter); }
     PageOrientation orientation() const override { return orientation_; }
     void setOrientation(PageOrientation orientation) override;
     QString title() const override { return title_; }
