@@ -1,10 +1,15 @@
 #include "print/TKalForm.h"
 
+#include "imgrove/DibFiles.h"
 #include "platform/Printer.h"
 #include "platform/Prompts.h"
+#include "platform/WindowMessages.h"
 #include "print/CalibrationPrint.h"
+#include "print/CalibrationReport.h"
+#include "print/CalibrationSheet.h"
 #include "print/NumberBox.h"
 #include "print/PrinterChoice.h"
+#include "scanlink2/Scanlink2.h"
 
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -18,6 +23,18 @@
 const char* const kCalibrationIntroduction =
     "This settings can correct wrong printouts. Make this test print for every new printer. This settings has "
     "NOTTING todo with the FORM. Only with the PRINTER MODELL.";
+
+namespace {
+
+const QString kMeasureCaption = QStringLiteral("Measure from a scan");
+const QString kPrintSheetQuestion = QStringLiteral(
+    "First the calibration sheet is printed with the values the boxes hold now. Print it now?\n\nChoose \"No\" when "
+    "it is printed already with these values.");
+const QString kScanQuestion = QStringLiteral(
+    "Scan the printed sheet whole, with all four edges of the paper on a dark background (leave the scanner lid "
+    "open or lay a dark sheet behind it). Scan it now?\n\nChoose \"No\" to open a picture file of the scan.");
+
+}  // namespace
 
 namespace {
 
@@ -78,17 +95,21 @@ TKalForm::TKalForm(const QString& programDir, Prompts& prompts, QWidget* parent,
     auto* buttons = new QHBoxLayout;
     BitBtn1 = new QPushButton(QStringLiteral("Print test rectangle"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Back..."), this);
+    MessBtn = new QPushButton(QStringLiteral("Measure from a scan..."), this);
     // "Back..." answers Escape like a cancel button; Return only ends the entry in a box, so
     // typing the four measurements neither closes the dialog nor prints a page.
     BitBtn1->setAutoDefault(false);
     BitBtn2->setAutoDefault(false);
+    MessBtn->setAutoDefault(false);
     buttons->addWidget(BitBtn1);
+    buttons->addWidget(MessBtn);
     buttons->addStretch();
     buttons->addWidget(BitBtn2);
     layout->addLayout(buttons);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TKalForm::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(MessBtn, &QPushButton::clicked, this, &TKalForm::MessBtnClick);
 
     FormCreate();
 }
@@ -115,6 +136,74 @@ void TKalForm::BitBtn1Click()
     if (!printTestRectangle(currentPrinter()))
         prompts_.message(QStringLiteral("The test rectangle could not be printed."), QString(), MsgIcon::Error,
                          MsgButtons::Ok);
+}
+
+void TKalForm::MessBtnClick()
+{
+    if (!printSheetIfWanted())
+        return;
+    if (prompts_.message(kScanQuestion, kMeasureCaption, MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes)
+        TWAIN_ScanImage(this, &prompts_);
+    else
+        openScanFile();
+}
+
+// False when the user stopped on the way or the sheet could not be printed.
+bool TKalForm::printSheetIfWanted()
+{
+    if (prompts_.message(kPrintSheetQuestion, kMeasureCaption, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return true;
+    Printer& printer = currentPrinter();
+    if (!makePrinterReady(printer, prompts_, hasPrinters()))
+        return false;
+    // The print dialog lets the user write the sheet to a PDF file instead.
+    if (printer.qprinter() && !printerWritesFile(printer) && !prompts_.printDialog())
+        return false;
+    if (printCalibrationSheet(printer, calibration()))
+        return true;
+    prompts_.message(QStringLiteral("The calibration sheet could not be printed."), QString(), MsgIcon::Error,
+                     MsgButtons::Ok);
+    return false;
+}
+
+void TKalForm::openScanFile()
+{
+    FileRequest request;
+    request.filter = QString::fromStdString(GetDIBOpenFilter());
+    const std::optional<FileChoice> choice = prompts_.openFile(request);
+    if (!choice)
+        return;
+    DibOwner scan(OpenDib(choice->fileName.toStdString(), 0));
+    if (!scan) {
+        prompts_.message(QStringLiteral("The picture file \"%1\" could not be read.").arg(choice->fileName),
+                         kMeasureCaption, MsgIcon::Error, MsgButtons::Ok);
+        return;
+    }
+    measureScan(scan.get());
+}
+
+void TKalForm::measureScan(const Dib& scan)
+{
+    const Calibration current = calibration();
+    const CalibrationScanResult result =
+        measureCalibrationScan(dibToGray(scan), calibrationValues(current), printerPaper(currentPrinter()));
+    if (!result.measurement) {
+        prompts_.message(QString::fromStdString(result.error), kMeasureCaption, MsgIcon::Warning, MsgButtons::Ok);
+        return;
+    }
+    if (prompts_.message(calibrationReport(*result.measurement, current), kMeasureCaption, MsgIcon::Question,
+                         MsgButtons::OkCancel) == MsgAnswer::Ok)
+        setCalibration(calibrationFrom(result.measurement->values));
+}
+
+bool TKalForm::event(QEvent* event)
+{
+    if (event->type() != kWmUser1Event)
+        return QDialog::event(event);
+    DibOwner scan(GetScanedDib(static_cast<WindowMessageEvent*>(event)->wParam));
+    if (scan)
+        measureScan(scan.get());
+    return true;
 }
 
 void TKalForm::done(int result)

@@ -3,6 +3,7 @@
 // time it closes.
 #pragma once
 
+#include "imgrove/Dib.h"
 #include "print/Calibration.h"
 
 #include <QDialog>
@@ -30,6 +31,13 @@ public:
     // the user is told so and may print the page into a PDF file.
     void BitBtn1Click();
 
+    // "Measure from a scan...": prints the calibration sheet, then takes a scan of it from the
+    // scanner or a picture file, and offers the values measured on it.
+    void MessBtnClick();
+    // The values measured on a scan of the sheet printed with the boxes' current values, shown
+    // beside those and set on OK.
+    void measureScan(const Dib& scan);
+
     // Whether the system has printers; tests replace it.
     std::function<bool()> hasPrinters;
 
@@ -43,9 +51,16 @@ public:
     QLabel* note = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
+    QPushButton* MessBtn = nullptr;
+
+protected:
+    // A scan started by "Measure from a scan..." arrives as the scanner library's WM_USER+1.
+    bool event(QEvent* event) override;
 
 private:
     void FormCreate();
+    bool printSheetIfWanted();
+    void openScanFile();
 
     Prompts& prompts_;
     CalibrationPlaces places_;
