@@ -37,9 +37,10 @@ struct Placement {
 };
 
 constexpr double kEdgeProfileMm = 2.5;
-// A corner mark is searched this far from its paper corner: the inset plus the widest margin and
-// a few per cent of scale error.
-constexpr double kCornerSearchMm = 40;
+// A corner mark is searched this far from its paper corner: the inset plus the widest margin, a
+// few per cent of scale error and 2° of skew over the sheet's height. The other corner marks are
+// much further away.
+constexpr double kCornerSearchMm = 60;
 constexpr double kScaleSearchMm = 3;
 // Shares of each scale's marks that must be found for a measurement.
 constexpr double kScaleMarksNeeded = 0.75;
