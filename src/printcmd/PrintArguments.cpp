@@ -10,8 +10,6 @@ namespace {
 // A page of 1200 pixels per inch is already half a gigabyte per thread on A4; more is refused
 // rather than tried.
 constexpr int kMaxDpi = 1200;
-constexpr double kMinPaperMm = 10;
-constexpr double kMaxPaperMm = 2000;
 
 std::optional<int> parsePositive(std::string_view text)
 {
@@ -30,8 +28,6 @@ std::optional<double> parseNumber(const QString& text)
         return std::nullopt;
     return value;
 }
-
-QString lower(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())).toLower(); }
 
 // The option's value: the next argument. Null when there is none.
 const QString* takeValue(const QStringList& arguments, qsizetype& i)
@@ -110,26 +106,6 @@ std::optional<std::pair<int, int>> parseResolution(std::string_view text)
     if (!across || !down || *across > kMaxDpi || *down > kMaxDpi)
         return std::nullopt;
     return std::pair{*across, *down};
-}
-
-std::optional<QPageSize> parsePaper(std::string_view text)
-{
-    const QString name = lower(text);
-    if (name == u"a4")
-        return QPageSize(QPageSize::A4);
-    if (name == u"letter")
-        return QPageSize(QPageSize::Letter);
-    if (!name.endsWith(u"mm"))
-        return std::nullopt;
-    const QStringList sides = name.chopped(2).split(u'x');
-    if (sides.size() != 2)
-        return std::nullopt;
-    const std::optional<double> width = parseNumber(sides[0]);
-    const std::optional<double> height = parseNumber(sides[1]);
-    const auto fits = [](double mm) { return mm >= kMinPaperMm && mm <= kMaxPaperMm; };
-    if (!width || !height || !fits(*width) || !fits(*height))
-        return std::nullopt;
-    return QPageSize(QSizeF(*width, *height), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
 }
 
 QString usageText()

@@ -2,6 +2,8 @@
 // read or printed here, so every mistake in the arguments is found before any work starts.
 #pragma once
 
+#include "print/PaperSize.h"
+
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
@@ -64,5 +66,3 @@ std::optional<std::vector<int>> resolveRecords(const std::vector<RecordRange>& r
 // "600x300" or "300" (both directions). Nothing when it is no such pair of positive numbers.
 std::optional<std::pair<int, int>> parseResolution(std::string_view text);
 
-// "A4", "Letter" (any case) or "WxHmm" such as "210x297mm". Nothing when unknown.
-std::optional<QPageSize> parsePaper(std::string_view text);

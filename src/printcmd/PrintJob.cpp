@@ -4,6 +4,7 @@
 #include "document/RecordCsv.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
+#include "print/FormReadReason.h"
 #include "print/FormSize.h"
 #include "print/FormSizePrompts.h"
 
@@ -28,23 +29,6 @@ namespace {
 constexpr double kShiftLimitInch = 1e6;
 
 std::string localPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
-
-QString readFailure(FormReadStatus status, const QString& file)
-{
-    switch (status) {
-    case FormReadStatus::Ok:
-        break;
-    case FormReadStatus::CannotOpen:
-        return QStringLiteral("cannot open the form file \"%1\"").arg(file);
-    case FormReadStatus::WrongMagic:
-        return QStringLiteral("\"%1\" is no form file").arg(file);
-    case FormReadStatus::Malformed:
-        return QStringLiteral("the form file \"%1\" is damaged: it ends early or holds impossible sizes").arg(file);
-    case FormReadStatus::NoPicture:
-        return QStringLiteral("the picture of \"%1\" is too large to hold in memory").arg(file);
-    }
-    return {};
-}
 
 double shiftMm(std::optional<double> inches, double formShiftMm)
 {
@@ -125,7 +109,7 @@ bool PrintJob::prepare(const CalibrationPlaces& places, QString* error)
 bool PrintJob::readForm(QString* error)
 {
     const FormReadStatus status = readFormFile(localPath(options_.formFile), document_);
-    *error = readFailure(status, options_.formFile);
+    *error = formReadFailure(status, options_.formFile);
     return status == FormReadStatus::Ok;
 }
 
