@@ -30,7 +30,9 @@ struct PrintOptions {
     QString csvFile;                    // records from here instead of the form's own
     std::vector<RecordRange> records;   // empty: every record
     bool names = false;                 // field names instead of values
-    bool withForm = false;              // the picture under the texts
+    bool withForm = false;              // the picture (or the form's original PDF page) under the texts
+    QString ontoFile;                   // a PDF whose page goes under every page instead
+    std::optional<int> ontoPage;        // its page, 1-based; else 1
     bool landscape = false;
     bool acceptFormSize = false;        // go on after a poor match or points close together
     bool quiet = false;
