@@ -119,6 +119,8 @@ void FormDocument::resetForNew()
     SecondPoint = PointI{0, 0};
     FirstPointMm = PointD{1, 1};
     SecondPointMm = PointD{1, 1};
+    originalPdf.reset();
+    otherChunks.clear();
 }
 
 FormRecord FormDocument::recordFromFields() const

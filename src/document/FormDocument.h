@@ -94,6 +94,21 @@ struct FormRecord {
     bool operator==(const FormRecord&) const = default;
 };
 
+// One chunk of the form file's extension block as it was read: a four-letter tag and its bytes.
+struct ExtensionChunk {
+    std::string tag;
+    std::vector<uint8_t> bytes;
+    bool operator==(const ExtensionChunk&) const = default;
+};
+
+// The PDF file a form's picture was rendered from, kept whole so the form stays one file, and
+// the page (1-based) that became the picture.
+struct OriginalPdf {
+    std::vector<uint8_t> bytes;
+    int32_t page = 1;
+    bool operator==(const OriginalPdf&) const = default;
+};
+
 class FormDocument {
 public:
     // The start-up document: blank 320 x 200 picture of 8 bits, no fields, no records.
@@ -108,6 +123,9 @@ public:
     PointD FirstPointMm{0, 0};
     PointD SecondPointMm{210, 297};
     PointD PrintShiftMm{0, 0};  // right, down
+    std::optional<OriginalPdf> originalPdf;
+    // Chunks of the extension block this program does not know, written back as they came.
+    std::vector<ExtensionChunk> otherChunks;
 
     // The selected field, or null when SelectedField names none.
     FormField* selectedField();
@@ -127,7 +145,7 @@ public:
     // Frees the picture and makes a new blank one (320 x 200, 8 bits, no colours given).
     void newBlankPicture();
     // "New": fields, records, picture, then points (0, 0) and paper positions 1; the print
-    // shift stays.
+    // shift stays. The original PDF and the other extension chunks go with the form.
     void resetForNew();
     // A record with one empty entry per field, copied from the fields in list order (taking the
     // fields over).

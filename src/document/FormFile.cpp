@@ -1,5 +1,6 @@
 #include "document/FormFile.h"
 
+#include "document/FormExtension.h"
 #include "imgrove/DibFiles.h"
 #include "imgrove/FileReplacement.h"
 
@@ -275,6 +276,18 @@ FormReadStatus readPicture(ByteSource& in, LoadedForm& form, const FormFileProgr
     return FormReadStatus::Ok;
 }
 
+// Whatever follows the rows is the extension block or nothing this program knows; a damaged
+// block leaves content empty and the form opens all the same.
+void readExtension(ByteSource& in, ExtensionContent& content)
+{
+    std::vector<uint8_t> rest(sizeof kExtensionMagic);
+    if (!in.read(rest.data(), rest.size()) || !startsExtensionBlock(rest.data(), rest.size()))
+        return;
+    rest.resize(rest.size() + static_cast<size_t>(in.remaining()));
+    if (in.read(rest.data() + sizeof kExtensionMagic, rest.size() - sizeof kExtensionMagic))
+        readExtensionBlock(rest.data(), rest.size(), content);
+}
+
 FormReadStatus readForm(ByteSource& in, FormDocument& document, const FormFileProgress& progress)
 {
     int32_t magic = 0;
@@ -320,6 +333,8 @@ FormReadStatus readForm(ByteSource& in, FormDocument& document, const FormFilePr
     const FormReadStatus pictureStatus = readPicture(in, form, progress);
     if (pictureStatus != FormReadStatus::Ok)
         return pictureStatus;
+    ExtensionContent extension;
+    readExtension(in, extension);
 
     document.fields = std::move(form.fields);
     document.SelectedField = 0;
@@ -330,6 +345,8 @@ FormReadStatus readForm(ByteSource& in, FormDocument& document, const FormFilePr
     document.FirstPointMm = form.firstPointMm;
     document.SecondPointMm = form.secondPointMm;
     document.PrintShiftMm = form.printShiftMm;
+    document.originalPdf = std::move(extension.originalPdf);
+    document.otherChunks = std::move(extension.otherChunks);
     return FormReadStatus::Ok;
 }
 
@@ -466,12 +483,17 @@ void writeForm(ByteSink& out, const FormDocument& document, const FormFileProgre
     }
     if (progress)
         progress(0);
+    const std::vector<uint8_t> extension = extensionBlockBytes(document);
+    out.write(extension.data(), extension.size());
 }
 
 bool documentIsWritable(const FormDocument& document)
 {
     const Dib& dib = document.picture.get();
     if (!dib.header || !dib.bits)
+        return false;
+    // A chunk's length is a uint32.
+    if (document.originalPdf && document.originalPdf->bytes.size() > UINT32_MAX - 4)
         return false;
     const int bits = dib.header->biBitCount;
     return (bits == 1 || bits == 4 || bits == 8 || bits == 24) && dib.header->biWidth > 0 && dib.header->biHeight > 0

@@ -4,6 +4,8 @@
 // whole file, pixel rows included, was read; any failure leaves the document exactly as it was.
 // A write goes to a temporary file in the target's folder that is renamed over the target when
 // complete, so a failed write leaves the old file in place.
+// After the last picture row comes the optional extension block (FormExtension.h): written only
+// for a form that has something to keep there; a damaged one is ignored and the form opens.
 #pragma once
 
 #include "document/FormDocument.h"

@@ -10,8 +10,6 @@ namespace {
 // A page of 1200 pixels per inch is already half a gigabyte per thread on A4; more is refused
 // rather than tried.
 constexpr int kMaxDpi = 1200;
-constexpr double kMinPaperMm = 10;
-constexpr double kMaxPaperMm = 2000;
 
 std::optional<int> parsePositive(std::string_view text)
 {
@@ -30,8 +28,6 @@ std::optional<double> parseNumber(const QString& text)
         return std::nullopt;
     return value;
 }
-
-QString lower(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())).toLower(); }
 
 // The option's value: the next argument. Null when there is none.
 const QString* takeValue(const QStringList& arguments, qsizetype& i)
@@ -112,26 +108,6 @@ std::optional<std::pair<int, int>> parseResolution(std::string_view text)
     return std::pair{*across, *down};
 }
 
-std::optional<QPageSize> parsePaper(std::string_view text)
-{
-    const QString name = lower(text);
-    if (name == u"a4")
-        return QPageSize(QPageSize::A4);
-    if (name == u"letter")
-        return QPageSize(QPageSize::Letter);
-    if (!name.endsWith(u"mm"))
-        return std::nullopt;
-    const QStringList sides = name.chopped(2).split(u'x');
-    if (sides.size() != 2)
-        return std::nullopt;
-    const std::optional<double> width = parseNumber(sides[0]);
-    const std::optional<double> height = parseNumber(sides[1]);
-    const auto fits = [](double mm) { return mm >= kMinPaperMm && mm <= kMaxPaperMm; };
-    if (!width || !height || !fits(*width) || !fits(*height))
-        return std::nullopt;
-    return QPageSize(QSizeF(*width, *height), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-}
-
 QString usageText()
 {
     return QStringLiteral(
@@ -150,7 +126,10 @@ QString usageText()
         "  --records LIST        only these records, e.g. 1-5,9,20- (20- runs to the last record)\n"
         "  --names               print the field names instead of the values (one page unless\n"
         "                        --records is given)\n"
-        "  --with-form           print the picture of the form underneath\n"
+        "  --with-form           print the picture of the form underneath; a form made from a PDF page\n"
+        "                        gets its original page underneath instead, in vector (--pdf only)\n"
+        "  --onto ORIGINAL.pdf   each page onto a page of this PDF, underneath in vector (--pdf only)\n"
+        "  --onto-page N         the page of ORIGINAL.pdf (default 1)\n"
         "  --shift-x INCHES      move the printout right (default: the form's own shift)\n"
         "  --shift-y INCHES      move the printout down (default: the form's own shift)\n"
         "  --landscape           landscape pages\n"
@@ -235,6 +214,13 @@ ParsedArguments parseArguments(const QStringList& arguments)
             o.paper = parsePaper(text);
             if (!o.paper)
                 return usage(QStringLiteral("--paper: \"%1\" is not A4, Letter or WxHmm (10 to 2000 mm)").arg(*value));
+        } else if (argument == u"--onto") {
+            o.ontoFile = *value;
+        } else if (argument == u"--onto-page") {
+            const std::optional<int> page = parsePositive(text);
+            if (!page)
+                return usage(QStringLiteral("--onto-page: \"%1\" is no page number").arg(*value));
+            o.ontoPage = *page;
         } else if (argument == u"--calibration") {
             o.calibrationFile = *value;
         } else if (argument == u"--threads") {
@@ -250,6 +236,12 @@ ParsedArguments parseArguments(const QStringList& arguments)
         return usage(QStringLiteral("no form file given"));
     if (outputs != 1)
         return usage(QStringLiteral("give exactly one of --pdf FILE, --png FOLDER, --printer NAME"));
+    if (o.ontoPage && o.ontoFile.isEmpty())
+        return usage(QStringLiteral("--onto-page needs --onto ORIGINAL.pdf"));
+    if (!o.ontoFile.isEmpty() && o.output != OutputKind::Pdf)
+        return usage(QStringLiteral("--onto applies to --pdf only (the original page stays vector in a PDF)"));
+    if (!o.ontoFile.isEmpty() && o.landscape)
+        return usage(QStringLiteral("--onto and --landscape do not go together: the original page is the paper"));
     if (dpiGiven && o.output != OutputKind::Png)
         return usage(QStringLiteral("--dpi applies to --png only (a PDF or a printer has its own resolution)"));
     parsed.status = ParsedArguments::Status::Run;

@@ -2,6 +2,8 @@
 // read or printed here, so every mistake in the arguments is found before any work starts.
 #pragma once
 
+#include "print/PaperSize.h"
+
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
@@ -28,7 +30,9 @@ struct PrintOptions {
     QString csvFile;                    // records from here instead of the form's own
     std::vector<RecordRange> records;   // empty: every record
     bool names = false;                 // field names instead of values
-    bool withForm = false;              // the picture under the texts
+    bool withForm = false;              // the picture (or the form's original PDF page) under the texts
+    QString ontoFile;                   // a PDF whose page goes under every page instead
+    std::optional<int> ontoPage;        // its page, 1-based; else 1
     bool landscape = false;
     bool acceptFormSize = false;        // go on after a poor match or points close together
     bool quiet = false;
@@ -64,5 +68,3 @@ std::optional<std::vector<int>> resolveRecords(const std::vector<RecordRange>& r
 // "600x300" or "300" (both directions). Nothing when it is no such pair of positive numbers.
 std::optional<std::pair<int, int>> parseResolution(std::string_view text);
 
-// "A4", "Letter" (any case) or "WxHmm" such as "210x297mm". Nothing when unknown.
-std::optional<QPageSize> parsePaper(std::string_view text);

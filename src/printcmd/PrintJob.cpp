@@ -4,8 +4,10 @@
 #include "document/RecordCsv.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
+#include "print/FormReadReason.h"
 #include "print/FormSize.h"
 #include "print/FormSizePrompts.h"
+#include "print/PdfOverlay.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,23 +30,6 @@ namespace {
 constexpr double kShiftLimitInch = 1e6;
 
 std::string localPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
-
-QString readFailure(FormReadStatus status, const QString& file)
-{
-    switch (status) {
-    case FormReadStatus::Ok:
-        break;
-    case FormReadStatus::CannotOpen:
-        return QStringLiteral("cannot open the form file \"%1\"").arg(file);
-    case FormReadStatus::WrongMagic:
-        return QStringLiteral("\"%1\" is no form file").arg(file);
-    case FormReadStatus::Malformed:
-        return QStringLiteral("the form file \"%1\" is damaged: it ends early or holds impossible sizes").arg(file);
-    case FormReadStatus::NoPicture:
-        return QStringLiteral("the picture of \"%1\" is too large to hold in memory").arg(file);
-    }
-    return {};
-}
 
 double shiftMm(std::optional<double> inches, double formShiftMm)
 {
@@ -119,13 +104,13 @@ bool PrintJob::prepare(const CalibrationPlaces& places, QString* error)
     else if (!readCalibrationFile(error))
         return false;
     dateText_ = todaysDateText();
-    return true;
+    return openOriginal(error);
 }
 
 bool PrintJob::readForm(QString* error)
 {
     const FormReadStatus status = readFormFile(localPath(options_.formFile), document_);
-    *error = readFailure(status, options_.formFile);
+    *error = formReadFailure(status, options_.formFile);
     return status == FormReadStatus::Ok;
 }
 
@@ -219,8 +204,43 @@ bool PrintJob::run(const PagesDone& pagesDone, QString* error)
     return false;
 }
 
+bool PrintJob::openOriginal(QString* error)
+{
+    if (!options_.ontoFile.isEmpty()) {
+        QFile file(options_.ontoFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = QStringLiteral("cannot open the PDF file \"%1\"").arg(options_.ontoFile);
+            return false;
+        }
+        original_ = OriginalPdfPage::open(file.readAll(), options_.ontoPage.value_or(1),
+                                          QFileInfo(options_.ontoFile).fileName(), error);
+    } else if (options_.withForm && options_.output == OutputKind::Pdf && document_.originalPdf) {
+        original_ = OriginalPdfPage::fromForm(*document_.originalPdf, error);
+    } else {
+        return true;
+    }
+    return original_ != nullptr;
+}
+
+bool PrintJob::printPdfOnto(const PagesDone& pagesDone, QString* error)
+{
+    int done = 0;
+    const auto beforePage = [&](int) {
+        if (pagesDone && done > 0)
+            pagesDone(done);
+        ++done;
+    };
+    if (!printPdfOntoOriginal(pageRequest(), pages_, *original_, options_.target, {}, beforePage, error))
+        return false;
+    if (pagesDone)
+        pagesDone(int(pages_.size()));
+    return true;
+}
+
 bool PrintJob::printPdf(const PagesDone& pagesDone, QString* error)
 {
+    if (original_)
+        return printPdfOnto(pagesDone, error);
     const QFileInfo target(options_.target);
     // The pages go into a temporary file beside the target, which takes its place when complete.
     QTemporaryFile temporary(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));

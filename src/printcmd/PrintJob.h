@@ -6,11 +6,13 @@
 #include "document/FormDocument.h"
 #include "print/Calibration.h"
 #include "print/PageRenderer.h"
+#include "print/PdfOverlay.h"
 #include "printcmd/PrintArguments.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // Hears the number of pages finished so far; always on the calling thread.
@@ -44,7 +46,10 @@ private:
     bool checkFormSize(QString* error) const;
     bool readCalibrationFile(QString* error);
 
+    // The PDF page the pages go onto: --onto's, or with --with-form the form's own original.
+    bool openOriginal(QString* error);
     bool printPdf(const PagesDone& pagesDone, QString* error);
+    bool printPdfOnto(const PagesDone& pagesDone, QString* error);
     bool printPng(const PagesDone& pagesDone, QString* error);
     bool printOnPrinter(const PagesDone& pagesDone, QString* error);
 
@@ -53,6 +58,7 @@ private:
     Calibration calibration_;
     std::vector<int> pages_;
     QString dateText_;
+    std::unique_ptr<OriginalPdfPage> original_;
 };
 
 // The form-size verdict in words, for a form that cannot be printed; empty for Ok.
