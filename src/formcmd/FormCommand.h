@@ -23,6 +23,7 @@ struct FormCommand {
 
 extern const FormCommand kNewCommand;
 extern const FormCommand kInfoCommand;
+extern const FormCommand kCalibrateCommand;
 
 // "velmora-form: reason" on stderr; returns kExitFailed.
 int commandFailed(const QString& reason);

@@ -12,6 +12,7 @@ namespace {
 const FormCommand* const kCommands[] = {
     &kNewCommand,
     &kInfoCommand,
+    &kCalibrateCommand,
 };
 
 QString overview()
