@@ -6,11 +6,19 @@
 #include <sane/sane.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr size_t kReadChunk = 64 * 1024;
+
+// Backends that read in a thread of their own end that thread with an asynchronous cancel. A
+// thread cancelled while it is still starting up (inside malloc) never finishes, and
+// sane_cancel then waits for it for ever. A scan that fails at once is ended only after this
+// long, when the backend's thread is past its start.
+constexpr auto kBackendStartUp = std::chrono::milliseconds(50);
 
 FrameKind frameKind(SANE_Frame format)
 {
@@ -93,6 +101,7 @@ int ScanJob::readFrames(ScanResult& result)
     std::vector<ScanFrame> frames;
     SANE_Status status = SANE_STATUS_GOOD;
     int framesExpected = 1;
+    auto started = std::chrono::steady_clock::now();
     report(0);
     for (;;) {
         if (cancelled_) {
@@ -100,6 +109,7 @@ int ScanJob::readFrames(ScanResult& result)
             break;
         }
         status = sane_start(handle);
+        started = std::chrono::steady_clock::now();
         SANE_Parameters parameters{};
         if (status == SANE_STATUS_GOOD)
             status = sane_get_parameters(handle, &parameters);
@@ -140,6 +150,8 @@ int ScanJob::readFrames(ScanResult& result)
     }
     {
         // Ends the scan on the device whatever happened, so that it is free for the next one.
+        if (status != SANE_STATUS_GOOD)
+            std::this_thread::sleep_until(started + kBackendStartUp);
         std::lock_guard guard(cancelLock_);
         reading_ = false;
         sane_cancel(handle);
