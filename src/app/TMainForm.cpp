@@ -255,6 +255,9 @@ void TMainForm::SetProStatus(int percent)
 {
     // A value outside 0..100 would draw past the part or backwards.
     percent = std::clamp(percent, 0, 100);
+    // A sentence from the last work covers the bar; new work shows its progress again.
+    if (percent > 0)
+        statusBar()->clearMessage();
     if (percent < ProgressPercent) {
         ProgressPercent = percent;
         StatusBar1->redrawAll(ProgressPercent);
@@ -263,6 +266,8 @@ void TMainForm::SetProStatus(int percent)
         StatusBar1->extendBar(ProgressPercent);
     }
 }
+
+void TMainForm::showStatusText(const QString& text) { statusBar()->showMessage(text); }
 
 void TMainForm::WMUser(int percent) { SetProStatus(percent); }
 

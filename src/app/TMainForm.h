@@ -43,6 +43,7 @@ public:
     Prompts& prompts() override { return *prompts_; }
     QString programDir() const override { return ProgramDir; }
     void SetProStatus(int percent) override;
+    void showStatusText(const QString& text) override;
     void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full) override;
     void repaintPictureViews() override;
     void repaintFormSizeView() override;

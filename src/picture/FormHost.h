@@ -31,6 +31,8 @@ public:
     virtual QString programDir() const = 0;
     // Progress bar, 0..100.
     virtual void SetProStatus(int percent) = 0;
+    // A sentence in the status bar, such as where a print went; it gives way to the next progress.
+    virtual void showStatusText(const QString& text) = 0;
     // Replaces the document's picture by dib (which the document then owns) and refreshes
     // every view, the picture information and the selection; ends on "Set form size".
     virtual void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full) = 0;

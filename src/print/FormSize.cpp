@@ -107,6 +107,15 @@ double boxValue(double value, double minimum, double maximum)
     return std::clamp(shown, minimum, maximum);
 }
 
+void holdPaperPositions(FormDocument& document)
+{
+    const auto held = [](PointD mm) {
+        return PointD{boxValue(mm.x, 0, kDistanceBoxMax), boxValue(mm.y, 0, kDistanceBoxMax)};
+    };
+    document.FirstPointMm = held(document.FirstPointMm);
+    document.SecondPointMm = held(document.SecondPointMm);
+}
+
 EasyFormSize easyFormSize(double widthInch, double heightInch, int32_t pictureWidth, int32_t pictureHeight)
 {
     EasyFormSize e;

@@ -51,6 +51,11 @@ double boxValue(double value, double minimum, double maximum);
 
 constexpr double kDistanceBoxMax = 9999;
 
+// The form size as the window holds it: the four paper positions as the distance boxes of the
+// form-size tab show them (boxValue over 0..kDistanceBoxMax). The window and velmora-print both
+// print from these, so that a file's raw values print the same in either.
+void holdPaperPositions(FormDocument& document);
+
 // Easy mode: the picture is the whole sheet, width and height in inches.
 struct EasyFormSize {
     PointI FirstPoint;

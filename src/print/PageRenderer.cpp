@@ -5,6 +5,7 @@
 #include "platform/Printer.h"
 #include "platform/Screen.h"
 #include "print/DeviceFont.h"
+#include "print/PrinterChoice.h"
 
 #include <QDate>
 #include <QLocale>
@@ -18,13 +19,11 @@ bool recordNumberValid(const FormDocument& document, int recordNumber)
 
 namespace {
 
-// The grid's row labels are the names of the shown record's entries; without a record to show,
-// the labels of record 1 stand, and without any record there are none.
-const FormRecord* labelRecord(const PageRequest& request)
+// The grid's row labels are the names of record 1's entries, whichever record is shown; a
+// later record's own names (from an older or edited file) do not make a row a date row. Without
+// any record there are none.
+const FormRecord* labelRecord(const FormDocument& doc)
 {
-    const FormDocument& doc = *request.document;
-    if (recordNumberValid(doc, request.recordNumber))
-        return &doc.records[size_t(request.recordNumber - 1)];
     return doc.records.empty() ? nullptr : &doc.records.front();
 }
 
@@ -41,7 +40,7 @@ std::vector<PrintItem> printItems(const PageRequest& request)
     if (!request.document)
         return items;
     const FormDocument& doc = *request.document;
-    const FormRecord* labels = labelRecord(request);
+    const FormRecord* labels = labelRecord(doc);
     if (request.what == PrintWhat::CurrentRecord) {
         if (!recordNumberValid(doc, request.recordNumber))
             return items;
@@ -158,6 +157,7 @@ bool printThroughBitmap(Printer& printer, const PageRequest& request, const Prin
 bool printPages(Printer& printer, const PageRequest& request, const std::vector<int>& records,
                 const PrintProgress& progress, const std::function<void(int)>& beforePage)
 {
+    fitPageToOutput(printer);
     printer.dc().SetMapMode(MM_TEXT);
     const int dpiX = printer.dc().GetDeviceCaps(LOGPIXELSX);
     const int dpiY = printer.dc().GetDeviceCaps(LOGPIXELSY);

@@ -24,7 +24,7 @@ enum class PrintWhat {
 struct PageRequest {
     const FormDocument* document = nullptr;
     PrintWhat what = PrintWhat::CurrentRecord;
-    int recordNumber = 1;       // 1-based; the record printed, and whose row labels the "<date>" rule reads
+    int recordNumber = 1;       // 1-based; the record printed
     bool withPicture = false;   // "Print scanned form and the records"
     // "Alternate printing function": the picture goes through a bitmap of a third of the page
     // resolution. Takes effect only when printing directly on currentPrinter(), whose page it
@@ -60,9 +60,9 @@ struct PrintItem {
     QString text;
 };
 
-// The items of a page in print order, with the "<date>" rule applied: a row whose label (the
-// entry's name in the record's grid) is exactly "<date>" prints request.dateText instead of its
-// value. CurrentRecord needs a valid record number; with none, the list is empty.
+// The items of a page in print order, with the "<date>" rule applied: a row whose label in the
+// grid (the name of record 1's entry of that row) is exactly "<date>" prints request.dateText
+// instead of its value. CurrentRecord needs a valid record number; with none, the list is empty.
 std::vector<PrintItem> printItems(const PageRequest& request);
 
 // Orders the form size and picks scales and margins by the orientation.

@@ -260,15 +260,16 @@ void TFormSizePage::EasyOvertakeBtnClick()
 
 void TFormSizePage::documentChanged()
 {
-    const FormDocument& doc = host_.document();
+    FormDocument& doc = host_.document();
+    // The document holds what the boxes show, as velmora-print holds it, even where a box's
+    // value does not change and so emits nothing.
+    holdPaperPositions(doc);
     const PointD first = doc.FirstPointMm;
     const PointD second = doc.SecondPointMm;
     Ax1ED->setValue(first.x);
     AY1ED->setValue(first.y);
     Ax2Ed->setValue(second.x);
     AY2Ed->setValue(second.y);
-    // A value equal to what a box showed emits nothing; the document must hold what is shown.
-    storePaperPositions();
     fillDistanceBoxes();
     repaintView();
 }

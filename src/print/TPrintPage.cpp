@@ -213,12 +213,22 @@ void TPrintPage::GoBtn1Click()
     const auto progress = [this](int percent) { host_.SetProStatus(percent); };
     if (!printPages(currentPrinter(), pageRequest(n), {n}, progress))
         reportFailedPrint();
+    else
+        tellWhereTheFileWent();
+}
+
+void TPrintPage::tellWhereTheFileWent()
+{
+    const QString text = printedIntoFileText(currentPrinter());
+    if (!text.isEmpty())
+        host_.showStatusText(text);
 }
 
 void TPrintPage::PrintAllBtnClick()
 {
     const int count = int(host_.document().records.size());
-    if (count == 0 || !printerReady())
+    // No print dialog follows: without printers the file is asked for on every run.
+    if (count == 0 || !makePrinterReady(currentPrinter(), host_.prompts(), hasPrinters(), true))
         return;
     PrintingAll = true;
     if (printerWritesFile(currentPrinter())) {
@@ -231,6 +241,8 @@ void TPrintPage::PrintAllBtnClick()
             const auto showRecord = [this](int n) { host_.setCurrentRecordNumber(n); };
             if (!printPages(currentPrinter(), pageRequest(1), records, progress, showRecord))
                 reportFailedPrint();
+            else
+                tellWhereTheFileWent();
         }
     } else {
         for (int i = 1; i <= count; ++i) {
@@ -248,6 +260,7 @@ void TPrintPage::PrevBtnClick()
     if (!pageCanBeMade(n))
         return;
     Printer& printer = currentPrinter();
+    fitPageToOutput(printer);
     printer.dc().SetMapMode(MM_TEXT);
     const int dpiX = printer.dc().GetDeviceCaps(LOGPIXELSX);
     const int dpiY = printer.dc().GetDeviceCaps(LOGPIXELSY);

@@ -77,6 +77,8 @@ private:
     bool printerReady();
     void VerschXinChange();
     void reportFailedPrint();
+    // After a print into a file: where it went, in the status bar.
+    void tellWhereTheFileWent();
 
     FormHost& host_;
     TKalForm* KalForm = nullptr;

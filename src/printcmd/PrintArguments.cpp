@@ -183,6 +183,11 @@ ParsedArguments parseArguments(const QStringList& arguments)
         const QString* value = takeValue(arguments, i);
         if (!value)
             return usage(QStringLiteral("unknown option or missing value: %1").arg(argument));
+        // A forgotten value must not swallow the next option: "--pdf --quiet" names no file.
+        if (value->startsWith(u"--"))
+            return usage(QStringLiteral("%1 is missing its value (found the option %2; write ./%2 for a file of "
+                                        "that name)")
+                             .arg(argument, *value));
         const std::string text = value->toStdString();
         if (argument == u"--pdf" || argument == u"--png" || argument == u"--printer") {
             ++outputs;

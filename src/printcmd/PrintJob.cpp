@@ -111,6 +111,8 @@ bool PrintJob::readForm(QString* error)
 {
     const FormReadStatus status = readFormFile(localPath(options_.formFile), document_);
     *error = formReadFailure(status, options_.formFile);
+    // Checked and printed as the window holds the form size, not as the file stores it.
+    holdPaperPositions(document_);
     return status == FormReadStatus::Ok;
 }
 
@@ -155,11 +157,15 @@ bool PrintJob::readCalibrationFile(QString* error)
         *error = QStringLiteral("cannot open the calibration file \"%1\"").arg(options_.calibrationFile);
         return false;
     }
-    const QByteArray bytes = file.read(kCalibrationFileSize);
+    // An options.dat is exactly four doubles; a longer file is something else that happens to
+    // begin with 32 bytes.
+    const QByteArray bytes = file.read(kCalibrationFileSize + 1);
     const std::optional<Calibration> stored =
-        decodeCalibration(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
+        bytes.size() == kCalibrationFileSize
+            ? decodeCalibration(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size())
+            : std::nullopt;
     if (!stored) {
-        *error = QStringLiteral("\"%1\" is no calibration file: it holds fewer than %2 bytes")
+        *error = QStringLiteral("\"%1\" is no calibration file: it does not hold exactly %2 bytes")
                      .arg(options_.calibrationFile)
                      .arg(kCalibrationFileSize);
         return false;

@@ -161,6 +161,19 @@ TEST(FieldDrag, MovesAndResizesTheSelectedField)
         drag.release(doc, {70, 125}, 1, 800, 600);
         EXPECT_EQ(rectOf(doc.fields[0]), (Rect{70, 100, 100, 150}));
     }
+    // Likewise the bottom edge dragged above the top one goes on as the top edge.
+    {
+        FormDocument doc;
+        doc.fields = {fieldAt({100, 100, 200, 150})};
+        FieldDrag drag;
+        drag.press(doc, {150, 148}, MouseButton::Left, withGrid(1), kOneToOne);
+        drag.move(doc, {150, 60}, 1);
+        EXPECT_EQ(rectOf(doc.fields[0]), (Rect{100, 60, 200, 100}));
+        EXPECT_EQ(drag.dragEdges(), (EdgeFlags{false, false, true, false}));
+        drag.move(doc, {150, 80}, 1);
+        drag.release(doc, {150, 80}, 1, 800, 600);
+        EXPECT_EQ(rectOf(doc.fields[0]), (Rect{100, 80, 200, 100}));
+    }
     // Released with its left edge beyond the picture's right edge: 5 pixels stay on it.
     {
         FormDocument doc;

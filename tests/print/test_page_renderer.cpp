@@ -53,6 +53,12 @@ TEST(PageRenderer, ItemsOfRecordsAndNamesWithTheDateRule)
     EXPECT_EQ(texts(printItems(specFor(doc, PrintWhat::FieldNames, 2))), (QStringList{"Name", "07.12.26"}));
     EXPECT_TRUE(printItems(specFor(doc, PrintWhat::CurrentRecord, 3)).empty());
     EXPECT_FALSE(todaysDateText().isEmpty());
+
+    // The row labels are record 1's names: a later record's own entry names decide nothing.
+    doc.records = {FormRecord{{entry("Name", "Ann"), entry("<date>", "typed")}},
+                   FormRecord{{entry("<date>", "Bob"), entry("When", "typed")}}};
+    EXPECT_EQ(texts(printItems(specFor(doc, PrintWhat::CurrentRecord, 2))), (QStringList{"Bob", "07.12.26"}));
+    EXPECT_EQ(texts(printItems(specFor(doc, PrintWhat::FieldNames, 2))), (QStringList{"Name", "07.12.26"}));
 }
 
 TEST(PageRenderer, FormatFlagsNeverSwitchOffTheAmpersandRule)
@@ -130,8 +136,14 @@ TEST(PageRenderer, RasterPagesPutPictureAndTextWhereThePlacementSays)
         double tolX, tolY;
         QRectF text;  // the entry's device rectangle, right and bottom exclusive
         bool alternate;  // "Alternate printing function"
+        PointD shiftMm = {0, 0};
+        QPoint shift = {0, 0};  // the shift in device pixels
     } rows[] = {
         {600, 600, 1, 1, QRectF(QPointF(708, 944), QPointF(1653, 1181)), false},
+        // A shift of -0.1299 and -0.0669 inch, no multiples of 0.01: trunc(-3.3 / 25.39995 * 600)
+        // = -77 across and trunc(-1.7 / 25.39995 * 600) = -40 down. The picture's destination
+        // starts left of and above the page; what lies on the page stays where it belongs.
+        {600, 600, 1, 1, QRectF(QPointF(631, 904), QPointF(1576, 1141)), false, {-3.3, -1.7}, {-77, -40}},
         // Bitmap rectangle (236, 314)-(551, 393) stretched by 3 across and 1.5 down. The
         // alternate function must not lose the picture on the way through the page bitmap.
         {600, 300, 3, 1.5, QRectF(QPointF(708, 471), QPointF(1653, 589.5)), true},
@@ -148,6 +160,7 @@ TEST(PageRenderer, RasterPagesPutPictureAndTextWhereThePlacementSays)
         PageRequest request = specFor(doc);
         request.withPicture = true;
         request.viaPrinterBitmap = row.alternate;
+        request.shiftMm = row.shiftMm;
         ASSERT_TRUE(printPages(printer, request, {1}));
         ASSERT_EQ(printer.pageFiles().size(), 1);
         const QImage page(printer.pageFiles().front());
@@ -155,14 +168,14 @@ TEST(PageRenderer, RasterPagesPutPictureAndTextWhereThePlacementSays)
 
         const auto mark1 = inkIn(page, QRect(0, 0, 600, 600));
         ASSERT_TRUE(mark1);
-        EXPECT_NEAR(mark1->left(), kMark1.x * across, row.tolX);
-        EXPECT_NEAR(mark1->top(), kMark1.y * down, row.tolY);
+        EXPECT_NEAR(mark1->left(), kMark1.x * across + row.shift.x(), row.tolX);
+        EXPECT_NEAR(mark1->top(), kMark1.y * down + row.shift.y(), row.tolY);
         const auto mark2 = inkIn(page, QRect(2300, int(1600 * down), 600, 600));
         ASSERT_TRUE(mark2);
-        EXPECT_NEAR(mark2->right() + 1, (kMark2.x + kMarkSize) * across, row.tolX);
-        EXPECT_NEAR(mark2->bottom() + 1, (kMark2.y + kMarkSize) * down, row.tolY);
+        EXPECT_NEAR(mark2->right() + 1, (kMark2.x + kMarkSize) * across + row.shift.x(), row.tolX);
+        EXPECT_NEAR(mark2->bottom() + 1, (kMark2.y + kMarkSize) * down + row.shift.y(), row.tolY);
 
-        const auto text = inkIn(page, QRect(650, int(350 * down), 1100, int(250 * down)));
+        const auto text = inkIn(page, QRect(550, int(300 * down), 1200, int(350 * down)));
         ASSERT_TRUE(text);
         EXPECT_GE(text->left(), row.text.left() - row.tolX);
         EXPECT_GE(text->top(), row.text.top() - row.tolY);

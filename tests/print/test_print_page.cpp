@@ -10,6 +10,7 @@
 #include "print/TPrevForm.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QPrinter>
@@ -179,6 +180,48 @@ TEST_F(PrintPage, WithoutPrintersTheUserIsOfferedAPdfFile)
     page->GoBtn1Click();
     EXPECT_EQ(host.scripted.messageTexts(), QStringList{QString::fromLatin1(kNoPrinterMessage)});
     EXPECT_EQ(pdfPageCount(pdf), 1);
+}
+
+QString printedIntoText(const QString& file)
+{
+    return QStringLiteral("The form was printed into the file \"%1\".").arg(QDir::toNativeSeparators(file));
+}
+
+// "Print all records" shows no print dialog: without printers it asks for the file on every run,
+// once, offering the one chosen before. Every print into a file says in the status bar where it went.
+TEST_F(PrintPage, PrintAllWithoutPrintersAsksForTheFileAndTellsWhereItWent)
+{
+    PrinterScope printer(std::make_unique<SystemPrinter>());
+    page->hasPrinters = [] { return false; };
+    const QString one = dir.filePath(QStringLiteral("one.pdf"));
+    const QString all = dir.filePath(QStringLiteral("all.pdf"));
+    host.scripted.queueAnswer(MsgAnswer::Yes);
+    host.scripted.queueSaveFile(one);
+    host.scripted.queuePrinterDialog(true);
+    page->GoBtn1Click();
+    ASSERT_EQ(pdfPageCount(one), 1);
+    EXPECT_EQ(host.statusTexts, QStringList{printedIntoText(one)});
+
+    host.doc.records.assign(5, FormRecord{{entry("Name", "many")}});
+    host.scripted.clear();
+    host.scripted.queueSaveFile(all);
+    page->PrintAllBtnClick();
+    ASSERT_EQ(host.scripted.fileDialogs().size(), 1u);
+    EXPECT_EQ(host.scripted.fileDialogs()[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(host.scripted.fileDialogs()[0].request.fileName, one);
+    EXPECT_TRUE(host.scripted.fileDialogs()[0].request.overwritePrompt);
+    EXPECT_TRUE(host.scripted.messages().empty()) << "the no-printer question was answered before";
+    EXPECT_EQ(pdfPageCount(all), 5);
+    EXPECT_EQ(pdfPageCount(one), 1) << "the earlier file is not replaced";
+    EXPECT_EQ(host.statusTexts, (QStringList{printedIntoText(one), printedIntoText(all)}));
+
+    // Cancelled: nothing is printed and nothing said.
+    host.scripted.clear();
+    ASSERT_TRUE(QFile::remove(all));
+    page->PrintAllBtnClick();
+    EXPECT_EQ(host.scripted.fileDialogs().size(), 1u);
+    EXPECT_FALSE(QFile::exists(all));
+    EXPECT_EQ(host.statusTexts.size(), 2);
 }
 
 TEST_F(PrintPage, ShiftBoxesShowAndKeepTheDocumentsShiftInInches)

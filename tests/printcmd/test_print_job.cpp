@@ -5,13 +5,21 @@
 #include "print/FormSize.h"
 #include "print/PageRenderer.h"
 #include "print/PrintTestForm.h"
+#include "print/TFormSizePage.h"
+#include "print/TPrintPage.h"
 #include "printcmd/PrintJob.h"
+#include "support/TestFormHost.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
+#include <QPageSize>
+#include <QPrinter>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -73,6 +81,7 @@ TEST_F(PrintToolTest, StatusAndOneLineErrorPerFailure)
     ASSERT_TRUE(writeFormFile(path("badsize.frm").toStdString(), badSize));
     writeFile(path("notaform.frm"), "hello");
     writeFile(path("short.dat"), "12345678");
+    writeFile(path("long.dat"), calibrationBytes(Calibration{}) + "12345678");
     struct Row {
         QStringList arguments;
         int status;
@@ -91,7 +100,9 @@ TEST_F(PrintToolTest, StatusAndOneLineErrorPerFailure)
         {{form, "--pdf", pdf, "--records", "2-4"}, 1, "names record 4, but the form has 3 record(s)"},
         {{form, "--pdf", path("no/such/folder/out.pdf")}, 1, "cannot write"},
         {{form, "--png", path("form.frm")}, 1, "cannot create the folder"},
-        {{form, "--pdf", pdf, "--calibration", path("short.dat")}, 1, "no calibration file"},
+        {{form, "--pdf", pdf, "--calibration", path("short.dat")}, 1, "does not hold exactly 32 bytes"},
+        {{form, "--pdf", pdf, "--calibration", path("long.dat")}, 1, "does not hold exactly 32 bytes"},
+        {{form, "--pdf", "--quiet"}, 2, "--pdf is missing its value"},
         {{form, "--printer", "no printer of this name"}, 1, "there is no printer"},
     };
     for (const Row& row : rows) {
@@ -175,40 +186,134 @@ TEST_F(PrintToolTest, CsvRecordsReplaceTheFormsOwn)
     EXPECT_TRUE(error.contains(QStringLiteral("take the fields over"))) << error.toStdString();
 }
 
-// The window prints record 2 at 600 x 300 through printPages on the raster printer, with the
-// tab's shift boxes showing the form's shift in inches to two decimals and the calibration's
-// margins and factors; the program's page must be the same, pixel for pixel.
+// The window as far as printing goes: the form opened from its file, the "Set form size" and
+// "Print" tabs told of it as after "Open", and the calibration read from options.dat in the
+// program's folder. Go! prints record 2 on whatever printer is current.
+struct WindowPrint {
+    explicit WindowPrint(const QString& programDir, const QString& formFile) : host(programDir)
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        opened = readFormFile(formFile.toStdString(), host.doc) == FormReadStatus::Ok;
+        formSize.documentChanged();
+        print.documentChanged();
+        print.hasPrinters = [] { return false; };
+        print.RadioButton2->setChecked(true);  // "Print scanned form and the records"
+        host.recordNumber = 2;
+    }
+    TestFormHost host;
+    TFormSizePage formSize{host};
+    TPrintPage print{host};
+    bool opened = false;
+};
+
+// Installs a printer for one test and puts the one before back afterwards.
+class CurrentPrinter {
+public:
+    explicit CurrentPrinter(std::unique_ptr<Printer> printer) : printer_(printer.get())
+    {
+        previous_ = setCurrentPrinter(std::move(printer));
+    }
+    ~CurrentPrinter() { setCurrentPrinter(std::move(previous_)); }
+    Printer& operator*() { return *printer_; }
+
+private:
+    Printer* printer_;
+    std::unique_ptr<Printer> previous_;
+};
+
+// Go! on a 600 x 600 raster printer and the program's PNG page of the same record, the same
+// options.dat and the form's own shift: the same page, pixel for pixel. The forms' paper
+// positions and shifts are no multiples of 0.01 (mm and inch), and one paper position lies
+// left of the sheet, as a damaged or hand-made file may hold them; the window holds them as its
+// boxes show them, and so must the program.
 TEST_F(PrintToolTest, PngPageEqualsTheWindowsPrinterPath)
+{
+    struct Row {
+        const char* name;
+        PointD firstMm, secondMm;
+        PointD shiftMm;
+    };
+    const Row rows[] = {
+        {"positions and shift between the box's steps", {12.345, 17.255}, {171.305, 251.805}, {3.3, 1.7}},
+        {"first point above the sheet, shift up and left", {10, -5}, {110, 150}, {-4.4, -2.1}},
+    };
+    const Calibration calibration{2.5, 1.25, 101.5, 98};
+    writeFile(path("options.dat"), calibrationBytes(calibration));
+    QImageReader::setAllocationLimit(512);  // an A4 page at 600 x 600 takes 133 MB as RGB32
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        doc.FirstPointMm = row.firstMm;
+        doc.SecondPointMm = row.secondMm;
+        doc.PrintShiftMm = row.shiftMm;
+        saveForm();
+        QDir(path("pages")).removeRecursively();
+        QDir(path("window")).removeRecursively();
+        QDir().mkpath(path("window"));
+        const ProgramRun run = runProgram({path("form.frm"), "--png", path("pages"), "--dpi", "600", "--with-form",
+                                           "--records", "2", "--calibration", path("options.dat"), "--quiet"});
+        ASSERT_EQ(run.status, 0) << run.errors.toStdString();
+
+        WindowPrint window(dir.path() + u'/', path("form.frm"));
+        ASSERT_TRUE(window.opened);
+        CurrentPrinter raster(std::make_unique<RasterPrinter>(path("window"), QStringLiteral("page"), 600, 600));
+        window.host.scripted.queuePrinterDialog(true);
+        window.print.GoBtn1Click();
+        const QStringList windowPages = QDir(path("window")).entryList(QDir::Files);
+        ASSERT_EQ(windowPages.size(), 1) << window.host.scripted.messageTexts().join(u'|').toStdString();
+
+        const QImage expected = QImage(path("window") + u'/' + windowPages.front()).convertToFormat(QImage::Format_RGB32);
+        const QImage printed = QImage(path("pages/record-2.png")).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(printed.isNull());
+        EXPECT_EQ(printed.size(), expected.size());
+        EXPECT_TRUE(printed == expected);
+        int inked = 0;
+        for (int y = 0; y < printed.height(); ++y)
+            for (int x = 0; x < printed.width(); ++x)
+                inked += qGray(printed.pixel(x, y)) < 128;
+        EXPECT_GT(inked, 2 * printtest::kMarkSize * printtest::kMarkSize) << "the marks and the value are on the page";
+    }
+}
+
+// Each word of a PDF with its box in points from the paper's top-left corner, as pdftotext
+// finds them.
+QStringList pdfWords(const QString& pdf)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {"-bbox", pdf, "-"});
+    if (!pdftotext.waitForFinished(60000))
+        return {};
+    const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    const QRegularExpression word(QStringLiteral("<word (xMin=[^>]*)>([^<]*)</word>"));
+    QStringList words;
+    for (const QRegularExpressionMatch& m : word.globalMatch(html))
+        words << m.captured(2) + u' ' + m.captured(1);
+    return words;
+}
+
+// The window's PDF (Go! without printers, the PDF file offered instead) and the program's PDF of
+// the same form and options.dat put every word at the same place: neither keeps a margin.
+TEST_F(PrintToolTest, WindowsPdfAndTheProgramsPdfPutTheWordsAlike)
 {
     const Calibration calibration{2.5, 1.25, 101.5, 98};
     writeFile(path("options.dat"), calibrationBytes(calibration));
-    const ProgramRun run = runProgram({path("form.frm"), "--png", path("pages"), "--dpi", "600x300", "--with-form",
-                                "--records", "2", "--calibration", path("options.dat"), "--quiet"});
+    const ProgramRun run = runProgram({path("form.frm"), "--pdf", path("tool.pdf"), "--records", "2",
+                                       "--calibration", path("options.dat"), "--quiet"});
     ASSERT_EQ(run.status, 0) << run.errors.toStdString();
-    EXPECT_EQ(QDir(path("pages")).entryList(QDir::Files | QDir::Hidden), QStringList{"record-2.png"});
 
-    RasterPrinter window(path("window"), QStringLiteral("page"), 600, 300);
-    PageRequest request;
-    request.document = &doc;
-    request.withPicture = true;
-    request.shiftMm = {0.20 * MmPerInch, 0.12 * MmPerInch};  // 5 mm and 3 mm as the boxes show them
-    request.LinksEd = calibration.LinksEd;
-    request.ObenEd = calibration.ObenEd;
-    request.PrinterMmPerInchX = printerMmPerInch(calibration.BreitEd);
-    request.PrinterMmPerInchY = printerMmPerInch(calibration.HochEd);
-    request.dateText = todaysDateText();
-    ASSERT_TRUE(printPages(window, request, {2}));
+    WindowPrint window(dir.path() + u'/', path("form.frm"));
+    ASSERT_TRUE(window.opened);
+    window.print.RadioButton1->setChecked(true);  // the record only, as the program without --with-form
+    CurrentPrinter system(std::make_unique<SystemPrinter>());
+    (*system).qprinter()->setPageSize(QPageSize(QPageSize::A4));
+    window.host.scripted.queueAnswer(MsgAnswer::Yes);
+    window.host.scripted.queueSaveFile(path("window.pdf"));
+    window.host.scripted.queuePrinterDialog(true);
+    window.print.GoBtn1Click();
 
-    const QImage expected = QImage(window.pageFiles().front()).convertToFormat(QImage::Format_RGB32);
-    const QImage printed = QImage(path("pages/record-2.png")).convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(printed.isNull());
-    EXPECT_EQ(printed.size(), expected.size());
-    EXPECT_TRUE(printed == expected);
-    int inked = 0;
-    for (int y = 0; y < printed.height(); ++y)
-        for (int x = 0; x < printed.width(); ++x)
-            inked += qGray(printed.pixel(x, y)) < 128;
-    EXPECT_GT(inked, 2 * printtest::kMarkSize * printtest::kMarkSize) << "the marks and the value are on the page";
+    const QStringList tool = pdfWords(path("tool.pdf"));
+    ASSERT_EQ(tool.size(), 1) << tool.join(u'|').toStdString();
+    EXPECT_TRUE(tool.front().startsWith(QStringLiteral("Bravo "))) << tool.front().toStdString();
+    EXPECT_EQ(pdfWords(path("window.pdf")).join(u'|').toStdString(), tool.join(u'|').toStdString());
 }
 
 // Each word of the three pages lies inside the field's rectangle on the paper.

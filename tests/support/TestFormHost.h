@@ -5,6 +5,8 @@
 #include "picture/FormHost.h"
 #include "platform/ScriptedPrompts.h"
 
+#include <QStringList>
+
 #include <vector>
 
 class TestFormHost : public FormHost {
@@ -15,6 +17,7 @@ public:
     Prompts& prompts() override { return scripted; }
     QString programDir() const override { return programDir_; }
     void SetProStatus(int percent) override { progress.push_back(percent); }
+    void showStatusText(const QString& text) override { statusTexts.push_back(text); }
     void takeInNewPicture(Dib dib, TakeIn steps) override
     {
         takenIn.push_back(steps);
@@ -34,6 +37,7 @@ public:
     FormDocument doc;
     ScriptedPrompts scripted;
     std::vector<int> progress;
+    QStringList statusTexts;
     std::vector<TakeIn> takenIn;
     std::vector<int> shownTabs;
     SelectionRect sel;
