@@ -194,7 +194,10 @@ bool TPrintPage::pageCanBeMade(int n)
     return IsFormSizeOk(host_.document(), host_.prompts(), true);
 }
 
-bool TPrintPage::printerReady() { return makePrinterReady(currentPrinter(), host_.prompts(), hasPrinters()); }
+bool TPrintPage::printerReady(bool askFileAgain)
+{
+    return makePrinterReady(currentPrinter(), host_.prompts(), hasPrinters(), askFileAgain);
+}
 
 void TPrintPage::reportFailedPrint()
 {
@@ -228,7 +231,7 @@ void TPrintPage::PrintAllBtnClick()
 {
     const int count = int(host_.document().records.size());
     // No print dialog follows: without printers the file is asked for on every run.
-    if (count == 0 || !makePrinterReady(currentPrinter(), host_.prompts(), hasPrinters(), true))
+    if (count == 0 || !printerReady(true))
         return;
     PrintingAll = true;
     if (printerWritesFile(currentPrinter())) {

@@ -74,7 +74,8 @@ public:
 private:
     // "Invalid data set" and the form-size check, as printing and the preview make them.
     bool pageCanBeMade(int n);
-    bool printerReady();
+    // askFileAgain as makePrinterReady takes it.
+    bool printerReady(bool askFileAgain = false);
     void VerschXinChange();
     void reportFailedPrint();
     // After a print into a file: where it went, in the status bar.
