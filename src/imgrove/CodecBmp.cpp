@@ -120,13 +120,31 @@ bool readPalette(std::span<const uint8_t> data, const BmpInfo& info, RGBQUAD* ta
     return true;
 }
 
+uint64_t rowStride(int64_t width, int bitCount)
+{
+    return ((uint64_t(width) * uint64_t(bitCount) + 31) / 32) * 4;
+}
+
+uint64_t rowPixelBytes(int64_t width, int bitCount)
+{
+    return (uint64_t(width) * uint64_t(bitCount) + 7) / 8;
+}
+
+// True when uncompressed data of that many bytes holds every row, the last one without its
+// padding, which some writers leave off.
+bool rowsFit(size_t dataBytes, int64_t width, int64_t height, int bitCount)
+{
+    return width > 0 && height > 0 &&
+           uint64_t(dataBytes) >= rowStride(width, bitCount) * uint64_t(height - 1) + rowPixelBytes(width, bitCount);
+}
+
 bool decodeUncompressed(std::span<const uint8_t> pixels, const BmpInfo& info, Dib& dib)
 {
     const int32_t width = widthOf(dib);
     const int32_t height = heightOf(dib);
-    const uint64_t stride = ((uint64_t(width) * uint64_t(info.bitCount) + 31) / 32) * 4;
-    const uint64_t lastRow = (uint64_t(width) * uint64_t(info.bitCount) + 7) / 8;
-    if (uint64_t(pixels.size()) < stride * uint64_t(height - 1) + lastRow)
+    const uint64_t stride = rowStride(width, info.bitCount);
+    const uint64_t lastRow = rowPixelBytes(width, info.bitCount);
+    if (!rowsFit(pixels.size(), width, height, info.bitCount))
         return false;
 
     const bool topDown = info.height < 0;
@@ -273,9 +291,9 @@ Dib decodeBmpUnsafe(std::span<const uint8_t> data)
         return Dib{};
     const std::span<const uint8_t> pixels = data.subspan(offset);
     if (!rle) {
-        // Refuse before allocating when the data can't hold the rows.
-        const uint64_t stride = ((uint64_t(info.width) * uint64_t(info.bitCount) + 31) / 32) * 4;
-        if (uint64_t(pixels.size()) / stride + 1 < uint64_t(height))
+        // Refuse before allocating when the data can't hold the rows; only the last row's
+        // padding may be missing.
+        if (!rowsFit(pixels.size(), info.width, height, info.bitCount))
             return Dib{};
     } else {
         // An end-of-bitmap mark lets a few bytes stand for any size, so the size is bounded by
@@ -286,6 +304,8 @@ Dib decodeBmpUnsafe(std::span<const uint8_t> data)
             return Dib{};
     }
 
+    if (!pictureFitsReadBudget(info.width, height, depth, data.size()))
+        return Dib{};
     DibOwner dib(makeDib(int32_t(info.width), int32_t(height), depth, table, tableSize));
     if (!dib)
         return Dib{};

@@ -178,6 +178,8 @@ Dib decodeIffUnsafe(std::span<const uint8_t> data)
                                             uint8_t(table[i].rgbRed >> 1), 0};
         }
     }
+    if (!pictureFitsReadBudget(bmhd.width, bmhd.height, depth, data.size()))
+        return Dib{};
     DibOwner dib(makeDib(bmhd.width, bmhd.height, depth, depth == 24 ? nullptr : table,
                          depth == 24 ? 0 : dibTableSize(depth)));
     if (!dib)

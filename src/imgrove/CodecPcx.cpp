@@ -107,6 +107,8 @@ Dib decodePcxUnsafe(std::span<const uint8_t> data)
     if (h.encoding == 1 ? total > uint64_t(available) * 32 + 63 : total > available)
         return Dib{};
 
+    if (!pictureFitsReadBudget(h.width, h.height, depth, data.size()))
+        return Dib{};
     DibOwner dib(makeDib(int32_t(h.width), int32_t(h.height), depth, depth == 24 ? nullptr : table,
                          depth == 24 ? 0 : dibTableSize(depth)));
     if (!dib)

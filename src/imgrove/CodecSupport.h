@@ -213,6 +213,15 @@ inline uint64_t pictureBytes(int64_t width, int64_t height, int bitsPerPixel)
     return uint64_t(dibRowSize(int32_t(width), bitsPerPixel)) * uint64_t(height);
 }
 
+// True when a picture of that size and depth stays within what a file of dataSize bytes may
+// allocate. Every decoder asks this before it allocates, so a header that lies about the size
+// costs nothing, whoever calls the decoder.
+inline bool pictureFitsReadBudget(int64_t width, int64_t height, int bitsPerPixel, size_t dataSize)
+{
+    const uint64_t bytes = pictureBytes(width, height, bitsPerPixel);
+    return bytes > 0 && bytes <= readBudget(dataSize);
+}
+
 // True when the picture's width times height stays within limit pixels.
 inline bool pixelsWithin(int64_t width, int64_t height, int64_t limit)
 {

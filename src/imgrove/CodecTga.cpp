@@ -129,6 +129,8 @@ Dib decodeTgaUnsafe(std::span<const uint8_t> data)
         return Dib{};
 
     const int depth = kind == kTrueColor ? 24 : 8;
+    if (!pictureFitsReadBudget(h.width, h.height, depth, data.size()))
+        return Dib{};
     DibOwner dib(makeDib(h.width, h.height, depth, depth == 8 ? table : nullptr, depth == 8 ? 256 : 0));
     if (!dib)
         return Dib{};

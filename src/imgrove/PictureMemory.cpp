@@ -1,6 +1,7 @@
 #include "imgrove/PictureMemory.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,14 @@ struct Kept {
 std::array<Kept, 2> gKept;
 size_t gNextVictim = 0;
 std::mutex gMutex;
+std::atomic<size_t> gLargestAsked{0};
+
+void noteAsked(size_t size)
+{
+    size_t seen = gLargestAsked.load(std::memory_order_relaxed);
+    while (size > seen && !gLargestAsked.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
+    }
+}
 
 size_t& capacityOf(uint8_t* block)
 {
@@ -63,6 +72,7 @@ uint8_t* reuse(size_t size)
 
 uint8_t* takeBlock(size_t size, bool zeroed)
 {
+    noteAsked(size);
     if (size == 0 || size > SIZE_MAX - kPrefix)
         return nullptr;
     if (size >= kKeptFrom) {
@@ -79,6 +89,11 @@ uint8_t* takeBlock(size_t size, bool zeroed)
     uint8_t* block = static_cast<uint8_t*>(raw) + kPrefix;
     capacityOf(block) = size;
     return block;
+}
+
+size_t takeLargestBlockAsked()
+{
+    return gLargestAsked.exchange(0, std::memory_order_relaxed);
 }
 
 void giveBlock(uint8_t* block)

@@ -15,6 +15,9 @@ namespace imgrove_detail {
 uint8_t* takeBlock(size_t size, bool zeroed);
 // Frees a block from takeBlock, or keeps it for the next takeBlock; null is ignored.
 void giveBlock(uint8_t* block);
+// The largest block asked of takeBlock since the last call, then starts counting afresh; lets
+// the tests hold each decoder to what its file may cost.
+size_t takeLargestBlockAsked();
 
 // A block held for one scope.
 class Block {

@@ -1,5 +1,7 @@
 #include "OwnCodecTestSupport.h"
 
+#include "imgrove/CodecSupport.h"
+#include "imgrove/PictureMemory.h"
 #include "imgrove/StandardPalettes.h"
 
 #include <chrono>
@@ -214,6 +216,33 @@ TEST(BmpCodec, LyingHeadersAndBombsAreRefusedQuickly)
     EXPECT_EQ(dibColors(small.get())[200].rgbRed, 0);
     EXPECT_EQ(dibColors(small.get())[1].rgbRed, 255);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+}
+
+// A picture of one row claims any width with a few bytes; the decoder must refuse it before
+// asking for the rows, whoever calls it.
+TEST(BmpCodec, OneRowOfAnyWidthCostsNoMoreThanItsFile)
+{
+    const std::vector<uint8_t> masks565 = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
+    const std::vector<uint8_t> table(256 * 4, 0);
+    struct Row {
+        int bits;
+        uint32_t compression;
+        const std::vector<uint8_t>& extra;
+    };
+    const std::vector<uint8_t> none;
+    const Row rows[] = {{1, 0, table}, {4, 0, table}, {8, 0, table},        {16, 0, none},
+                        {24, 0, none}, {32, 0, none}, {16, 3, masks565}, {32, 3, masks565}};
+    std::vector<std::vector<uint8_t>> files;
+    for (const Row& row : rows)
+        files.push_back(bmpFile(500'000'000, 1, row.bits, row.compression, row.extra, std::vector<uint8_t>(7, 0xD2)));
+    // What the fuzzer found: 16 bits with masks, 587 million pixels wide, 100 bytes long.
+    files.push_back(bmpFile(0x2300000B, 1, 16, 3, std::vector<uint8_t>(32), {0xD2, 0xD2, 0xD2, 0xFF, 0xFF, 0xFF}));
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(i);
+        imgrove_detail::takeLargestBlockAsked();
+        EXPECT_EQ(decodeWith(kBmpCodec, files[i]).bits, nullptr);
+        EXPECT_LE(imgrove_detail::takeLargestBlockAsked(), imgrove_detail::readBudget(files[i].size()));
+    }
 }
 
 TEST(BmpInterop, FilesFromConvertOpenToTheSamePixels)
