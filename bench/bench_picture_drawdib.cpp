@@ -3,6 +3,7 @@
 #include "imgrove/Dib.h"
 #include "picture/DrawDib.h"
 #include "platform/Screen.h"
+#include "platform/WidgetDc.h"
 
 #include <QApplication>
 #include <QImage>

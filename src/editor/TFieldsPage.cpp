@@ -9,6 +9,7 @@
 #include "picture/FormHost.h"
 #include "platform/CodePage.h"
 #include "platform/Dc.h"
+#include "platform/WidgetDc.h"
 #include "platform/ProgramPictures.h"
 #include "platform/Screen.h"
 #include "print/FormSize.h"

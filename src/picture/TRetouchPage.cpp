@@ -9,6 +9,7 @@
 #include "picture/TRotateForm.h"
 #include "imgrove/Palette.h"
 #include "platform/Dc.h"
+#include "platform/WidgetDc.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>

@@ -6,6 +6,7 @@
 #include "picture/PictureFiles.h"
 #include "platform/BusyCursor.h"
 #include "platform/Dc.h"
+#include "platform/WidgetDc.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramPictures.h"
 #include "scanlink2/Scanlink2.h"

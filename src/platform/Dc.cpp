@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPolygon>
-#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -839,23 +838,6 @@ int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
     p->setPen(Qt::NoPen);
     return total;
 }
-
-// WidgetDc --------------------------------------------------------------------------------------
-
-WidgetDc::WidgetDc(QWidget* widget) : widget_(widget), painter_(std::make_unique<QPainter>(widget)) {}
-
-WidgetDc::~WidgetDc()
-{
-    endPainter();
-}
-
-QPainter* WidgetDc::painter()
-{
-    return painter_ && painter_->isActive() ? painter_.get() : nullptr;
-}
-
-QPaintDevice* WidgetDc::metricsDevice() { return widget_; }
-QSize WidgetDc::deviceSize() const { return widget_->size(); }
 
 // MemoryDc --------------------------------------------------------------------------------------
 

@@ -15,7 +15,6 @@
 
 class QPainter;
 class QPolygon;
-class QWidget;
 
 using COLORREF = uint32_t;
 
@@ -248,20 +247,6 @@ private:
     // A printer page keeps the last picture it was given for the rest of the job, so that a job
     // of many pages hands the same image to the page engine and a PDF stores the picture once.
     std::unique_ptr<SampleCache> sample_;
-};
-
-// A paint box on screen; made inside its paintEvent.
-class WidgetDc : public Dc {
-public:
-    explicit WidgetDc(QWidget* widget);
-    ~WidgetDc() override;
-    QPainter* painter() override;
-    QPaintDevice* metricsDevice() override;
-    QSize deviceSize() const override;
-
-private:
-    QWidget* widget_;
-    std::unique_ptr<QPainter> painter_;
 };
 
 // A memory context: draws on the bitmap selected into it.

@@ -3,6 +3,7 @@
 #include "picture/DrawDib.h"
 #include "picture/FormHost.h"
 #include "platform/Dc.h"
+#include "platform/WidgetDc.h"
 #include "platform/Headline.h"
 #include "print/FormSizePrompts.h"
 #include "print/NumberBox.h"

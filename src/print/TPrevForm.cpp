@@ -1,6 +1,7 @@
 #include "print/TPrevForm.h"
 
 #include "platform/Dc.h"
+#include "platform/WidgetDc.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>

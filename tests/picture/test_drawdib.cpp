@@ -2,6 +2,7 @@
 
 #include "imgrove/Dib.h"
 #include "platform/Printer.h"
+#include "platform/WidgetDc.h"
 #include "platform/Screen.h"
 #include "platform/ScriptedPrompts.h"
 
