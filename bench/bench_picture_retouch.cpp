@@ -4,11 +4,11 @@
 // "in.mpc null:" (reading its own pixel cache and starting up), so only the operation counts.
 // The target is every operation faster than its convert counterpart.
 #include "imgrove/Dib.h"
-#include "picture/ColourDepth.h"
-#include "picture/Crop.h"
-#include "picture/ImageAdjust.h"
-#include "picture/ResizeDib.h"
-#include "picture/RotateDib.h"
+#include "imageops/ColourDepth.h"
+#include "imageops/Crop.h"
+#include "imageops/ImageAdjust.h"
+#include "imageops/ResizeDib.h"
+#include "imageops/RotateDib.h"
 
 #include <QDir>
 #include <QTemporaryDir>

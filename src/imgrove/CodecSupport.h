@@ -1,8 +1,9 @@
-// Helpers shared inside the picture library: bounded reading, byte-order writing and
-// row access to a Dib. Internal to the library.
+// Helpers shared inside the picture library: bounded reading, byte-order writing and the
+// memory budget of a read. Internal to the library; the row access is public in DibRows.h.
 #pragma once
 
 #include "imgrove/Dib.h"
+#include "imgrove/DibRows.h"
 
 #include <cstdint>
 #include <cstring>
@@ -11,6 +12,8 @@
 #include <vector>
 
 namespace imgrove_detail {
+
+using namespace dibrows;
 
 // Reads from a span; every read past the end yields zero and marks the reader failed, so a
 // decoder checks failed() once per step instead of before every byte.
@@ -102,56 +105,6 @@ inline void setBe32(std::vector<uint8_t>& out, size_t at, uint32_t v)
     out[at + 3] = uint8_t(v);
 }
 
-inline bool hasPixels(const Dib& dib)
-{
-    if (!dib.bits || !dib.header || dib.header->biWidth <= 0 || dib.header->biHeight <= 0)
-        return false;
-    const int depth = dib.header->biBitCount;
-    return (depth == 1 || depth == 4 || depth == 8 || depth == 24) &&
-           dib.rowSize >= dibRowSize(dib.header->biWidth, depth);
-}
-inline int32_t widthOf(const Dib& dib) { return dib.header->biWidth; }
-inline int32_t heightOf(const Dib& dib) { return dib.header->biHeight; }
-inline int depthOf(const Dib& dib) { return dib.header->biBitCount; }
-
-// Row y counted from the top.
-inline uint8_t* rowFromTop(const Dib& dib, int32_t y)
-{
-    return dib.bits + size_t(dib.header->biHeight - 1 - y) * size_t(dib.rowSize);
-}
-
-inline uint32_t indexAt(const uint8_t* row, int32_t x, int depth)
-{
-    switch (depth) {
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 4:
-        return (x & 1) ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
-    default:
-        return row[x];
-    }
-}
-inline void putIndex(uint8_t* row, int32_t x, int depth, uint32_t value)
-{
-    switch (depth) {
-    case 1:
-        if (value & 1u)
-            row[x >> 3] |= uint8_t(0x80u >> (x & 7));
-        else
-            row[x >> 3] &= uint8_t(~(0x80u >> (x & 7)));
-        break;
-    case 4:
-        if (x & 1)
-            row[x >> 1] = uint8_t((row[x >> 1] & 0xF0u) | (value & 0x0Fu));
-        else
-            row[x >> 1] = uint8_t((row[x >> 1] & 0x0Fu) | (value & 0x0Fu) << 4);
-        break;
-    default:
-        row[x] = uint8_t(value);
-        break;
-    }
-}
-
 // The codec interface reports a shortage of memory as a failed read or write, never as an
 // exception; a decoder's pictures are held by DibOwner, so nothing leaks on the way out.
 template <Dib (*decode)(std::span<const uint8_t>)>
@@ -173,11 +126,6 @@ bool encodeOrFail(const Dib& dib, std::vector<uint8_t>& out)
     }
 }
 
-// Red, green, blue triples of row y (from the top), whatever the depth.
-void rowToRgb(const Dib& dib, int32_t y, uint8_t* rgb);
-
-// A new picture whose first count colours come from colors (blue, green, red, reserved).
-Dib makeDib(int32_t width, int32_t height, int depth, const RGBQUAD* colors, int count);
 
 // Formats whose header holds each side in 16 bits take only pictures that fit.
 inline bool hasPixelsWithin16BitSides(const Dib& dib)
@@ -228,8 +176,5 @@ inline bool pixelsWithin(int64_t width, int64_t height, int64_t limit)
     return width > 0 && height > 0 && width <= limit && height <= limit && width * height <= limit;
 }
 
-// The colours of a picture with at most 256 distinct ones, and the index of each pixel;
-// false when it has more.
-bool exactPalette(const Dib& dib, std::vector<RGBQUAD>& colors, Dib& indexed);
 
 }  // namespace imgrove_detail

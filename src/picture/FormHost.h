@@ -4,18 +4,11 @@
 #pragma once
 
 #include "document/FormDocument.h"
+#include "imageops/SelectionRect.h"
 #include "platform/Prompts.h"
 
 #include <QString>
 
-// The retouch selection: picture pixels, right and bottom exclusive.
-struct SelectionRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    bool operator==(const SelectionRect&) const = default;
-};
 
 // Steps of taking in a new picture that a caller may leave out (a scan leaves out the easy-mode
 // size; a crop stays on its tab and repaints its own views).

@@ -2,7 +2,7 @@
 // mapping and Windows colours of a reduction.
 #pragma once
 
-#include "picture/ColourDepth.h"
+#include "imageops/ColourDepth.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
 #include "picture/TRetouchPage.h"
 
-#include "picture/Crop.h"
+#include "imageops/Crop.h"
 #include "picture/DrawDib.h"
 #include "picture/FormHost.h"
-#include "picture/ImageAdjust.h"
-#include "picture/RotateDib.h"
+#include "imageops/ImageAdjust.h"
+#include "imageops/RotateDib.h"
 #include "picture/THKForm.h"
 #include "picture/TRotateForm.h"
 #include "imgrove/Palette.h"

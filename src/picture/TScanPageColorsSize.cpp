@@ -1,11 +1,11 @@
 // The "Scan" tab's picture operations: colour depth and size.
 #include "picture/TScanPage.h"
 
-#include "picture/ColourDepth.h"
+#include "imageops/ColourDepth.h"
 #include "picture/DrawDib.h"
 #include "picture/FormHost.h"
 #include "picture/PictureFiles.h"
-#include "picture/ResizeDib.h"
+#include "imageops/ResizeDib.h"
 #include "picture/TDepthForms.h"
 #include "picture/TResizeForm.h"
 

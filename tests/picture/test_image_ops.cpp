@@ -1,9 +1,9 @@
 // Brightness and contrast, resize, rotate, mirror, flip and crop on small pictures.
 #include "imgrove/Palette.h"
-#include "picture/Crop.h"
-#include "picture/ImageAdjust.h"
-#include "picture/ResizeDib.h"
-#include "picture/RotateDib.h"
+#include "imageops/Crop.h"
+#include "imageops/ImageAdjust.h"
+#include "imageops/ResizeDib.h"
+#include "imageops/RotateDib.h"
 #include "RetouchTestSupport.h"
 
 #include <gtest/gtest.h>

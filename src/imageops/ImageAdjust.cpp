@@ -1,4 +1,4 @@
-#include "picture/ImageAdjust.h"
+#include "imageops/ImageAdjust.h"
 
 #include <algorithm>
 #include <array>

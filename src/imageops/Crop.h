@@ -2,7 +2,7 @@
 #pragma once
 
 #include "imgrove/DibFiles.h"
-#include "picture/FormHost.h"
+#include "imageops/SelectionRect.h"
 
 // A selection that crops nothing: "Select an rectangle area first!".
 bool isEmptySelection(const SelectionRect& selection);

@@ -1,13 +1,13 @@
-#include "picture/RotateDib.h"
+#include "imageops/RotateDib.h"
 
-#include "imgrove/CodecSupport.h"
+#include "imgrove/DibRows.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 
-using namespace imgrove_detail;
+using namespace dibrows;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "picture/Crop.h"
+#include "imageops/Crop.h"
 
 #include <algorithm>
 #include <cstring>

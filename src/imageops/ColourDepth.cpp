@@ -1,6 +1,6 @@
-#include "picture/ColourDepth.h"
+#include "imageops/ColourDepth.h"
 
-#include "imgrove/CodecSupport.h"
+#include "imgrove/DibRows.h"
 #include "imgrove/Halftone.h"
 #include "imgrove/Palette.h"
 
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <utility>
 
-using namespace imgrove_detail;
+using namespace dibrows;
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "picture/ResizeDib.h"
+#include "imageops/ResizeDib.h"
 
-#include "imgrove/CodecSupport.h"
+#include "imgrove/DibRows.h"
 
 #include <algorithm>
 #include <vector>
 
-using namespace imgrove_detail;
+using namespace dibrows;
 
 namespace {
 

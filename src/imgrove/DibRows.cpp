@@ -1,8 +1,8 @@
-#include "imgrove/CodecSupport.h"
+#include "imgrove/DibRows.h"
 
 #include <unordered_map>
 
-namespace imgrove_detail {
+namespace dibrows {
 
 void rowToRgb(const Dib& dib, int32_t y, uint8_t* rgb)
 {
@@ -67,4 +67,4 @@ bool exactPalette(const Dib& dib, std::vector<RGBQUAD>& colors, Dib& indexed)
     return true;
 }
 
-}  // namespace imgrove_detail
+}  // namespace dibrows
