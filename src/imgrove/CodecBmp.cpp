@@ -241,7 +241,7 @@ bool decodeRle(std::span<const uint8_t> pixels, int bitCount, Dib& dib)
     }
 }
 
-Dib decodeBmpUnsafe(std::span<const uint8_t> data)
+Dib decodeBmpMayThrow(std::span<const uint8_t> data)
 {
     if (!sniffBmp(data))
         return Dib{};
@@ -365,7 +365,7 @@ bool encodeBmpPieces(const Dib& dib, const std::function<void(const uint8_t*, si
     return true;
 }
 
-bool encodeBmpUnsafe(const Dib& dib, std::vector<uint8_t>& out)
+bool encodeBmpMayThrow(const Dib& dib, std::vector<uint8_t>& out)
 {
     return encodeBmpPieces(dib, [&out](const uint8_t* data, size_t size) { out.insert(out.end(), data, data + size); });
 }
@@ -424,7 +424,7 @@ void encodeRleRow(const std::vector<uint8_t>& row, int bitCount, std::vector<uin
     out.push_back(0);
 }
 
-bool encodeRleUnsafe(const Dib& source, std::vector<uint8_t>& out)
+bool encodeRleMayThrow(const Dib& source, std::vector<uint8_t>& out)
 {
     if (!hasPixels(source))
         return false;
@@ -466,8 +466,8 @@ bool encodeRleUnsafe(const Dib& source, std::vector<uint8_t>& out)
 
 }  // namespace
 
-const DibCodec kBmpCodec{"bmp", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeBmpUnsafe>,
+const DibCodec kBmpCodec{"bmp", sniffBmp, decodeOrFail<decodeBmpMayThrow>, encodeOrFail<encodeBmpMayThrow>,
                          encodeBmpPiecesOrFail};
-const DibCodec kDibCodec{"dib", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeBmpUnsafe>,
+const DibCodec kDibCodec{"dib", sniffBmp, decodeOrFail<decodeBmpMayThrow>, encodeOrFail<encodeBmpMayThrow>,
                          encodeBmpPiecesOrFail};
-const DibCodec kRleCodec{"rle", sniffBmp, decodeOrFail<decodeBmpUnsafe>, encodeOrFail<encodeRleUnsafe>};
+const DibCodec kRleCodec{"rle", sniffBmp, decodeOrFail<decodeBmpMayThrow>, encodeOrFail<encodeRleMayThrow>};

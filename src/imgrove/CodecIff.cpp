@@ -90,67 +90,151 @@ struct Bmhd {
     int compression = 0;
 };
 
-Dib decodeIffUnsafe(std::span<const uint8_t> data)
-{
-    if (!sniffIff(data))
-        return Dib{};
-    const bool chunky = hasId(data, 8, "PBM ");
-    Reader form(data, 4);
-    const uint64_t formEnd = std::min<uint64_t>(uint64_t(form.be32()) + 8, data.size());
-    Reader r(data.first(size_t(formEnd)), 12);
-
+// The chunks a picture needs, as found up to its BODY.
+struct IffChunks {
     Bmhd bmhd;
     bool haveBmhd = false;
     std::vector<RGBQUAD> cmap;
     uint32_t camg = 0;
     std::span<const uint8_t> body;
     bool haveBody = false;
-    while (!haveBody && r.has(8)) {
+};
+
+// Reads the chunks of the FORM up to BODY; false when a chunk runs past the form.
+bool readChunks(std::span<const uint8_t> data, IffChunks& chunks)
+{
+    Reader form(data, 4);
+    const uint64_t formEnd = std::min<uint64_t>(uint64_t(form.be32()) + 8, data.size());
+    Reader r(data.first(size_t(formEnd)), 12);
+    while (!chunks.haveBody && r.has(8)) {
         const uint8_t* id = r.take(4);
         const uint32_t size = r.be32();
         const uint8_t* chunk = r.take(size);
         if (!chunk)
-            return Dib{};
+            return false;
         r.skip(size & 1);
         Reader c(std::span(chunk, size));
         if (std::memcmp(id, "BMHD", 4) == 0 && size >= 20) {
-            bmhd.width = c.be16();
-            bmhd.height = c.be16();
+            chunks.bmhd.width = c.be16();
+            chunks.bmhd.height = c.be16();
             c.skip(4);
-            bmhd.planes = c.u8();
-            bmhd.masking = c.u8();
-            bmhd.compression = c.u8();
-            haveBmhd = true;
+            chunks.bmhd.planes = c.u8();
+            chunks.bmhd.masking = c.u8();
+            chunks.bmhd.compression = c.u8();
+            chunks.haveBmhd = true;
         } else if (std::memcmp(id, "CMAP", 4) == 0) {
-            cmap.clear();
-            for (uint32_t i = 0; i + 3 <= size && cmap.size() < 256; i += 3)
-                cmap.push_back(RGBQUAD{chunk[i + 2], chunk[i + 1], chunk[i], 0});
+            chunks.cmap.clear();
+            for (uint32_t i = 0; i + 3 <= size && chunks.cmap.size() < 256; i += 3)
+                chunks.cmap.push_back(RGBQUAD{chunk[i + 2], chunk[i + 1], chunk[i], 0});
         } else if (std::memcmp(id, "CAMG", 4) == 0 && size >= 4) {
-            camg = c.be32();
+            chunks.camg = c.be32();
         } else if (std::memcmp(id, "BODY", 4) == 0) {
-            body = std::span(chunk, size);
-            haveBody = true;
+            chunks.body = std::span(chunk, size);
+            chunks.haveBody = true;
         }
     }
-    if (!haveBmhd || !haveBody || bmhd.width == 0 || bmhd.height == 0 || bmhd.compression > 1)
+    return true;
+}
+
+// The depth of the Dib for that many planes; 0 when the program reads no such picture.
+int depthFor(int planes, bool ham, bool chunky)
+{
+    if (ham)
+        return planes == 6 || planes == 8 ? 24 : 0;
+    if (chunky)
+        return planes == 8 ? 8 : 0;
+    if (planes == 1)
+        return 1;
+    if (planes >= 2 && planes <= 4)
+        return 4;
+    if (planes >= 5 && planes <= 8)
+        return 8;
+    return planes == 24 || planes == 32 ? 24 : 0;
+}
+
+// The colour table: the CMAP (with the darker half of extra-half-brite pictures), or grey
+// levels when the file has none.
+void fillTable(const IffChunks& chunks, int planes, bool ham, int depth, RGBQUAD (&table)[256])
+{
+    const int colors = ham ? 1 << (planes - 2) : depth == 24 ? 0 : 1 << std::min(planes, 8);
+    if (colors == 0)
+        return;
+    if (chunks.cmap.empty()) {
+        for (int i = 0; i < colors; ++i) {
+            const uint8_t v = uint8_t(i * 255 / (colors - 1));
+            table[i] = RGBQUAD{v, v, v, 0};
+        }
+        return;
+    }
+    std::copy(chunks.cmap.begin(), chunks.cmap.end(), table);
+    if ((chunks.camg & kCamgHalfBrite) && planes == 6)
+        for (int i = 0; i < 32; ++i)
+            table[32 + i] = RGBQUAD{uint8_t(table[i].rgbBlue >> 1), uint8_t(table[i].rgbGreen >> 1),
+                                    uint8_t(table[i].rgbRed >> 1), 0};
+}
+
+// One row of bit planes into a row of the Dib.
+void planarRowToDib(const uint8_t* row, size_t planeBytes, int planes, bool ham, int depth, const RGBQUAD* table,
+                    int32_t width, uint8_t* out)
+{
+    // Hold-and-modify: each pixel takes a palette colour or changes one channel of its left
+    // neighbour; a row starts from colour 0.
+    uint8_t held[3] = {table[0].rgbRed, table[0].rgbGreen, table[0].rgbBlue};
+    const int dataBits = planes - 2;
+    for (int32_t x = 0; x < width; ++x) {
+        const size_t byte = size_t(x >> 3);
+        const int shift = 7 - (x & 7);
+        auto bitOf = [&](int plane) { return uint32_t((row[size_t(plane) * planeBytes + byte] >> shift) & 1); };
+        if (ham) {
+            uint32_t value = 0;
+            for (int p = 0; p < dataBits; ++p)
+                value |= bitOf(p) << p;
+            const uint32_t mode = bitOf(dataBits) | bitOf(dataBits + 1) << 1;
+            if (mode == 0) {
+                held[0] = table[value].rgbRed;
+                held[1] = table[value].rgbGreen;
+                held[2] = table[value].rgbBlue;
+            } else {
+                // The new bits replace the top of the channel and its low bits stay, as the
+                // display hardware does with 8-bit colour registers.
+                uint8_t& channel = held[mode == 1 ? 2 : mode == 2 ? 0 : 1];
+                const int lowBits = 8 - dataBits;
+                channel = uint8_t(value << lowBits | (channel & ((1u << lowBits) - 1)));
+            }
+            out[3 * x] = held[2];
+            out[3 * x + 1] = held[1];
+            out[3 * x + 2] = held[0];
+        } else if (depth == 24) {
+            for (int c = 0; c < 3; ++c) {
+                uint32_t v = 0;
+                for (int b = 0; b < 8; ++b)
+                    v |= bitOf(c * 8 + b) << b;
+                out[3 * x + 2 - c] = uint8_t(v);
+            }
+        } else {
+            uint32_t index = 0;
+            for (int p = 0; p < planes; ++p)
+                index |= bitOf(p) << p;
+            putIndex(out, x, depth, index);
+        }
+    }
+}
+
+// May throw std::bad_alloc; the codec table wraps it in decodeOrFail.
+Dib decodeIffMayThrow(std::span<const uint8_t> data)
+{
+    if (!sniffIff(data))
+        return Dib{};
+    const bool chunky = hasId(data, 8, "PBM ");
+    IffChunks chunks;
+    if (!readChunks(data, chunks))
+        return Dib{};
+    const Bmhd& bmhd = chunks.bmhd;
+    if (!chunks.haveBmhd || !chunks.haveBody || bmhd.width == 0 || bmhd.height == 0 || bmhd.compression > 1)
         return Dib{};
     const int planes = bmhd.planes;
-    const bool ham = (camg & kCamgHam) != 0 && !chunky;
-    if (ham && planes != 6 && planes != 8)
-        return Dib{};
-    int depth = 0;
-    if (ham)
-        depth = 24;
-    else if (chunky)
-        depth = planes == 8 ? 8 : 0;
-    else if (planes == 1)
-        depth = 1;
-    else if (planes >= 2 && planes <= 4)
-        depth = 4;
-    else if (planes >= 5 && planes <= 8)
-        depth = 8;
-    else if (planes == 24 || planes == 32)
-        depth = 24;
+    const bool ham = (chunks.camg & kCamgHam) != 0 && !chunky;
+    const int depth = depthFor(planes, ham, chunky);
     if (depth == 0)
         return Dib{};
 
@@ -159,25 +243,11 @@ Dib decodeIffUnsafe(std::span<const uint8_t> data)
     const size_t rowBytes = planeBytes * size_t(storedPlanes);
     const uint64_t total = uint64_t(rowBytes) * uint64_t(bmhd.height);
     // A two-byte run stands for 128 bytes at most.
-    if (bmhd.compression == 1 ? total > uint64_t(body.size()) * 64 + 128 : total > body.size())
+    if (bmhd.compression == 1 ? total > uint64_t(chunks.body.size()) * 64 + 128 : total > chunks.body.size())
         return Dib{};
 
     RGBQUAD table[256] = {};
-    const int colors = ham ? 1 << (planes - 2) : depth == 24 ? 0 : 1 << std::min(planes, 8);
-    if (colors > 0) {
-        if (cmap.empty()) {
-            for (int i = 0; i < colors; ++i) {
-                const uint8_t v = uint8_t(i * 255 / (colors - 1));
-                table[i] = RGBQUAD{v, v, v, 0};
-            }
-        } else {
-            std::copy(cmap.begin(), cmap.end(), table);
-            if ((camg & kCamgHalfBrite) && planes == 6)
-                for (int i = 0; i < 32; ++i)
-                    table[32 + i] = RGBQUAD{uint8_t(table[i].rgbBlue >> 1), uint8_t(table[i].rgbGreen >> 1),
-                                            uint8_t(table[i].rgbRed >> 1), 0};
-        }
-    }
+    fillTable(chunks, planes, ham, depth, table);
     if (!pictureFitsReadBudget(bmhd.width, bmhd.height, depth, data.size()))
         return Dib{};
     DibOwner dib(makeDib(bmhd.width, bmhd.height, depth, depth == 24 ? nullptr : table,
@@ -185,59 +255,17 @@ Dib decodeIffUnsafe(std::span<const uint8_t> data)
     if (!dib)
         return Dib{};
 
-    Reader bodyReader(body);
+    Reader bodyReader(chunks.body);
     ByteRun1 decoder(bodyReader, bmhd.compression == 1);
     std::vector<uint8_t> row(rowBytes);
-    const int32_t width = bmhd.width;
     for (int32_t y = 0; y < bmhd.height; ++y) {
         if (!decoder.read(row.data(), rowBytes))
             return Dib{};
         uint8_t* out = rowFromTop(dib.get(), y);
-        if (chunky) {
-            std::memcpy(out, row.data(), size_t(width));
-            continue;
-        }
-        // Hold-and-modify: each pixel takes a palette colour or changes one channel of its
-        // left neighbour; a row starts from colour 0.
-        uint8_t held[3] = {table[0].rgbRed, table[0].rgbGreen, table[0].rgbBlue};
-        const int dataBits = planes - 2;
-        for (int32_t x = 0; x < width; ++x) {
-            const size_t byte = size_t(x >> 3);
-            const int shift = 7 - (x & 7);
-            auto bitOf = [&](int plane) { return uint32_t((row[size_t(plane) * planeBytes + byte] >> shift) & 1); };
-            if (ham) {
-                uint32_t value = 0;
-                for (int p = 0; p < dataBits; ++p)
-                    value |= bitOf(p) << p;
-                const uint32_t mode = bitOf(dataBits) | bitOf(dataBits + 1) << 1;
-                if (mode == 0) {
-                    held[0] = table[value].rgbRed;
-                    held[1] = table[value].rgbGreen;
-                    held[2] = table[value].rgbBlue;
-                } else {
-                    // The new bits replace the top of the channel and its low bits stay, as
-                    // the display hardware does with 8-bit colour registers.
-                    uint8_t& channel = held[mode == 1 ? 2 : mode == 2 ? 0 : 1];
-                    const int lowBits = 8 - dataBits;
-                    channel = uint8_t(value << lowBits | (channel & ((1u << lowBits) - 1)));
-                }
-                out[3 * x] = held[2];
-                out[3 * x + 1] = held[1];
-                out[3 * x + 2] = held[0];
-            } else if (depth == 24) {
-                for (int c = 0; c < 3; ++c) {
-                    uint32_t v = 0;
-                    for (int b = 0; b < 8; ++b)
-                        v |= bitOf(c * 8 + b) << b;
-                    out[3 * x + 2 - c] = uint8_t(v);
-                }
-            } else {
-                uint32_t index = 0;
-                for (int p = 0; p < planes; ++p)
-                    index |= bitOf(p) << p;
-                putIndex(out, x, depth, index);
-            }
-        }
+        if (chunky)
+            std::memcpy(out, row.data(), size_t(bmhd.width));
+        else
+            planarRowToDib(row.data(), planeBytes, planes, ham, depth, table, bmhd.width, out);
     }
     return dib.release();
 }
@@ -276,7 +304,7 @@ void endChunk(std::vector<uint8_t>& out, size_t sizeAt)
         out.push_back(0);
 }
 
-bool encodeIffUnsafe(const Dib& dib, std::vector<uint8_t>& out)
+bool encodeIffMayThrow(const Dib& dib, std::vector<uint8_t>& out)
 {
     if (!hasPixelsWithin16BitSides(dib))
         return false;
@@ -337,5 +365,5 @@ bool encodeIffUnsafe(const Dib& dib, std::vector<uint8_t>& out)
 
 }  // namespace
 
-const DibCodec kIffCodec{"iff", sniffIff, decodeOrFail<decodeIffUnsafe>, encodeOrFail<encodeIffUnsafe>};
-const DibCodec kLbmCodec{"lbm", sniffIff, decodeOrFail<decodeIffUnsafe>, encodeOrFail<encodeIffUnsafe>};
+const DibCodec kIffCodec{"iff", sniffIff, decodeOrFail<decodeIffMayThrow>, encodeOrFail<encodeIffMayThrow>};
+const DibCodec kLbmCodec{"lbm", sniffIff, decodeOrFail<decodeIffMayThrow>, encodeOrFail<encodeIffMayThrow>};

@@ -71,7 +71,7 @@ bool sniffPcx(std::span<const uint8_t> head)
     return h.width > 0 && h.height > 0 && depthFor(h) != 0;
 }
 
-Dib decodePcxUnsafe(std::span<const uint8_t> data)
+Dib decodePcxMayThrow(std::span<const uint8_t> data)
 {
     if (!sniffPcx(data))
         return Dib{};
@@ -186,7 +186,7 @@ uint16_t dotsPerInch(int32_t pelsPerMeter)
     return dpi > 65535 ? 65535 : uint16_t(dpi);
 }
 
-bool encodePcxUnsafe(const Dib& dib, std::vector<uint8_t>& out)
+bool encodePcxMayThrow(const Dib& dib, std::vector<uint8_t>& out)
 {
     if (!hasPixelsWithin16BitSides(dib))
         return false;
@@ -268,4 +268,4 @@ bool encodePcxUnsafe(const Dib& dib, std::vector<uint8_t>& out)
 
 }  // namespace
 
-const DibCodec kPcxCodec{"pcx", sniffPcx, decodeOrFail<decodePcxUnsafe>, encodeOrFail<encodePcxUnsafe>};
+const DibCodec kPcxCodec{"pcx", sniffPcx, decodeOrFail<decodePcxMayThrow>, encodeOrFail<encodePcxMayThrow>};

@@ -91,7 +91,7 @@ void colorOf(const uint8_t* p, int bits, uint8_t* rgb)
     }
 }
 
-Dib decodeTgaUnsafe(std::span<const uint8_t> data)
+Dib decodeTgaMayThrow(std::span<const uint8_t> data)
 {
     if (!sniffTga(data))
         return Dib{};
@@ -199,7 +199,7 @@ void encodeRow(const uint8_t* row, int32_t width, size_t pixelBytes, std::vector
     }
 }
 
-bool encodeTgaUnsafe(const Dib& dib, std::vector<uint8_t>& out)
+bool encodeTgaMayThrow(const Dib& dib, std::vector<uint8_t>& out)
 {
     if (!hasPixelsWithin16BitSides(dib))
         return false;
@@ -241,4 +241,4 @@ bool encodeTgaUnsafe(const Dib& dib, std::vector<uint8_t>& out)
 
 }  // namespace
 
-const DibCodec kTgaCodec{"tga", sniffTga, decodeOrFail<decodeTgaUnsafe>, encodeOrFail<encodeTgaUnsafe>};
+const DibCodec kTgaCodec{"tga", sniffTga, decodeOrFail<decodeTgaMayThrow>, encodeOrFail<encodeTgaMayThrow>};
