@@ -3,7 +3,6 @@
 #include "imgrove/FileReplacement.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -105,15 +104,12 @@ void parseInto(std::string_view line, std::vector<std::string>& values)
         appendSeparatedValues(line, values);
 }
 
-// Where the line starting at pos ends: its CR or LF, or the end of the text.
+// Where the line starting at pos ends: its CR or LF, or the end of the text. Both ends are
+// looked for in the same scan, so a file of CR-only lines is read once, not once per line.
 size_t lineEnd(std::string_view text, size_t pos)
 {
-    const char* start = text.data() + pos;
-    const size_t rest = text.size() - pos;
-    const void* lf = std::memchr(start, '\n', rest);
-    const size_t length = lf ? size_t(static_cast<const char*>(lf) - start) : rest;
-    const void* cr = std::memchr(start, '\r', length);
-    return pos + (cr ? size_t(static_cast<const char*>(cr) - start) : length);
+    const auto end = std::find_if(text.begin() + ptrdiff_t(pos), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+    return size_t(end - text.begin());
 }
 
 void addRecord(FormDocument& document, std::vector<std::string>& values, bool utf8, const Utf8ToAnsi& fromUtf8)

@@ -123,6 +123,7 @@ TEST(RecordCsvImport, LinesBecomeNewRecordsAfterRecordOne)
                                                                         {"b", nullopt, nullopt},
                                                                         {"c", nullopt, nullopt},
                                                                         {"d", nullopt, nullopt}}},
+        {"CR alone as line end", "a;1\r\r\"b\",\"2\"\rc\r", {{"a", "1", nullopt}, {"b", "2", nullopt}, {"c", nullopt, nullopt}}},
         {"empty values are stored", "\"\",\"\"\r\n", {{"", "", nullopt}}},
     };
     for (const Row& row : rows) {
