@@ -186,6 +186,17 @@ std::string csvLine(const FormRecord& record)
     return line;
 }
 
+bool looksLikeCsvText(std::string_view start)
+{
+    start = start.substr(0, kCsvTextCheckBytes);
+    const size_t controls = size_t(std::count_if(start.begin(), start.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f') || byte == 0x7F;
+    }));
+    // Tolerates a few stray control characters in a real file; random bytes hold about 12 %.
+    return controls * 32 <= start.size();
+}
+
 std::vector<std::string> parseCsvLine(std::string_view line)
 {
     std::vector<std::string> values;
@@ -248,6 +259,10 @@ CsvImportResult importCsvFile(FormDocument& document, const std::string& fileNam
     text.resize(static_cast<size_t>(file.gcount()));
     if (file.bad())
         return {CsvImportStatus::CannotOpen, 0};
+    if (text.empty())
+        return {CsvImportStatus::Empty, 0};
+    if (!looksLikeCsvText(text))
+        return {CsvImportStatus::NotText, 0};
     return {CsvImportStatus::Ok, importCsvText(document, text, fromUtf8, progress)};
 }
 

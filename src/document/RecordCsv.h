@@ -52,7 +52,15 @@ enum class CsvImportStatus {
     Ok,
     NoRecords,   // nothing to copy the new records from: the fields were never taken over
     CannotOpen,  // missing, unreadable or not a regular file; no record added
+    Empty,       // the file holds no byte; no record added
+    NotText,     // the start of the file is not text (see looksLikeCsvText); no record added
 };
+
+// Whether the start of a file is text in the code page or UTF-8: control characters other than
+// tab, line ends and form feed are rare in any text, but one byte in eight of random or binary
+// data. Looks at the first kCsvTextCheckBytes only.
+constexpr size_t kCsvTextCheckBytes = 64 * 1024;
+bool looksLikeCsvText(std::string_view start);
 
 struct CsvImportResult {
     CsvImportStatus status = CsvImportStatus::Ok;
@@ -60,7 +68,7 @@ struct CsvImportResult {
 };
 
 // fileName: bytes of a local path. The whole file is read before any record is added, so a file
-// that cannot be read adds none.
+// that cannot be read, is empty or is not text adds none.
 CsvImportResult importCsvFile(FormDocument& document, const std::string& fileName, const Utf8ToAnsi& fromUtf8,
                               const CsvProgress& progress = {});
 

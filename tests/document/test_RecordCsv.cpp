@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using formtest::TempFolder;
 
 namespace {
@@ -203,4 +205,41 @@ TEST(RecordCsvExport, WritesEveryRecordAndKeepsTheOldFileOnFailure)
     EXPECT_FALSE(exportCsvFile(document, folder.file("taken")));
     EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "taken"));
     EXPECT_EQ(folder.entryCount(), 2u);  // no temporary file left behind
+}
+
+TEST(RecordCsvImport, RefusesFilesThatAreEmptyOrNotText)
+{
+    std::mt19937 generator(21);
+    std::string random(20000, '\0');
+    for (char& c : random)
+        c = static_cast<char>(generator());
+    const std::string line = "\"Name\",\"Street 5\tleft\"\r\n";
+    std::string longText;
+    while (longText.size() <= kCsvTextCheckBytes)
+        longText += line;
+
+    struct Row {
+        const char* what;
+        std::string bytes;
+        CsvImportStatus status;
+        size_t added;
+    };
+    const Row rows[] = {
+        {"no byte at all", "", CsvImportStatus::Empty, 0},
+        {"random bytes", random, CsvImportStatus::NotText, 0},
+        {"UTF-16 without its mark", std::string("\"\0a\0\"\0\r\0\n\0", 10), CsvImportStatus::NotText, 0},
+        {"code page text with a tab and a form feed", "K\xE4se;\xA3 5\f\r\n", CsvImportStatus::Ok, 1},
+        {"control characters after the part looked at", longText + std::string(100, '\x01'), CsvImportStatus::Ok,
+         longText.size() / line.size() + 1},
+    };
+    TempFolder folder;
+    for (const Row& row : rows) {
+        const std::string file = folder.file("in.csv");
+        writeText(file, row.bytes);
+        FormDocument document = takenOver(2);
+        const CsvImportResult result = importCsvFile(document, file, {});
+        EXPECT_EQ(result.status, row.status) << row.what;
+        EXPECT_EQ(result.recordsAdded, row.added) << row.what;
+        EXPECT_EQ(document.records.size(), row.added + 1) << row.what;
+    }
 }
