@@ -4,7 +4,8 @@
 //
 // Texts stay bytes of the ANSI code page. A file that starts with the UTF-8 byte-order mark is
 // UTF-8 text (spreadsheets write such files); its values go through the caller's conversion to
-// the code page.
+// the code page. A file that starts with the UTF-16 mark, little or big endian, is converted to
+// UTF-8 first and read as such.
 #pragma once
 
 #include "document/FormDocument.h"
