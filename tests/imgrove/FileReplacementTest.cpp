@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -80,6 +81,64 @@ TEST_F(FileReplacementTest, AFolderStandingAtTheTargetIsNotReplaced)
     EXPECT_FALSE(replacement.commit());
     EXPECT_TRUE(fs::is_directory(target));
     EXPECT_EQ(filesInFolder(), 1u);
+}
+
+// Makes folder refuse new files while its files stay writable: by its permissions, or, for a
+// user whom permissions do not stop, by the file system's immutable flag. Undone by the
+// destructor; possible() is false where neither works here.
+class FolderWithoutNewFiles {
+public:
+    explicit FolderWithoutNewFiles(fs::path folder) : folder_(std::move(folder))
+    {
+        fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                     fs::perms::group_exec);
+        if (refusesNewFiles())
+            return;
+        immutable_ = std::system(("chattr +i '" + folder_.string() + "' 2>/dev/null").c_str()) == 0;
+    }
+    ~FolderWithoutNewFiles()
+    {
+        if (immutable_)
+            std::system(("chattr -i '" + folder_.string() + "'").c_str());
+        fs::permissions(folder_, fs::perms::owner_all);
+    }
+    bool possible() const { return refusesNewFiles(); }
+
+private:
+    bool refusesNewFiles() const
+    {
+        const fs::path probe = folder_ / "probe";
+        if (!std::ofstream(probe))
+            return true;
+        fs::remove(probe);
+        return false;
+    }
+
+    fs::path folder_;
+    bool immutable_ = false;
+};
+
+TEST_F(FileReplacementTest, AFolderThatTakesNoNewFileHasItsFileWrittenInPlace)
+{
+    put(target, "old contents, longer than the new");
+    put(folder / "other.csv", "other");
+    FolderWithoutNewFiles locked(folder);
+    if (!locked.possible())
+        GTEST_SKIP() << "no way to make a folder refuse new files here";
+    {
+        FileReplacement replacement(target.string());
+        ASSERT_NE(replacement.file(), nullptr);
+        EXPECT_TRUE(replacement.inPlace());
+        replacement.write("new", 3);
+        EXPECT_TRUE(replacement.commit());
+    }
+    EXPECT_EQ(contents(target), "new");
+
+    FileReplacement missing((folder / "new.csv").string());
+    EXPECT_EQ(missing.file(), nullptr);
+    EXPECT_FALSE(missing.commit());
+    EXPECT_EQ(writeFailureReason(missing.error()), "it is not allowed to write there");
+    EXPECT_EQ(filesInFolder(), 2u);
 }
 
 }  // namespace
