@@ -1,7 +1,5 @@
 #include "document/RecordCsv.h"
 
-#include "imgrove/FileReplacement.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -358,11 +356,11 @@ CsvImportResult importCsvFile(FormDocument& document, const std::string& fileNam
     return {CsvImportStatus::Ok, importCsvText(document, text, fromUtf8, progress)};
 }
 
-bool exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress)
+WriteResult exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress)
 {
     FileReplacement replacement(fileName);
     if (!replacement.file())
-        return false;
+        return replacement.result();
     ProgressSteps steps(progress, document.records.size());
     size_t done = 0;
     std::string line;
@@ -372,5 +370,6 @@ bool exportCsvFile(const FormDocument& document, const std::string& fileName, co
         replacement.write(line.data(), line.size());
         steps.at(++done);
     }
-    return replacement.commit();
+    replacement.commit();
+    return replacement.result();
 }

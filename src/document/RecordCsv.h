@@ -9,6 +9,7 @@
 #pragma once
 
 #include "document/FormDocument.h"
+#include "imgrove/FileReplacement.h"
 
 #include <cstddef>
 #include <functional>
@@ -73,6 +74,6 @@ struct CsvImportResult {
 CsvImportResult importCsvFile(FormDocument& document, const std::string& fileName, const Utf8ToAnsi& fromUtf8,
                               const CsvProgress& progress = {});
 
-// Writes every record's line with its CR LF, in number order, through a temporary file that replaces the target only when complete; false
-// (and the old file untouched) when that fails.
-bool exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress = {});
+// Writes every record's line with its CR LF, in number order, through a temporary file that
+// replaces the target only when complete; false (and the old file untouched) when that fails.
+WriteResult exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress = {});

@@ -63,6 +63,7 @@ FileReplacement::FileReplacement(const std::string& target) : target_(followLink
             error_ = lastError();
     }
     if (file_) {
+        opened_ = true;
         error_.clear();
         return;
     }
@@ -83,6 +84,7 @@ void FileReplacement::openInPlace()
     file_ = std::fopen(target_.c_str(), "r+b");
     if (!file_)
         return;  // the reason the folder gave stands
+    opened_ = true;
     inPlace_ = true;
     error_.clear();
 }

@@ -11,6 +11,13 @@
 #include <string>
 #include <system_error>
 
+// How writing a file ended: true when it is complete in its place.
+struct WriteResult {
+    bool opened = false;   // the file to write could be made; false: nothing was written
+    std::error_code error; // the first thing that went wrong
+    operator bool() const { return opened && !error; }  // NOLINT: reads as the bool it was
+};
+
 class FileReplacement {
 public:
     // Opens the temporary file, or the target itself where no file can be made beside it;
@@ -32,6 +39,7 @@ public:
     bool inPlace() const { return inPlace_; }
     // The first thing that went wrong: opening, a write, the flush, the close or the rename.
     std::error_code error() const { return error_; }
+    WriteResult result() const { return {opened_, error_}; }
 
 private:
     void openInPlace();
@@ -42,6 +50,7 @@ private:
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     std::FILE* file_ = nullptr;
+    bool opened_ = false;
     bool inPlace_ = false;
     size_t written_ = 0;
     std::error_code error_;

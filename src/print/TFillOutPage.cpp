@@ -4,6 +4,7 @@
 #include "picture/FormHost.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
+#include "platform/WriteFailure.h"
 #include "print/FormSizePrompts.h"
 #include "print/TStringGrid.h"
 #include "print/TextLength.h"
@@ -305,8 +306,12 @@ void TFillOutPage::ExportTBtnClick()
     const std::optional<FileChoice> choice = prompts.saveFile(request);
     if (!choice)
         return;
-    if (!exportCsvFile(doc, localPath(choice->fileName), [this](int percent) { host_.SetProStatus(percent); }))
-        prompts.message(QStringLiteral("Can not create the file."), QString(), MsgIcon::Error, MsgButtons::Ok);
+    const WriteResult written =
+        exportCsvFile(doc, localPath(choice->fileName), [this](int percent) { host_.SetProStatus(percent); });
+    if (!written)
+        prompts.message(written.opened ? writeFailureText(choice->fileName, written.error)
+                                       : QStringLiteral("Can not create the file."),
+                        QString(), MsgIcon::Error, MsgButtons::Ok);
 }
 
 void TFillOutPage::ImportTBtnClick()
