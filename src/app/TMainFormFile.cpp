@@ -4,6 +4,7 @@
 #include "editor/TFieldsPage.h"
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
+#include "platform/WriteFailure.h"
 #include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"
 #include "print/TPrintPage.h"
@@ -76,9 +77,11 @@ void TMainForm::SaveAsBtnClick()
     const std::optional<FileChoice> choice = prompts_->saveFile(request);
     if (!choice)
         return;
-    const bool saved =
+    const WriteResult saved =
         writeFormFile(localPath(choice->fileName), document_, [this](int percent) { SetProStatus(percent); });
     SetProStatus(0);
     if (!saved)
-        prompts_->message("Can not save the form file.", QString(), MsgIcon::Error, MsgButtons::Ok);
+        prompts_->message(saved.opened ? writeFailureText(choice->fileName, saved.error)
+                                       : QStringLiteral("Can not save the form file."),
+                          QString(), MsgIcon::Error, MsgButtons::Ok);
 }

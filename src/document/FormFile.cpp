@@ -536,14 +536,15 @@ std::vector<uint8_t> formFileBytes(const FormDocument& document)
     return std::move(sink.bytes);
 }
 
-bool writeFormFile(const std::string& fileName, const FormDocument& document, const FormFileProgress& progress)
+WriteResult writeFormFile(const std::string& fileName, const FormDocument& document, const FormFileProgress& progress)
 {
     if (!documentIsWritable(document))
-        return false;
+        return {false, std::make_error_code(std::errc::invalid_argument)};
     FileReplacement replacement(fileName);
     if (!replacement.file())
-        return false;
+        return replacement.result();
     FileSink sink(replacement);
     writeForm(sink, document, progress);
-    return replacement.commit();
+    replacement.commit();
+    return replacement.result();
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "document/FormDocument.h"
+#include "imgrove/FileReplacement.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -37,7 +38,7 @@ FormReadStatus readFormBytes(const uint8_t* data, size_t size, FormDocument& doc
                              const FormFileProgress& progress = {});
 
 // False when the file could not be written completely; the previous file is then untouched.
-bool writeFormFile(const std::string& fileName, const FormDocument& document,
+WriteResult writeFormFile(const std::string& fileName, const FormDocument& document,
                    const FormFileProgress& progress = {});
 // The bytes writeFormFile puts into the file.
 std::vector<uint8_t> formFileBytes(const FormDocument& document);

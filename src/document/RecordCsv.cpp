@@ -1,9 +1,6 @@
 #include "document/RecordCsv.h"
 
-#include "imgrove/FileReplacement.h"
-
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -13,6 +10,94 @@
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+
+void appendUtf8(char32_t code, std::string& out)
+{
+    if (code < 0x80) {
+        out.push_back(char(code));
+    } else if (code < 0x800) {
+        out.push_back(char(0xC0 | (code >> 6)));
+        out.push_back(char(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(char(0xE0 | (code >> 12)));
+        out.push_back(char(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (code >> 18)));
+        out.push_back(char(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (code & 0x3F)));
+    }
+}
+
+// UTF-16 bytes (after their mark) as UTF-8, fed in pieces of any length: a code unit or a
+// surrogate pair split between two pieces is joined. A surrogate without its partner, and an odd
+// byte at the end, become U+FFFD, which the code page shows as '?'.
+class Utf16Decoder {
+public:
+    explicit Utf16Decoder(bool bigEndian) : bigEndian_(bigEndian) {}
+
+    void decode(std::string_view bytes, std::string& out)
+    {
+        for (const char c : bytes) {
+            if (carry_ < 0) {
+                carry_ = static_cast<unsigned char>(c);
+                continue;
+            }
+            const auto second = static_cast<unsigned char>(c);
+            const char16_t unit = bigEndian_ ? char16_t(carry_ << 8 | second) : char16_t(second << 8 | carry_);
+            carry_ = -1;
+            take(unit, out);
+        }
+    }
+
+    void finish(std::string& out)
+    {
+        if (high_ != 0 || carry_ >= 0)
+            appendUtf8(kReplacement, out);
+        high_ = 0;
+        carry_ = -1;
+    }
+
+private:
+    static constexpr char32_t kReplacement = 0xFFFD;
+
+    void take(char16_t unit, std::string& out)
+    {
+        const bool isHigh = unit >= 0xD800 && unit < 0xDC00;
+        const bool isLow = unit >= 0xDC00 && unit < 0xE000;
+        if (high_ != 0 && isLow) {
+            appendUtf8(0x10000 + (char32_t(high_ - 0xD800) << 10) + (unit - 0xDC00), out);
+            high_ = 0;
+            return;
+        }
+        if (high_ != 0)
+            appendUtf8(kReplacement, out);
+        high_ = isHigh ? unit : 0;
+        if (!isHigh)
+            appendUtf8(isLow ? kReplacement : char32_t(unit), out);
+    }
+
+    bool bigEndian_;
+    int carry_ = -1;     // the first byte of a code unit whose second is still to come
+    char16_t high_ = 0;  // a high surrogate waiting for its low one
+};
+
+// A text with a UTF-16 mark as the same text in UTF-8 with the UTF-8 mark; any other text as it
+// is (empty result).
+std::string utf16AsUtf8(std::string_view text)
+{
+    const bool little = text.substr(0, 2) == kUtf16LeMark;
+    if (!little && text.substr(0, 2) != kUtf16BeMark)
+        return {};
+    std::string utf8(kUtf8Mark);
+    Utf16Decoder decoder(!little);
+    decoder.decode(text.substr(2), utf8);
+    decoder.finish(utf8);
+    return utf8;
+}
 
 // Reports a percentage only when it changes, so long loops cost one call per percent.
 class ProgressSteps {
@@ -105,15 +190,12 @@ void parseInto(std::string_view line, std::vector<std::string>& values)
         appendSeparatedValues(line, values);
 }
 
-// Where the line starting at pos ends: its CR or LF, or the end of the text.
+// Where the line starting at pos ends: its CR or LF, or the end of the text. Both ends are
+// looked for in the same scan, so a file of CR-only lines is read once, not once per line.
 size_t lineEnd(std::string_view text, size_t pos)
 {
-    const char* start = text.data() + pos;
-    const size_t rest = text.size() - pos;
-    const void* lf = std::memchr(start, '\n', rest);
-    const size_t length = lf ? size_t(static_cast<const char*>(lf) - start) : rest;
-    const void* cr = std::memchr(start, '\r', length);
-    return pos + (cr ? size_t(static_cast<const char*>(cr) - start) : length);
+    const auto end = std::find_if(text.begin() + ptrdiff_t(pos), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+    return size_t(end - text.begin());
 }
 
 void addRecord(FormDocument& document, std::vector<std::string>& values, bool utf8, const Utf8ToAnsi& fromUtf8)
@@ -190,6 +272,17 @@ std::string csvLine(const FormRecord& record)
     return line;
 }
 
+bool looksLikeCsvText(std::string_view start)
+{
+    start = start.substr(0, kCsvTextCheckBytes);
+    const size_t controls = size_t(std::count_if(start.begin(), start.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f') || byte == 0x7F;
+    }));
+    // Tolerates a few stray control characters in a real file; random bytes hold about 12 %.
+    return controls * 32 <= start.size();
+}
+
 std::vector<std::string> parseCsvLine(std::string_view line)
 {
     std::vector<std::string> values;
@@ -202,6 +295,8 @@ size_t importCsvText(FormDocument& document, std::string_view text, const Utf8To
 {
     if (document.records.empty())
         return 0;
+    if (const std::string utf8 = utf16AsUtf8(text); !utf8.empty())
+        return importCsvText(document, utf8, fromUtf8, progress);
     const bool utf8 = text.substr(0, kUtf8Mark.size()) == kUtf8Mark;
     size_t pos = utf8 ? kUtf8Mark.size() : 0;
     ProgressSteps steps(progress, text.size());
@@ -252,14 +347,20 @@ CsvImportResult importCsvFile(FormDocument& document, const std::string& fileNam
     text.resize(static_cast<size_t>(file.gcount()));
     if (file.bad())
         return {CsvImportStatus::CannotOpen, 0};
+    if (text.empty())
+        return {CsvImportStatus::Empty, 0};
+    if (std::string utf8 = utf16AsUtf8(text); !utf8.empty())
+        text = std::move(utf8);
+    if (!looksLikeCsvText(text))
+        return {CsvImportStatus::NotText, 0};
     return {CsvImportStatus::Ok, importCsvText(document, text, fromUtf8, progress)};
 }
 
-bool exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress)
+WriteResult exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress)
 {
     FileReplacement replacement(fileName);
     if (!replacement.file())
-        return false;
+        return replacement.result();
     ProgressSteps steps(progress, document.records.size());
     size_t done = 0;
     std::string line;
@@ -269,5 +370,6 @@ bool exportCsvFile(const FormDocument& document, const std::string& fileName, co
         replacement.write(line.data(), line.size());
         steps.at(++done);
     }
-    return replacement.commit();
+    replacement.commit();
+    return replacement.result();
 }

@@ -4,10 +4,12 @@
 //
 // Texts stay bytes of the ANSI code page. A file that starts with the UTF-8 byte-order mark is
 // UTF-8 text (spreadsheets write such files); its values go through the caller's conversion to
-// the code page.
+// the code page. A file that starts with the UTF-16 mark, little or big endian, is converted to
+// UTF-8 first and read as such.
 #pragma once
 
 #include "document/FormDocument.h"
+#include "imgrove/FileReplacement.h"
 
 #include <cstddef>
 #include <functional>
@@ -52,7 +54,15 @@ enum class CsvImportStatus {
     Ok,
     NoRecords,   // nothing to copy the new records from: the fields were never taken over
     CannotOpen,  // missing, unreadable or not a regular file; no record added
+    Empty,       // the file holds no byte; no record added
+    NotText,     // the start of the file is not text (see looksLikeCsvText); no record added
 };
+
+// Whether the start of a file is text in the code page or UTF-8: control characters other than
+// tab, line ends and form feed are rare in any text, but one byte in eight of random or binary
+// data. Looks at the first kCsvTextCheckBytes only.
+constexpr size_t kCsvTextCheckBytes = 64 * 1024;
+bool looksLikeCsvText(std::string_view start);
 
 struct CsvImportResult {
     CsvImportStatus status = CsvImportStatus::Ok;
@@ -60,10 +70,10 @@ struct CsvImportResult {
 };
 
 // fileName: bytes of a local path. The whole file is read before any record is added, so a file
-// that cannot be read adds none.
+// that cannot be read, is empty or is not text adds none.
 CsvImportResult importCsvFile(FormDocument& document, const std::string& fileName, const Utf8ToAnsi& fromUtf8,
                               const CsvProgress& progress = {});
 
-// Writes every record's line with its CR LF, in number order, through a temporary file that replaces the target only when complete; false
-// (and the old file untouched) when that fails.
-bool exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress = {});
+// Writes every record's line with its CR LF, in number order, through a temporary file that
+// replaces the target only when complete; false (and the old file untouched) when that fails.
+WriteResult exportCsvFile(const FormDocument& document, const std::string& fileName, const CsvProgress& progress = {});

@@ -109,31 +109,34 @@ Dib OpenDib(const std::string& fileName, int formatCode, const DibProgress& prog
     return dib.bits ? dib : Dib{};
 }
 
-bool SaveDib(const Dib& dib, const std::string& fileName, int formatCode, const DibProgress& progress)
+WriteResult SaveDib(const Dib& dib, const std::string& fileName, int formatCode, const DibProgress& progress)
 {
+    const WriteResult notEncoded{false, std::make_error_code(std::errc::invalid_argument)};
     const DibCodec* codec = codecForFormat(formatCode);
     if (!codec || !codec->encode || !dib.bits || !dib.header || fileName.empty())
-        return false;
+        return notEncoded;
     report(progress, 0);
     FileReplacement replacement(fileName);
+    if (!replacement.file())
+        return replacement.result();
     if (codec->encodePieces) {
         if (!codec->encodePieces(dib, [&replacement](const uint8_t* data, size_t size) { replacement.write(data, size); }))
-            return false;
+            return replacement.error() ? replacement.result() : notEncoded;
     } else {
         std::vector<uint8_t> encoded;
         try {
             if (!codec->encode(dib, encoded))
-                return false;
+                return notEncoded;
         } catch (const std::bad_alloc&) {
-            return false;
+            return notEncoded;
         }
         report(progress, 50);
         replacement.write(encoded.data(), encoded.size());
     }
     if (!replacement.commit())
-        return false;
+        return replacement.result();
     report(progress, 100);
-    return true;
+    return replacement.result();
 }
 
 std::string GetDIBOpenFilter()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "imgrove/Dib.h"
+#include "imgrove/FileReplacement.h"
 
 #include <functional>
 #include <string>
@@ -34,8 +35,8 @@ enum DibFormat {
 // Reads a picture; format 0 recognises the format from the content. bits null on failure.
 Dib OpenDib(const std::string& fileName, int formatCode, const DibProgress& progress = {});
 // Writes a picture through a temporary file renamed over the target; false when it failed
-// (the old file, if any, is left as it was).
-bool SaveDib(const Dib& dib, const std::string& fileName, int formatCode, const DibProgress& progress = {});
+// (the old file, if any, is left as it was). A picture the format cannot hold is not opened.
+WriteResult SaveDib(const Dib& dib, const std::string& fileName, int formatCode, const DibProgress& progress = {});
 
 // Filters in the "description|patterns|description|patterns" form of the file dialogs.
 std::string GetDIBOpenFilter();

@@ -1,6 +1,7 @@
 #include "imgrove/FileReplacement.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <system_error>
 
@@ -37,47 +38,118 @@ void keepPermissions(const std::filesystem::path& from, const std::filesystem::p
         std::filesystem::permissions(to, old.permissions(), error);
 }
 
+std::error_code lastError() { return {errno != 0 ? errno : EIO, std::generic_category()}; }
+
+// A folder that lets no file be made in it may still let its files be written.
+bool refusesNewFiles(std::error_code error)
+{
+    return error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
+}
+
 }  // namespace
 
 FileReplacement::FileReplacement(const std::string& target) : target_(followLinks(target))
 {
-    if (target.empty())
+    if (target.empty()) {
+        error_ = std::make_error_code(std::errc::invalid_argument);
         return;
+    }
     for (int attempt = 0; attempt < 8 && !file_; ++attempt) {
         temporary_ = temporaryBeside(target_);
         // "x": never take over a file that is already there.
+        errno = 0;
         file_ = std::fopen(temporary_.c_str(), "wbx");
+        if (!file_)
+            error_ = lastError();
     }
+    if (file_) {
+        opened_ = true;
+        error_.clear();
+        return;
+    }
+    temporary_.clear();
+    if (refusesNewFiles(error_))
+        openInPlace();
 }
 
 FileReplacement::~FileReplacement() { discard(); }
 
+void FileReplacement::openInPlace()
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(target_, error))
+        return;
+    // "r+": the old contents stay until they are overwritten; commit() cuts off what is left.
+    errno = 0;
+    file_ = std::fopen(target_.c_str(), "r+b");
+    if (!file_)
+        return;  // the reason the folder gave stands
+    opened_ = true;
+    inPlace_ = true;
+    error_.clear();
+}
+
+void FileReplacement::fail(std::error_code error)
+{
+    if (!error_)
+        error_ = error;
+}
+
 void FileReplacement::write(const void* data, size_t count)
 {
-    if (!file_ || !ok_ || count == 0)
+    if (!file_ || error_ || count == 0)
         return;
+    errno = 0;
     if (std::fwrite(data, 1, count, file_) != count)
-        ok_ = false;
+        fail(lastError());
+    else
+        written_ += count;
 }
 
 bool FileReplacement::commit()
 {
-    if (!file_)
+    if (!file_) {
+        fail(std::make_error_code(std::errc::io_error));
         return false;
-    const bool flushed = std::fflush(file_) == 0;
-    const bool closed = std::fclose(file_) == 0;
+    }
+    if (inPlace_)
+        return commitInPlace();
+    errno = 0;
+    if (std::fflush(file_) != 0)
+        fail(lastError());
+    errno = 0;
+    if (std::fclose(file_) != 0)
+        fail(lastError());
     file_ = nullptr;
-    std::error_code error;
-    if (ok_ && flushed && closed) {
+    if (!error_) {
         keepPermissions(target_, temporary_);
+        std::error_code error;
         std::filesystem::rename(temporary_, target_, error);
         if (!error) {
             temporary_.clear();
             return true;
         }
+        fail(error);
     }
     discard();
     return false;
+}
+
+bool FileReplacement::commitInPlace()
+{
+    errno = 0;
+    if (std::fflush(file_) != 0)
+        fail(lastError());
+    errno = 0;
+    if (std::fclose(file_) != 0)
+        fail(lastError());
+    file_ = nullptr;
+    if (error_)
+        return false;
+    std::error_code error;
+    std::filesystem::resize_file(target_, written_, error);
+    fail(error);
+    return !error;
 }
 
 void FileReplacement::discard()
@@ -91,4 +163,17 @@ void FileReplacement::discard()
         std::filesystem::remove(temporary_, error);
         temporary_.clear();
     }
+}
+
+std::string writeFailureReason(std::error_code error)
+{
+    if (error == std::errc::no_space_on_device || error.value() == EDQUOT)
+        return "the disk is full";
+    if (error == std::errc::file_too_large)
+        return "the file is too large for the disk";
+    if (error == std::errc::read_only_file_system)
+        return "the disk is read-only";
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
+        return "it is not allowed to write there";
+    return error ? error.message() : "an unknown error";
 }

@@ -9,6 +9,7 @@
 #include "platform/WidgetDc.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramPictures.h"
+#include "platform/WriteFailure.h"
 #include "scanlink2/Scanlink2.h"
 
 #include <QDir>
@@ -172,12 +173,14 @@ void TScanPage::SaveBtnClick()
             return;
     }
 
-    bool saved = false;
+    WriteResult saved;
     withProgress(host_, [&](const DibProgress& progress) {
         saved = SaveDib(host_.document().picture.get(), target.fileName, target.formatCode, progress);
     });
     if (!saved)
-        host_.prompts().message("Can not save the file.", QString(), MsgIcon::Error, MsgButtons::Ok);
+        host_.prompts().message(saved.opened ? writeFailureText(targetName, saved.error)
+                                             : QStringLiteral("Can not save the file."),
+                                QString(), MsgIcon::Error, MsgButtons::Ok);
 }
 
 void TScanPage::SelectButtonClick()

@@ -4,6 +4,7 @@
 #include "picture/FormHost.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
+#include "platform/WriteFailure.h"
 #include "print/FormSizePrompts.h"
 #include "print/TStringGrid.h"
 #include "print/TextLength.h"
@@ -46,6 +47,23 @@ FileRequest csvRequest(const QString& title)
 }
 
 std::string localPath(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
+
+// Why an import read no record from the file; empty when the file was read.
+QString importFailureText(CsvImportStatus status)
+{
+    switch (status) {
+    case CsvImportStatus::CannotOpen:
+        return QStringLiteral("Can not open the file.");
+    case CsvImportStatus::Empty:
+        return QStringLiteral("The file is empty: it holds no records.");
+    case CsvImportStatus::NotText:
+        return QStringLiteral("The file is not a text file: it holds no records.");
+    case CsvImportStatus::Ok:
+    case CsvImportStatus::NoRecords:
+        break;
+    }
+    return {};
+}
 
 // The memo breaks lines with LF alone; values keep the CR LF of the system they come from.
 QString memoText(const QString& value)
@@ -288,8 +306,12 @@ void TFillOutPage::ExportTBtnClick()
     const std::optional<FileChoice> choice = prompts.saveFile(request);
     if (!choice)
         return;
-    if (!exportCsvFile(doc, localPath(choice->fileName), [this](int percent) { host_.SetProStatus(percent); }))
-        prompts.message(QStringLiteral("Can not create the file."), QString(), MsgIcon::Error, MsgButtons::Ok);
+    const WriteResult written =
+        exportCsvFile(doc, localPath(choice->fileName), [this](int percent) { host_.SetProStatus(percent); });
+    if (!written)
+        prompts.message(written.opened ? writeFailureText(choice->fileName, written.error)
+                                       : QStringLiteral("Can not create the file."),
+                        QString(), MsgIcon::Error, MsgButtons::Ok);
 }
 
 void TFillOutPage::ImportTBtnClick()
@@ -303,8 +325,8 @@ void TFillOutPage::ImportTBtnClick()
     if (const std::optional<FileChoice> choice = prompts.openFile(csvRequest(QStringLiteral("Import records")))) {
         const CsvImportResult result = importCsvFile(doc, localPath(choice->fileName), utf8ToAnsi,
                                                      [this](int percent) { host_.SetProStatus(percent); });
-        if (result.status == CsvImportStatus::CannotOpen)
-            prompts.message(QStringLiteral("Can not open the file."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        if (const QString failure = importFailureText(result.status); !failure.isEmpty())
+            prompts.message(failure, QString(), MsgIcon::Error, MsgButtons::Ok);
         if (result.recordsAdded > 0) {
             showRecordCount();
             DSatzED->setValue(doc.recordCount());

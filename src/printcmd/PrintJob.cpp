@@ -127,6 +127,12 @@ bool PrintJob::readCsv(QString* error)
     }
     const size_t own = document_.records.size();
     const CsvImportResult result = importCsvFile(document_, localPath(options_.csvFile), utf8ToAnsi);
+    if (result.status == CsvImportStatus::Empty || result.status == CsvImportStatus::NotText) {
+        *error = QStringLiteral("the CSV file \"%1\" %2")
+                     .arg(options_.csvFile, result.status == CsvImportStatus::Empty ? QStringLiteral("is empty")
+                                                                                    : QStringLiteral("is not text"));
+        return false;
+    }
     if (result.status != CsvImportStatus::Ok) {
         *error = QStringLiteral("cannot open the CSV file \"%1\"").arg(options_.csvFile);
         return false;

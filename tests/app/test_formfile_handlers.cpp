@@ -281,7 +281,8 @@ TEST_F(FormFileHandlersTest, SaveThatBreaksOffKeepsTheOldFile)
     sigaction(SIGXFSZ, &previous, nullptr);
 
     const ShownMessage message = onlyMessage();
-    EXPECT_EQ(message.text, "Can not save the form file.");
+    EXPECT_EQ(message.text, QStringLiteral("The file \"%1\" could not be written: the file is too large for the disk.")
+                                .arg(QDir::toNativeSeparators(target)));
     EXPECT_EQ(message.icon, MsgIcon::Error);
     EXPECT_EQ(fileBytes(target), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.frm"});

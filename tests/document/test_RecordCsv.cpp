@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using formtest::TempFolder;
 
 namespace {
@@ -123,6 +125,7 @@ TEST(RecordCsvImport, LinesBecomeNewRecordsAfterRecordOne)
                                                                         {"b", nullopt, nullopt},
                                                                         {"c", nullopt, nullopt},
                                                                         {"d", nullopt, nullopt}}},
+        {"CR alone as line end", "a;1\r\r\"b\",\"2\"\rc\r", {{"a", "1", nullopt}, {"b", "2", nullopt}, {"c", nullopt, nullopt}}},
         {"empty values are stored", "\"\",\"\"\r\n", {{"", "", nullopt}}},
     };
     for (const Row& row : rows) {
@@ -202,4 +205,84 @@ TEST(RecordCsvExport, WritesEveryRecordAndKeepsTheOldFileOnFailure)
     EXPECT_FALSE(exportCsvFile(document, folder.file("taken")));
     EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "taken"));
     EXPECT_EQ(folder.entryCount(), 2u);  // no temporary file left behind
+}
+
+TEST(RecordCsvImport, RefusesFilesThatAreEmptyOrNotText)
+{
+    std::mt19937 generator(21);
+    std::string random(20000, '\0');
+    for (char& c : random)
+        c = static_cast<char>(generator());
+    const std::string line = "\"Name\",\"Street 5\tleft\"\r\n";
+    std::string longText;
+    while (longText.size() <= kCsvTextCheckBytes)
+        longText += line;
+
+    struct Row {
+        const char* what;
+        std::string bytes;
+        CsvImportStatus status;
+        size_t added;
+    };
+    const Row rows[] = {
+        {"no byte at all", "", CsvImportStatus::Empty, 0},
+        {"random bytes", random, CsvImportStatus::NotText, 0},
+        {"UTF-16 without its mark", std::string("\"\0a\0\"\0\r\0\n\0", 10), CsvImportStatus::NotText, 0},
+        {"code page text with a tab and a form feed", "K\xE4se;\xA3 5\f\r\n", CsvImportStatus::Ok, 1},
+        {"control characters after the part looked at", longText + std::string(100, '\x01'), CsvImportStatus::Ok,
+         longText.size() / line.size() + 1},
+    };
+    TempFolder folder;
+    for (const Row& row : rows) {
+        const std::string file = folder.file("in.csv");
+        writeText(file, row.bytes);
+        FormDocument document = takenOver(2);
+        const CsvImportResult result = importCsvFile(document, file, {});
+        EXPECT_EQ(result.status, row.status) << row.what;
+        EXPECT_EQ(result.recordsAdded, row.added) << row.what;
+        EXPECT_EQ(document.records.size(), row.added + 1) << row.what;
+    }
+}
+
+TEST(RecordCsvImport, Utf16MarkedTextsAreReadAsUtf8)
+{
+    const auto bytesOf = [](std::u16string_view units, bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t unit : units) {
+            const char high = char(unit >> 8);
+            const char low = char(unit & 0xFF);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    const Utf8ToAnsi marking = [](std::string_view utf8) { return "<" + std::string(utf8) + ">"; };
+    struct Row {
+        const char* what;
+        std::u16string units;
+        std::vector<std::vector<std::optional<std::string>>> added;
+    };
+    const Row rows[] = {
+        {"code page letters and two lines", u"\"Z\u00F6e\",\"\u20AC 5\"\r\nx;y\r\n",
+         {{"<Z\xC3\xB6""e>", "<\xE2\x82\xAC 5>"}, {"<x>", "<y>"}}},
+        {"a surrogate pair", u"a\U0001F600b", {{"<a\xF0\x9F\x98\x80""b>", std::nullopt}}},
+        {"a surrogate without its partner", std::u16string(u"a") + char16_t(0xD800) + u"b",
+         {{"<a\xEF\xBF\xBD""b>", std::nullopt}}},
+    };
+    for (const Row& row : rows) {
+        for (const bool bigEndian : {false, true}) {
+            FormDocument document = takenOver(2);
+            EXPECT_EQ(importCsvText(document, bytesOf(row.units, bigEndian), marking), row.added.size()) << row.what;
+            ASSERT_EQ(document.records.size(), row.added.size() + 1) << row.what;
+            for (size_t i = 0; i < row.added.size(); ++i)
+                EXPECT_EQ(valuesOf(document.records[i + 1]), row.added[i]) << row.what << " big endian " << bigEndian;
+        }
+    }
+
+    TempFolder folder;
+    const std::string file = folder.file("utf16.csv");
+    writeText(file, bytesOf(u"\"\u00E4\"\r\n", false));
+    FormDocument document = takenOver(1);
+    EXPECT_EQ(importCsvFile(document, file, marking).status, CsvImportStatus::Ok);
+    ASSERT_EQ(document.records.size(), 2u);
+    EXPECT_EQ(document.records[1].entries[0].value, "<\xC3\xA4>");
 }

@@ -1,7 +1,11 @@
 #include "imgrove/FileReplacement.h"
 
+#include "support/FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -80,6 +84,106 @@ TEST_F(FileReplacementTest, AFolderStandingAtTheTargetIsNotReplaced)
     EXPECT_FALSE(replacement.commit());
     EXPECT_TRUE(fs::is_directory(target));
     EXPECT_EQ(filesInFolder(), 1u);
+}
+
+TEST_F(FileReplacementTest, AWriteThatRunsOutOfRoomKeepsTheOldFileAndSaysWhy)
+{
+    // Failing in the write itself, in the flush of the last buffer, and at the first byte.
+    const size_t limits[] = {1000, 70000, 0};
+    const std::string content(80000, 'n');
+    for (const size_t limit : limits) {
+        put(target, "old contents");
+        WriteResult result;
+        {
+            const FileSizeLimit full(limit);
+            ASSERT_TRUE(full.active());
+            FileReplacement replacement(target.string());
+            replacement.write(content.data(), 500);
+            replacement.write(content.data(), content.size());
+            EXPECT_FALSE(replacement.commit()) << limit;
+            result = replacement.result();
+        }
+        EXPECT_FALSE(result) << limit;
+        EXPECT_TRUE(result.opened) << limit;
+        EXPECT_EQ(writeFailureReason(result.error), "the file is too large for the disk") << limit;
+        EXPECT_EQ(contents(target), "old contents") << limit;
+        EXPECT_EQ(filesInFolder(), 1u) << limit;
+    }
+}
+
+TEST(WriteFailureReason, NamesAFullDiskAsSuch)
+{
+    struct Row {
+        std::errc error;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {std::errc::no_space_on_device, "the disk is full"},
+        {std::errc::file_too_large, "the file is too large for the disk"},
+        {std::errc::read_only_file_system, "the disk is read-only"},
+        {std::errc::permission_denied, "it is not allowed to write there"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(writeFailureReason(std::make_error_code(row.error)), row.reason);
+    EXPECT_EQ(writeFailureReason({EDQUOT, std::generic_category()}), "the disk is full");
+}
+
+// Makes folder refuse new files while its files stay writable: by its permissions, or, for a
+// user whom permissions do not stop, by the file system's immutable flag. Undone by the
+// destructor; possible() is false where neither works here.
+class FolderWithoutNewFiles {
+public:
+    explicit FolderWithoutNewFiles(fs::path folder) : folder_(std::move(folder))
+    {
+        fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                     fs::perms::group_exec);
+        if (refusesNewFiles())
+            return;
+        immutable_ = std::system(("chattr +i '" + folder_.string() + "' 2>/dev/null").c_str()) == 0;
+    }
+    ~FolderWithoutNewFiles()
+    {
+        if (immutable_)
+            std::system(("chattr -i '" + folder_.string() + "'").c_str());
+        fs::permissions(folder_, fs::perms::owner_all);
+    }
+    bool possible() const { return refusesNewFiles(); }
+
+private:
+    bool refusesNewFiles() const
+    {
+        const fs::path probe = folder_ / "probe";
+        if (!std::ofstream(probe))
+            return true;
+        fs::remove(probe);
+        return false;
+    }
+
+    fs::path folder_;
+    bool immutable_ = false;
+};
+
+TEST_F(FileReplacementTest, AFolderThatTakesNoNewFileHasItsFileWrittenInPlace)
+{
+    put(target, "old contents, longer than the new");
+    put(folder / "other.csv", "other");
+    FolderWithoutNewFiles locked(folder);
+    if (!locked.possible())
+        GTEST_SKIP() << "no way to make a folder refuse new files here";
+    {
+        FileReplacement replacement(target.string());
+        ASSERT_NE(replacement.file(), nullptr);
+        EXPECT_TRUE(replacement.inPlace());
+        replacement.write("new", 3);
+        EXPECT_TRUE(replacement.commit());
+    }
+    EXPECT_EQ(contents(target), "new");
+
+    FileReplacement missing((folder / "new.csv").string());
+    EXPECT_EQ(missing.file(), nullptr);
+    EXPECT_FALSE(missing.commit());
+    EXPECT_EQ(writeFailureReason(missing.error()), "it is not allowed to write there");
+    EXPECT_EQ(filesInFolder(), 2u);
 }
 
 }  // namespace

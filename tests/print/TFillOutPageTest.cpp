@@ -3,6 +3,8 @@
 #include "PrintTestHost.h"
 
 #include "print/TStringGrid.h"
+#include "support/FileSizeLimit.h"
+#include <QDir>
 
 #include <QFile>
 #include <QHeaderView>
@@ -310,6 +312,20 @@ TEST(FillOutCsv, DialogsMessagesAndTheGridAfterwards)
     p.prompts().queueSaveFile(folder.filePath(QStringLiteral("no folder/records.csv")));
     p.page.ExportTBtnClick();
     EXPECT_EQ(p.prompts().messageTexts(), QStringList{QStringLiteral("Can not create the file.")});
+
+    // Out of room: the old export stays and the message says why.
+    const QByteArray before = fileBytes(file);
+    p.prompts().clear();
+    p.prompts().queueSaveFile(file);
+    {
+        const FileSizeLimit full(10);
+        p.page.ExportTBtnClick();
+    }
+    EXPECT_EQ(p.prompts().messageTexts(),
+              QStringList{QStringLiteral("The file \"%1\" could not be written: the file is too large for the disk.")
+                              .arg(QDir::toNativeSeparators(file))});
+    EXPECT_EQ(fileBytes(file), before);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).filter(QStringLiteral(".tmp")), QStringList{});
 }
 
 TEST(FillOutGridFont, TheChosenFontShowsOnlyInTheGrid)
