@@ -152,6 +152,9 @@ void TMainForm::FormCreate()
     retouchPage_->setSavePictureAction([this] { scanPage_->SaveBtnClick(); });
     fillOutPage_ = new TFillOutPage(*this);
     buildLayout();
+    history_.setViews({[this](FormParts parts, int recordNumber) { showRestored(parts, recordNumber); },
+                       [this] { return fillOutPage_->currentRecordNumber(); },
+                       [this](const QString& text) { showStatusText(text); }});
 
     formSizePage_->FBreitEdinChange();
     const Dib& picture = document_.picture.get();
@@ -181,6 +184,7 @@ void TMainForm::buildLayout()
     documentBar->addWidget(newButton);
     documentBar->addWidget(openButton);
     documentBar->addWidget(saveButton);
+    buildUndoControls(documentBar);
     documentBar->addStretch();
     layout->addLayout(documentBar);
 
@@ -325,6 +329,7 @@ void TMainForm::NewBtnClick()
     fillOutPage_->documentChanged();
     FieldsChanged = false;
     scanPage_->showPictureInfo();
+    history_.clear();
 }
 
 void TMainForm::InfoBtnClick() { AboutBox->exec(); }

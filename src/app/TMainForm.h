@@ -5,6 +5,7 @@
 //   TMainForm.cpp         start-up, tabs, progress, hover buttons, help, quit, settings, "New"
 //   TMainFormFile.cpp     form files: OpenFORM, "Open...", "Save as...", refresh after open
 //   TMainFormPicture.cpp  taking in a new picture
+//   TMainFormUndo.cpp     undo and redo: the buttons, the keys, the views after a step
 #pragma once
 
 #include "picture/FormHost.h"
@@ -19,7 +20,9 @@ class TFormSizePage;
 class TFieldsPage;
 class TFillOutPage;
 class TPrintPage;
+class QAction;
 class QTabWidget;
+class QToolButton;
 class QWidget;
 class HoverImageButton;
 class TAboutBox;
@@ -40,11 +43,13 @@ public:
 
     // FormHost
     FormDocument& document() override { return document_; }
+    FormHistory& history() override { return history_; }
     Prompts& prompts() override { return *prompts_; }
     QString programDir() const override { return ProgramDir; }
     void SetProStatus(int percent) override;
     void showStatusText(const QString& text) override;
-    void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full) override;
+    void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full,
+                          const QString& stepText = QStringLiteral("New picture")) override;
     void repaintPictureViews() override;
     void repaintFormSizeView() override;
     void FBreitEdinChange() override;
@@ -75,6 +80,8 @@ public:
     HoverImageButton* infoButton() const { return ueberbtn; }
     HoverImageButton* helpButton() const { return HilfeBtn; }
     HoverImageButton* quitButton() const { return EndeBtn; }
+    QToolButton* undoButton() const { return UndoBtn; }
+    QToolButton* redoButton() const { return RedoBtn; }
     TAboutBox* aboutBox() const { return AboutBox; }
 
     QString ProgramDir;
@@ -97,10 +104,16 @@ private:
     // The "Overtake" warning, once per change of the fields.
     void warnIfFieldsChanged();
     void restoreSettings();
+    // The undo and redo buttons beside the document buttons, and their keys.
+    void buildUndoControls(class QHBoxLayout* documentBar);
+    void showUndoHints();
+    // The views of the parts an undo or redo gave back.
+    void showRestored(FormParts parts, int recordNumber);
     void saveSettings();
 
     std::unique_ptr<Prompts> prompts_;
     FormDocument document_;
+    FormHistory history_{document_};
     SelectionRect selection_;
     QStringList arguments_;
 
@@ -110,6 +123,10 @@ private:
     QWidget* fieldsTab_ = nullptr;
     QMetaObject::Connection focusWatch_;
     TStatusProgress* StatusBar1 = nullptr;
+    QToolButton* UndoBtn = nullptr;
+    QToolButton* RedoBtn = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     HoverImageButton* ueberbtn = nullptr;
     HoverImageButton* HilfeBtn = nullptr;
     HoverImageButton* EndeBtn = nullptr;

@@ -35,6 +35,8 @@ bool TMainForm::OpenFORM(const QString& fileName)
     }
     const bool opened = status == FormReadStatus::Ok;
     refreshAfterDocumentChange();
+    // Even a damaged file replaced the document: no step before it applies to what is shown.
+    history_.clear();
     // A failed open leaves the fields as they were, so a pending "Overtake" warning stays due.
     if (!opened)
         FieldsChanged = fieldsChangedBefore;

@@ -5,9 +5,9 @@
 #include "print/TFormSizePage.h"
 #include "scanlink2/Scanlink2.h"
 
-void TMainForm::takeInNewPicture(Dib dib, TakeIn steps)
+void TMainForm::takeInNewPicture(Dib dib, TakeIn steps, const QString& stepText)
 {
-    document_.picture.reset(dib);
+    history_.replacePicture(dib, stepText);
     scanPage_->showPictureInfo();
     if (steps != TakeIn::WithoutEasySize)
         formSizePage_->FBreitEdinChange();
@@ -29,5 +29,5 @@ void TMainForm::WMUser2(intptr_t scan)
     const Dib dib = GetScanedDib(scan);
     if (!dib.bits)
         return;
-    takeInNewPicture(dib, TakeIn::WithoutEasySize);
+    takeInNewPicture(dib, TakeIn::WithoutEasySize, QStringLiteral("Scan"));
 }

@@ -175,6 +175,7 @@ TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), hos
     ObjListForm = new TObjListForm(this);
     ObjListForm->onRowPopup = [this](int field, QPoint globalPos) {
         FormDocument& doc = host_.document();
+        UndoStep step(host_.history(), PartFields, QStringLiteral("Bring field to top"));
         doc.bringToTop(field);
         doc.SelectedField = int32_t(doc.fields.size());
         showSelectedName();
@@ -383,7 +384,12 @@ void TFieldsPage::PaintBox1MouseDown(MouseButton button, int x, int y)
     options.nameBoxText = nameBoxText();
     options.defaultFont = defaultFont_;
     options.captureFree = QWidget::mouseGrabber() == nullptr;
+    if (!drag_.buttonHeld())
+        beforePress_ = host_.history().capture(PartFields);
     const PressOutcome outcome = drag_.press(doc, fitted.toPicture(x, y), button, options, fitted);
+    // A right press selects and opens the menu: no drag follows to end the step.
+    if (!drag_.buttonHeld())
+        recordPress();
     if (outcome.takeCapture)
         PaintBox1->grabMouse();
     if (outcome.selectionChanged) {
@@ -424,7 +430,18 @@ void TFieldsPage::PaintBox1MouseUp(int x, int y)
     FormDocument& doc = host_.document();
     if (drag_.release(doc, geometry().toPicture(x, y), grid(), documentPictureWidth(doc), documentPictureHeight(doc)))
         PaintBox1->releaseMouse();
+    recordPress();
     repaintCanvas();
+}
+
+void TFieldsPage::recordPress()
+{
+    if (!beforePress_)
+        return;
+    FormState before = std::move(*beforePress_);
+    beforePress_.reset();
+    const QString text = fieldChangeText(*before.fields, host_.document().fields);
+    host_.history().record(std::move(before), text);
 }
 
 bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
@@ -450,6 +467,7 @@ bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
     // A field being dragged belongs to the mouse until the button is released.
     if (drag_.buttonHeld())
         return true;
+    UndoStep nudge(host_.history(), PartFields, QStringLiteral("Move field"));
     // Without a selection the keys scroll the canvas, as they do in any scroll box.
     if (!nudgeSelected(doc, dx, dy, grid(), documentPictureWidth(doc), documentPictureHeight(doc)))
         return false;
@@ -472,6 +490,7 @@ void TFieldsPage::openFieldPopup(QPoint globalPos)
 
 void TFieldsPage::lschen1Click()
 {
+    UndoStep step(host_.history(), PartFields, QStringLiteral("Delete field"));
     deleteSelectedField(host_.document());
     showSelectedName();
     repaintCanvas();
@@ -479,6 +498,7 @@ void TFieldsPage::lschen1Click()
 
 void TFieldsPage::Duplizieren1Click()
 {
+    UndoStep step(host_.history(), PartFields, QStringLiteral("Duplicate field"));
     duplicateSelectedField(host_.document(), defaultFont_, nameBoxText());
     showSelectedName();
     repaintCanvas();
@@ -494,6 +514,7 @@ void TFieldsPage::Greandern1Click()
         positionSizeOf(*field), documentPictureWidth(doc) - 1, documentPictureHeight(doc) - 1);
     if (!chosen)
         return;
+    UndoStep step(host_.history(), PartFields, QStringLiteral("Size and position"));
     applyPositionSize(doc, *chosen);
     repaintCanvas();
 }
@@ -506,6 +527,7 @@ void TFieldsPage::Schriftart1Click()
     const std::optional<FontChoice> chosen = host_.prompts().fontDialog(fontChoiceFor(field->font));
     if (!chosen)
         return;
+    UndoStep step(host_.history(), PartFields, QStringLiteral("Font"));
     // The dialog was modal; the selection it was opened for is still the one to change.
     if (FormField* still = host_.document().selectedField())
         still->font = fontSpecFrom(*chosen, still->font);
@@ -520,6 +542,7 @@ void TFieldsPage::Umbenennen1Click()
     const std::optional<QString> name = NewNameForm->ask(ansiToQString(field->name));
     if (!name)
         return;
+    UndoStep step(host_.history(), PartFields, QStringLiteral("Rename field"));
     if (FormField* still = host_.document().selectedField())
         still->name = qStringToAnsi(*name);
     showSelectedName();
@@ -528,6 +551,7 @@ void TFieldsPage::Umbenennen1Click()
 
 void TFieldsPage::setAlignment(int32_t alignment)
 {
+    UndoStep step(host_.history(), PartFields, QStringLiteral("Alignment"));
     if (FormField* field = host_.document().selectedField())
         field->alignment = alignment;
     repaintCanvas();
@@ -535,6 +559,7 @@ void TFieldsPage::setAlignment(int32_t alignment)
 
 void TFieldsPage::Mehrzeilig1Click()
 {
+    UndoStep step(host_.history(), PartFields, QStringLiteral("Multi lined"));
     if (FormField* field = host_.document().selectedField())
         field->multiLine = field->multiLine == 0 ? 1 : 0;
     repaintCanvas();
@@ -545,6 +570,7 @@ void TFieldsPage::NameEdKeyPress()
     FormDocument& doc = host_.document();
     if (!doc.selectedField())
         return;
+    UndoStep step(host_.history(), PartFields, QStringLiteral("Rename field"));
     commitNameBox(doc, nameBoxText());
     repaintCanvas();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editor/FieldCanvas.h"
+#include "picture/FormHistory.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -108,9 +109,13 @@ private:
     std::string nameBoxText() const;
     int32_t grid() const;
     void repaintCanvas();
+    // The press or drag that began at beforePress_ becomes a step, named by what it did.
+    void recordPress();
 
     FormHost& host_;
     FieldDrag drag_;
+    // The fields as they were when the mouse went down: a drag is one step.
+    std::optional<FormState> beforePress_;
     bool panning_ = false;
     PointI panAnchor_;
     FontSpec defaultFont_;

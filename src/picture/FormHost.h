@@ -5,6 +5,7 @@
 
 #include "document/FormDocument.h"
 #include "imageops/SelectionRect.h"
+#include "picture/FormHistory.h"
 #include "platform/Prompts.h"
 
 #include <QString>
@@ -19,6 +20,8 @@ public:
     virtual ~FormHost() = default;
 
     virtual FormDocument& document() = 0;
+    // Undo and redo of the document's changes: pages record their changes as steps here.
+    virtual FormHistory& history() = 0;
     virtual Prompts& prompts() = 0;
     // The program's folder, ending in a separator.
     virtual QString programDir() const = 0;
@@ -27,8 +30,10 @@ public:
     // A sentence in the status bar, such as where a print went; it gives way to the next progress.
     virtual void showStatusText(const QString& text) = 0;
     // Replaces the document's picture by dib (which the document then owns) and refreshes
-    // every view, the picture information and the selection; ends on "Set form size".
-    virtual void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full) = 0;
+    // every view, the picture information and the selection; ends on "Set form size". The
+    // picture it had is kept for undo as the step named stepText.
+    virtual void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full,
+                                  const QString& stepText = QStringLiteral("New picture")) = 0;
     // Repaints the thumbnail, the field canvas, the form-size canvas and the retouch view.
     virtual void repaintPictureViews() = 0;
     // Repaints the form-size canvas (PaintBox2) alone.

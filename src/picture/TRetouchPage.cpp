@@ -191,11 +191,11 @@ QPoint TRetouchPage::retouchMenuPosition() const
 
 void TRetouchPage::RetuscheButtonClick() { RetuschePopup->popup(retouchMenuPosition()); }
 
-bool TRetouchPage::replacePicture(Dib replacement)
+bool TRetouchPage::replacePicture(Dib replacement, const QString& stepText)
 {
     if (!replacement.bits)
         return false;
-    host_.document().picture.reset(replacement);
+    host_.history().replacePicture(replacement, stepText);
     return true;
 }
 
@@ -221,7 +221,9 @@ void TRetouchPage::HellpBtnClick()
     HKForm->setApply([this, &copy](int brightness, int contrast) { applyAdjustment(copy.get(), brightness, contrast); });
     const bool kept = HKForm->exec() == QDialog::Accepted;
     HKForm->setApply({});
-    if (!kept)
+    if (kept)
+        host_.history().recordPicture(std::move(copy), QStringLiteral("Brightness and contrast"));
+    else
         host_.document().picture.reset(copy.release());
     repaintRetouchViews();
 }
@@ -253,7 +255,7 @@ void TRetouchPage::RotateBtnClick()
         break;
     }
     }
-    if (replacePicture(rotated)) {
+    if (replacePicture(rotated, QStringLiteral("Rotate"))) {
         const Dib& turned = host_.document().picture.get();
         host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
     } else {
@@ -264,13 +266,15 @@ void TRetouchPage::RotateBtnClick()
 
 void TRetouchPage::FlipHBtnClick()
 {
-    if (replacePicture(mirrorDib(host_.document().picture.get(), [this](int percent) { host_.SetProStatus(percent); })))
+    if (replacePicture(mirrorDib(host_.document().picture.get(), [this](int percent) { host_.SetProStatus(percent); }),
+                       QStringLiteral("Mirror")))
         repaintRetouchViews();
 }
 
 void TRetouchPage::FlipVBtnClick()
 {
-    if (replacePicture(flipDib(host_.document().picture.get(), [this](int percent) { host_.SetProStatus(percent); })))
+    if (replacePicture(flipDib(host_.document().picture.get(), [this](int percent) { host_.SetProStatus(percent); }),
+                       QStringLiteral("Flip")))
         repaintRetouchViews();
 }
 
@@ -284,7 +288,7 @@ void TRetouchPage::SchnittBtnClick()
     DibOwner cropped(cropDib(host_.document().picture.get(), host_.selection(),
                              [this](int percent) { host_.SetProStatus(percent); }));
     if (cropped) {
-        host_.takeInNewPicture(cropped.release(), TakeIn::WithoutViewsAndTab);
+        host_.takeInNewPicture(cropped.release(), TakeIn::WithoutViewsAndTab, QStringLiteral("Crop"));
         repaintRetouchViews();
     }
     host_.SetProStatus(0);

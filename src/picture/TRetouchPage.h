@@ -79,7 +79,8 @@ private:
     // Each preview starts again from the untouched copy.
     void applyAdjustment(const Dib& copy, int brightness, int contrast);
     // The document's picture becomes replacement; false (nothing changed) when it has no bits.
-    bool replacePicture(Dib replacement);
+    // The previous picture is kept for undo as the step named stepText.
+    bool replacePicture(Dib replacement, const QString& stepText);
     void repaintRetouchViews();
 
     FormHost& host_;

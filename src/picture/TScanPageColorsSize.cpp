@@ -50,7 +50,7 @@ void TScanPage::FTiefeBtnClick()
     }
     if (!changed.bits)
         return;
-    host_.document().picture.reset(changed);
+    host_.history().replacePicture(changed, QStringLiteral("Colour depth"));
     Tief->setText(QString::fromStdString(pictureInfo(host_.document().picture.get()).colors));
     repaintPreview();
 }
@@ -65,7 +65,7 @@ void TScanPage::SizeBtnClick()
     DibOwner resized(Resize(picture, ResizeForm->BreitEdit->value(), ResizeForm->HochEdit->value(),
                             ResizeForm->InterpolCheck->isChecked(), [this](int percent) { host_.SetProStatus(percent); }));
     if (resized) {
-        host_.document().picture.reset(resized.release());
+        host_.history().replacePicture(resized.release(), QStringLiteral("Resize"));
         const Dib& result = host_.document().picture.get();
         host_.selection() = SelectionRect{0, 0, DibWidth(result), DibHeight(result)};
     } else {

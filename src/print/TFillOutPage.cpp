@@ -10,6 +10,8 @@
 #include "print/TextLength.h"
 
 #include <QFile>
+
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -179,6 +181,7 @@ void TFillOutPage::OvertakeBtnClick()
     } else if (prompts.message(QStringLiteral("Attention: you will lose all existing records!"),
                                QStringLiteral("Overtake form fields... "), MsgIcon::Information,
                                MsgButtons::OkCancel) == MsgAnswer::Ok) {
+        UndoStep step(host_.history(), PartRecords, QStringLiteral("Take over form fields"));
         doc.takeOverFields();
         showEntryNames();
         for (int row = 1; row < StringGrid->RowCount(); ++row)
@@ -208,6 +211,7 @@ void TFillOutPage::NewDSatzBtnClick()
         host_.prompts().message(QString::fromLatin1(kNoRecordsText), QString(), MsgIcon::Error, MsgButtons::Ok);
         return;
     }
+    UndoStep step(host_.history(), PartRecords, QStringLiteral("New record"));
     const int number = doc.appendNewRecord();
     showRecordCount();
     DSatzED->setValue(number);
@@ -216,6 +220,7 @@ void TFillOutPage::NewDSatzBtnClick()
 void TFillOutPage::DelDSatzBtnClick()
 {
     FormDocument& doc = host_.document();
+    UndoStep step(host_.history(), PartRecords, QStringLiteral("Delete record"));
     switch (doc.deleteRecord(DSatzED->value())) {
     case RecordDeletion::InvalidNumber:
         host_.prompts().message(QStringLiteral("You have to select a valid record!"), QString(), MsgIcon::Error,
@@ -276,8 +281,12 @@ void TFillOutPage::StringGridSetEditText(int col, int row, const QString& text)
                 QStringLiteral("The text is to long. Use multi lines fields (Form field/right mouse button)."),
                 QStringLiteral("Hint"), MsgIcon::Information, MsgButtons::Ok);
     }
-    if (col == 1 && row >= 1)
-        doc.setRecordValue(DSatzED->value(), row, value);
+    if (col == 1 && row >= 1) {
+        FormState before = host_.history().capture(PartRecords);
+        doc.setRecordValue(number, row, value);
+        // Typing into one value is one step, however many keys it takes.
+        host_.history().record(std::move(before), QStringLiteral("Value"), QStringLiteral("value %1 %2").arg(number).arg(row));
+    }
     if (!EditingFromMemo)
         loadMemoFrom(col, row);
 }
@@ -323,6 +332,7 @@ void TFillOutPage::ImportTBtnClick()
         return;
     }
     if (const std::optional<FileChoice> choice = prompts.openFile(csvRequest(QStringLiteral("Import records")))) {
+        UndoStep step(host_.history(), PartRecords, QStringLiteral("Import records"));
         const CsvImportResult result = importCsvFile(doc, localPath(choice->fileName), utf8ToAnsi,
                                                      [this](int percent) { host_.SetProStatus(percent); });
         if (const QString failure = importFailureText(result.status); !failure.isEmpty())
@@ -335,7 +345,9 @@ void TFillOutPage::ImportTBtnClick()
     DSatzEDChange();
 }
 
-void TFillOutPage::documentChanged()
+void TFillOutPage::documentChanged() { showRecords(1); }
+
+void TFillOutPage::showRecords(int number)
 {
     const FormDocument& doc = host_.document();
     if (doc.records.empty()) {
@@ -345,7 +357,7 @@ void TFillOutPage::documentChanged()
         DanzLabel->setText(QString::fromLatin1(kNoRecordsCaption));
     } else {
         showEntryNames();
-        setCurrentRecordNumber(1);
+        setCurrentRecordNumber(std::clamp(number, 1, doc.recordCount()));
         showRecordCount();
     }
     loadMemoFrom(StringGrid->Col(), StringGrid->Row());

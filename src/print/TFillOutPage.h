@@ -33,6 +33,9 @@ public:
 
     // Shows the document's records after a form file was opened or "New" replaced them.
     void documentChanged();
+    // Shows the document's records again after an undo or redo, record number (clamped) in the
+    // grid.
+    void showRecords(int number);
 
     int currentRecordNumber() const;
     // Fires DSatzEDChange as a change by the user does.

@@ -139,7 +139,10 @@ void TPrintPage::VerschXinChange()
 {
     if (showingShift_)
         return;
+    FormState before = host_.history().capture(PartPrintShift);
     host_.document().PrintShiftMm = PointD{VerschXin->value() * MmPerInch, VerschYin->value() * MmPerInch};
+    // Typing on in the shift boxes stays one step.
+    host_.history().record(std::move(before), QStringLiteral("Print shift"), QStringLiteral("print shift"));
 }
 
 void TPrintPage::loadSettings(QSettings& settings)

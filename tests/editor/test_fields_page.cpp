@@ -258,3 +258,34 @@ TEST(TFieldsPage, DefaultFontGoesIntoNewFieldsAndTheSettings)
     EXPECT_EQ(again.page.defaultFont().height, -19);
     EXPECT_EQ(again.page.defaultFont().color, int32_t(0xFF0000));
 }
+
+TEST(TFieldsPage, ADragAndEachArrowPressAreOneStepEach)
+{
+    ShownPage shown;
+    QUndoStack& steps = shown.host.undo.stack();
+    struct Row {
+        std::function<void()> act;
+        const char* text;
+        Rect after;
+    };
+    const Row rows[] = {
+        {[&] { shown.drag({20, 20}, {120, 60}); }, "Create field", Rect{20, 20, 120, 60}},
+        {[&] { shown.drag({70, 40}, {80, 55}); }, "Move field", Rect{30, 35, 130, 75}},
+        {[&] { shown.page.PaintBox1->setFocus(); key(shown.page.PaintBox1, Qt::Key_Right); }, "Move field",
+         Rect{31, 35, 131, 75}},
+        {[&] { key(shown.page.PaintBox1, Qt::Key_Right); }, "Move field", Rect{32, 35, 132, 75}},
+    };
+    int count = 0;
+    for (const Row& row : rows) {
+        row.act();
+        EXPECT_EQ(steps.count(), ++count) << row.text;
+        EXPECT_EQ(steps.undoText(), QString::fromUtf8(row.text));
+        EXPECT_EQ(rectOf(shown.host.doc.fields[0]), row.after) << row.text;
+    }
+    for (int i = int(std::size(rows)) - 1; i > 0; --i) {
+        steps.undo();
+        EXPECT_EQ(rectOf(shown.host.doc.fields[0]), rows[i - 1].after) << "undoing " << i;
+    }
+    steps.undo();
+    EXPECT_TRUE(shown.host.doc.fields.empty());
+}

@@ -347,3 +347,22 @@ TEST(FillOutGridFont, TheChosenFontShowsOnlyInTheGrid)
     EXPECT_EQ(p.page.StringGrid->palette().color(QPalette::Text), QColor(Qt::darkBlue));
     EXPECT_EQ(p.host.doc.records[0].entries[0].font, printed);
 }
+
+TEST(FillOutUndo, TheGridShowsTheDeletedRecordAgainAfterUndo)
+{
+    Page p(1, 3);
+    p.host.undo.setViews({[&p](FormParts, int number) { p.page.showRecords(number); },
+                          [&p] { return p.page.currentRecordNumber(); }, {}});
+    p.page.setCurrentRecordNumber(2);
+    p.page.DelDSatzBtnClick();
+    ASSERT_EQ(p.host.doc.recordCount(), 2);
+    EXPECT_EQ(p.cell(1), QStringLiteral("3"));
+    p.host.undo.stack().undo();
+    EXPECT_EQ(p.host.doc.recordCount(), 3);
+    EXPECT_EQ(p.page.currentRecordNumber(), 2);
+    EXPECT_EQ(p.cell(1), QStringLiteral("2"));
+    EXPECT_EQ(p.page.DanzLabel->text(), QStringLiteral("3 Records"));
+    p.host.undo.stack().redo();
+    EXPECT_EQ(p.cell(1), QStringLiteral("3"));
+    EXPECT_EQ(p.page.DanzLabel->text(), QStringLiteral("2 Records"));
+}

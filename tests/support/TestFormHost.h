@@ -14,14 +14,15 @@ public:
     explicit TestFormHost(QString programDir = {}) : programDir_(std::move(programDir)) {}
 
     FormDocument& document() override { return doc; }
+    FormHistory& history() override { return undo; }
     Prompts& prompts() override { return scripted; }
     QString programDir() const override { return programDir_; }
     void SetProStatus(int percent) override { progress.push_back(percent); }
     void showStatusText(const QString& text) override { statusTexts.push_back(text); }
-    void takeInNewPicture(Dib dib, TakeIn steps) override
+    void takeInNewPicture(Dib dib, TakeIn steps, const QString& stepText) override
     {
         takenIn.push_back(steps);
-        doc.picture.reset(dib);
+        undo.replacePicture(dib, stepText);
     }
     void repaintPictureViews() override { ++repaints; }
     void repaintFormSizeView() override { ++formSizeRepaints; }
@@ -35,6 +36,7 @@ public:
     void setCurrentRecordNumber(int number) override { recordNumber = number; }
 
     FormDocument doc;
+    FormHistory undo{doc};
     ScriptedPrompts scripted;
     std::vector<int> progress;
     QStringList statusTexts;
