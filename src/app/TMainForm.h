@@ -52,6 +52,7 @@ public:
                           const QString& stepText = QStringLiteral("New picture")) override;
     void repaintPictureViews() override;
     void repaintFormSizeView() override;
+    void formSizeChanged() override;
     void FBreitEdinChange() override;
     void showTab(int index) override;
     SelectionRect& selection() override { return selection_; }

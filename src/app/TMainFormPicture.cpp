@@ -21,6 +21,8 @@ void TMainForm::takeInNewPicture(Dib dib, TakeIn steps, const QString& stepText)
 
 void TMainForm::repaintFormSizeView() { formSizePage_->repaintView(); }
 
+void TMainForm::formSizeChanged() { formSizePage_->documentChanged(); }
+
 void TMainForm::FBreitEdinChange() { formSizePage_->FBreitEdinChange(); }
 
 // The easy-mode size stays as it was: a scan need not show the whole sheet.
@@ -29,5 +31,7 @@ void TMainForm::WMUser2(intptr_t scan)
     const Dib dib = GetScanedDib(scan);
     if (!dib.bits)
         return;
+    // A scanned picture is no page of the PDF the form may have come from.
+    document_.originalPdf.reset();
     takeInNewPicture(dib, TakeIn::WithoutEasySize, QStringLiteral("Scan"));
 }

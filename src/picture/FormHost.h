@@ -38,6 +38,9 @@ public:
     virtual void repaintPictureViews() = 0;
     // Repaints the form-size canvas (PaintBox2) alone.
     virtual void repaintFormSizeView() = 0;
+    // The form-size points and paper positions were set outside the form-size page (a PDF page
+    // brings its own): its boxes and its view show them.
+    virtual void formSizeChanged() = 0;
     // The easy-mode form size follows the picture's proportions again (FBreitEdinChange of the
     // form-size page), after the picture was resized or cropped.
     virtual void FBreitEdinChange() = 0;

@@ -3,7 +3,9 @@
 #include "imgrove/DibFiles.h"
 #include "picture/DrawDib.h"
 #include "picture/FormHost.h"
+#include "picture/PdfPages.h"
 #include "picture/PictureFiles.h"
+#include "picture/TPdfPageForm.h"
 #include "platform/BusyCursor.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
@@ -52,6 +54,17 @@ void withProgress(FormHost& host, const std::function<void(const DibProgress&)>&
 
 std::string fileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
+// The picture files' filter with PDF files beside them: a form may come as a PDF page.
+QString openFilterWithPdf()
+{
+    QString filter = QString::fromStdString(GetDIBOpenFilter());
+    const qsizetype firstPatternsEnd = filter.indexOf(u'|', filter.indexOf(u'|') + 1);
+    filter.insert(firstPatternsEnd, QStringLiteral(";*.pdf"));
+    const qsizetype allFiles = filter.lastIndexOf(QStringLiteral("|All files"));
+    filter.insert(allFiles, QStringLiteral("|PDF files (*.pdf)|*.pdf"));
+    return filter;
+}
+
 QLineEdit* makeInfoBox(const QString& designText, const QString& hint, QWidget* parent)
 {
     auto* box = new QLineEdit(designText, parent);
@@ -65,7 +78,7 @@ QLineEdit* makeInfoBox(const QString& designText, const QString& hint, QWidget* 
 }  // namespace
 
 TScanPage::TScanPage(FormHost& host, QWidget* parent)
-    : QWidget(parent), host_(host), openFilter_(QString::fromStdString(GetDIBOpenFilter()))
+    : QWidget(parent), host_(host), openFilter_(openFilterWithPdf())
 {
     OpenBtn = new QPushButton(tr("Open picture..."), this);
     OpenBtn->setObjectName("OpenBtn");
@@ -112,6 +125,7 @@ TScanPage::TScanPage(FormHost& host, QWidget* parent)
     infoLayout->addRow(tr("Height:"), HochED);
     infoLayout->addRow(tr("Colors:"), Tief);
     buildColorsAndSize();
+    PdfPageForm = new TPdfPageForm(this);
     infoLayout->addRow(FTiefeBtn, SizeBtn);
 
     auto* side = new QVBoxLayout;
@@ -138,6 +152,10 @@ void TScanPage::OpenPicBtnClick()
     if (!choice)
         return;
     lastOpenName_ = choice->fileName;
+    if (isPdfFile(choice->fileName)) {
+        openPdfPage(choice->fileName);
+        return;
+    }
 
     DibOwner opened;
     withProgress(host_, [&](const DibProgress& progress) {
@@ -147,7 +165,38 @@ void TScanPage::OpenPicBtnClick()
         host_.prompts().message("Can not open the file.", "Error", MsgIcon::Error, MsgButtons::Ok);
         return;
     }
+    // The form no longer comes from the PDF it may have come from.
+    host_.document().originalPdf.reset();
     host_.takeInNewPicture(opened.release());
+}
+
+void TScanPage::openPdfPage(const QString& fileName)
+{
+    QString error;
+    std::unique_ptr<PdfFile> pdf;
+    {
+        BusyCursor busy;
+        pdf = PdfFile::open(fileName, &error);
+    }
+    if (!pdf) {
+        host_.prompts().message(error, QStringLiteral("Error"), MsgIcon::Error, MsgButtons::Ok);
+        return;
+    }
+    PdfPageForm->prepareFor(*pdf);
+    if (PdfPageForm->exec() != QDialog::Accepted)
+        return;
+    DibOwner picture;
+    withProgress(host_, [&](const DibProgress& progress) {
+        picture = pdf->render(PdfPageForm->page(), PdfPageForm->ppi(), progress, &error);
+    });
+    if (!picture) {
+        host_.prompts().message(error, QStringLiteral("Error"), MsgIcon::Error, MsgButtons::Ok);
+        return;
+    }
+    host_.takeInNewPicture(picture.release(), TakeIn::Full, QStringLiteral("Open PDF page"));
+    UndoStep step(host_.history(), PartFormSize, QStringLiteral("Form size of the PDF page"));
+    setFormFromPdfPage(host_.document(), *pdf, PdfPageForm->page());
+    host_.formSizeChanged();
 }
 
 void TScanPage::SaveBtnClick()

@@ -9,6 +9,7 @@ class HoverImageButton;
 class QLineEdit;
 class QPushButton;
 class TDepthChangeForm;
+class TPdfPageForm;
 class TDepthDownForm;
 class TResizeForm;
 
@@ -43,10 +44,14 @@ public:
     TDepthChangeForm* DepthChangeForm = nullptr;
     TDepthDownForm* DepthDownForm = nullptr;
     TResizeForm* ResizeForm = nullptr;
+    TPdfPageForm* PdfPageForm = nullptr;
 
 private:
     // Makes the "Colors..." and "Size..." buttons and their dialogs.
     void buildColorsAndSize();
+    // A PDF file opened as the picture: a page of it at a resolution the user picks, with the
+    // form size from the page and the PDF kept in the form.
+    void openPdfPage(const QString& fileName);
 
     FormHost& host_;
     QString openFilter_;

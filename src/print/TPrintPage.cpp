@@ -8,6 +8,7 @@
 #include "print/Calibration.h"
 #include "print/FormSizePrompts.h"
 #include "print/NumberBox.h"
+#include "print/PdfOverlay.h"
 #include "print/PrinterChoice.h"
 #include "print/TKalForm.h"
 #include "print/TPrevForm.h"
@@ -23,6 +24,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
+#include <QPrinter>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <numeric>
@@ -49,6 +52,11 @@ TPrintPage::TPrintPage(FormHost& host, QWidget* parent) : QWidget(parent), host_
     RadioButton1->setChecked(true);
     printerLayout->addWidget(RadioButton1);
     printerLayout->addWidget(RadioButton2);
+    OriginalPdfCheck = new QCheckBox(QStringLiteral("Original PDF page underneath"), printerGroup);
+    OriginalPdfCheck->setToolTip(QStringLiteral("When printing into a PDF file: the original page of the form, "
+                                                "sharp and unchanged, under the values"));
+    OriginalPdfCheck->setChecked(true);
+    printerLayout->addWidget(OriginalPdfCheck);
     printerLayout->addWidget(spezialprintcheck);
 
     auto* whatGroup = new QGroupBox(QStringLiteral("What to print"), this);
@@ -118,6 +126,7 @@ TPrintPage::TPrintPage(FormHost& host, QWidget* parent) : QWidget(parent), host_
     connect(PrevBtn, &QPushButton::clicked, this, &TPrintPage::PrevBtnClick);
     connect(VerschXin, &QDoubleSpinBox::valueChanged, this, &TPrintPage::VerschXinChange);
     connect(VerschYin, &QDoubleSpinBox::valueChanged, this, &TPrintPage::VerschXinChange);
+    connect(RadioButton2, &QRadioButton::toggled, this, &TPrintPage::showOriginalPdfChoice);
     documentChanged();
 }
 
@@ -133,6 +142,22 @@ void TPrintPage::documentChanged()
     VerschXin->setValue(host_.document().PrintShiftMm.x / MmPerInch);
     VerschYin->setValue(host_.document().PrintShiftMm.y / MmPerInch);
     showingShift_ = false;
+    // A form that brings its original is printed onto it unless the user says otherwise.
+    OriginalPdfCheck->setChecked(true);
+    showOriginalPdfChoice();
+}
+
+void TPrintPage::showOriginalPdfChoice()
+{
+    OriginalPdfCheck->setVisible(host_.document().originalPdf.has_value());
+    OriginalPdfCheck->setEnabled(RadioButton2->isChecked());
+}
+
+// A PDF page taken in on the Scan tab brings its original while this tab is hidden.
+void TPrintPage::showEvent(QShowEvent* event)
+{
+    showOriginalPdfChoice();
+    QWidget::showEvent(event);
 }
 
 void TPrintPage::VerschXinChange()
@@ -216,11 +241,39 @@ void TPrintPage::GoBtn1Click()
         return;
     if (!PrintingAll && (!printerReady() || !host_.prompts().printDialog()))
         return;
-    const auto progress = [this](int percent) { host_.SetProStatus(percent); };
-    if (!printPages(currentPrinter(), pageRequest(n), {n}, progress))
-        reportFailedPrint();
-    else
+    if (printRecords(n, {n}, {}))
         tellWhereTheFileWent();
+}
+
+bool TPrintPage::printsOntoOriginal()
+{
+    const QPrinter* system = currentPrinter().qprinter();
+    return RadioButton2->isChecked() && OriginalPdfCheck->isChecked() && host_.document().originalPdf
+           && printerWritesFile(currentPrinter()) && system->outputFormat() == QPrinter::PdfFormat;
+}
+
+bool TPrintPage::printRecords(int firstRequest, const std::vector<int>& records,
+                              const std::function<void(int)>& showRecord)
+{
+    const auto progress = [this](int percent) { host_.SetProStatus(percent); };
+    if (!printsOntoOriginal()) {
+        if (printPages(currentPrinter(), pageRequest(firstRequest), records, progress, showRecord))
+            return true;
+        reportFailedPrint();
+        return false;
+    }
+    QString error;
+    const std::unique_ptr<OriginalPdfPage> original = OriginalPdfPage::fromForm(*host_.document().originalPdf, &error);
+    if (original
+        && printPdfOntoOriginal(pageRequest(firstRequest), records, *original,
+                                currentPrinter().qprinter()->outputFileName(), progress, showRecord, &error)) {
+        progress(0);
+        return true;
+    }
+    progress(0);
+    host_.prompts().message(QStringLiteral("The form could not be printed onto the original PDF page: %1.").arg(error),
+                            QString(), MsgIcon::Error, MsgButtons::Ok);
+    return false;
 }
 
 void TPrintPage::tellWhereTheFileWent()
@@ -243,11 +296,8 @@ void TPrintPage::PrintAllBtnClick()
         if (pageCanBeMade(1)) {
             std::vector<int> records(size_t(count), 0);
             std::iota(records.begin(), records.end(), 1);
-            const auto progress = [this](int percent) { host_.SetProStatus(percent); };
             const auto showRecord = [this](int n) { host_.setCurrentRecordNumber(n); };
-            if (!printPages(currentPrinter(), pageRequest(1), records, progress, showRecord))
-                reportFailedPrint();
-            else
+            if (printRecords(1, records, showRecord))
                 tellWhereTheFileWent();
         }
     } else {

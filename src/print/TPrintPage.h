@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 class FormHost;
 class HoverImageButton;
@@ -61,6 +62,9 @@ public:
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;
     QCheckBox* spezialprintcheck = nullptr;
+    // "Original PDF page underneath": shown for a form made from a PDF page; a print into a PDF
+    // file then puts the values onto that page in vector instead of onto the picture.
+    QCheckBox* OriginalPdfCheck = nullptr;
     QRadioButton* ADSatzCheck = nullptr;
     QRadioButton* NameDCheck = nullptr;
     QDoubleSpinBox* VerschXin = nullptr;
@@ -78,6 +82,12 @@ private:
     bool printerReady(bool askFileAgain = false);
     void VerschXinChange();
     void reportFailedPrint();
+    // The records' pages on the current printer, or onto the original PDF page when that is
+    // asked for and the printer writes a PDF file. False after telling the user what failed.
+    bool printRecords(int firstRequest, const std::vector<int>& records, const std::function<void(int)>& showRecord);
+    bool printsOntoOriginal();
+    void showOriginalPdfChoice();
+    void showEvent(QShowEvent* event) override;
     // After a print into a file: where it went, in the status bar.
     void tellWhereTheFileWent();
 

@@ -1,11 +1,14 @@
 #include "imgrove/DibFiles.h"
 #include "picture/DrawDib.h"
 #include "picture/FormHost.h"
+#include "picture/PdfPages.h"
+#include "picture/TPdfPageForm.h"
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ScriptedPrompts.h"
 #include "support/TestFormHost.h"
+#include "support/TestPdf.h"
 
 #include <QAction>
 #include <QDir>
@@ -15,6 +18,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -106,7 +111,13 @@ TEST_F(ScanPageTest, OpenDialogOffersTheReadableFormatsAndCancelChangesNothing)
     ASSERT_EQ(host.scripted.fileDialogs().size(), 1u);
     const ShownFileDialog& shown = host.scripted.fileDialogs()[0];
     EXPECT_EQ(shown.kind, FileDialogKind::Open);
-    EXPECT_EQ(shown.request.filter, QString::fromStdString(GetDIBOpenFilter()));
+    // The picture formats as the picture library names them, and PDF files beside them.
+    QString withoutPdf = shown.request.filter;
+    withoutPdf.remove(QStringLiteral(";*.pdf")).remove(QStringLiteral("|PDF files (*.pdf)|*.pdf"));
+    EXPECT_EQ(withoutPdf, QString::fromStdString(GetDIBOpenFilter()));
+    EXPECT_TRUE(shown.request.filter.startsWith(QStringLiteral("All picture files|*.bmp;")));
+    EXPECT_TRUE(shown.request.filter.contains(QStringLiteral(";*.tiff;*.pdf|")));
+    EXPECT_TRUE(shown.request.filter.endsWith(QStringLiteral("|PDF files (*.pdf)|*.pdf|All files (*.*)|*.*")));
     EXPECT_TRUE(shown.request.defaultExt.isEmpty());
     EXPECT_TRUE(host.scripted.messages().empty());
     EXPECT_TRUE(host.takenIn.empty());
@@ -330,4 +341,89 @@ TEST(RetouchPage, FileMenuOpensBelowTheButtonAndSavesThroughTheScanTab)
     EXPECT_EQ(host.scripted.fileDialogs()[0].kind, FileDialogKind::Save);
     EXPECT_EQ(host.scripted.fileDialogs()[0].request.filter, QString::fromStdString(GetDIBSaveFilter()));
     EXPECT_EQ(fileHead(dir.filePath("retouched.bmp"), 2), QByteArray("BM"));
+}
+
+// A PDF opened as the picture: the page and resolution chosen in the dialog, the form size from
+// the page, the PDF kept in the form, and two steps to undo; a cancelled dialog or a file that
+// cannot be read changes nothing.
+TEST_F(ScanPageTest, PdfPageBecomesThePictureWithItsFormSize)
+{
+    struct Row {
+        const char* name;
+        QByteArray bytes;
+        int pages = 1;      // in the file
+        int page = 1;       // 0: the dialog is cancelled
+        int ppi = 200;
+        int width = 0;      // the picture's pixels; 0 when nothing is taken in
+        int height = 0;
+        int bitCount = 0;
+        const char* message = nullptr;
+    };
+    const Row rows[] = {
+        {.name = "A4 page at the default resolution", .bytes = testpdf::makePdf(1), .width = 1653, .height = 2339,
+         .bitCount = 8},
+        {.name = "Letter page with colour at 100 ppi", .bytes = testpdf::makePdf(2), .pages = 2, .page = 2, .ppi = 100,
+         .width = 850, .height = 1100, .bitCount = 24},
+        {.name = "cancelled", .bytes = testpdf::makePdf(2), .pages = 2, .page = 0},
+        {.name = "damaged", .bytes = testpdf::makePdf(1).left(300),
+         .message = "The PDF file \"form.pdf\" is damaged and cannot be read."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestFormHost host;
+        TScanPage page{host};
+        host.doc.picture.reset(twoColourPicture(64, 48));
+        host.doc.FirstPoint = {3, 4};
+        host.doc.SecondPoint = {60, 40};
+        const uint8_t* before = host.doc.picture.get().bits;
+        ASSERT_TRUE(testpdf::writeFile(path("form.pdf"), row.bytes));
+        host.scripted.queueOpenFile(path("form.pdf"));
+        QTimer::singleShot(0, [&] {
+            TPdfPageForm& form = *page.PdfPageForm;
+            // The page is asked for only when there is a choice.
+            EXPECT_EQ(form.PageEdit->isVisibleTo(&form), form.PageEdit->maximum() > 1);
+            EXPECT_EQ(form.PageEdit->maximum(), row.pages);
+            EXPECT_EQ(form.PpiEdit->value(), kPdfDefaultPpi);
+            if (row.page == 0) {
+                form.CancelBtn->click();
+                return;
+            }
+            form.PageEdit->setValue(row.page);
+            form.PpiEdit->setValue(row.ppi);
+            form.OkBtn->click();
+        });
+        page.OpenPicBtnClick();
+
+        if (row.message)
+            EXPECT_EQ(host.scripted.messageTexts(), QStringList{QString::fromUtf8(row.message)});
+        else
+            EXPECT_TRUE(host.scripted.messages().empty());
+        if (row.width == 0) {
+            EXPECT_TRUE(host.takenIn.empty());
+            EXPECT_EQ(host.doc.picture.get().bits, before);
+            EXPECT_EQ(host.doc.SecondPoint, (PointI{60, 40}));
+            EXPECT_FALSE(host.doc.originalPdf);
+            continue;
+        }
+        const Dib& picture = host.doc.picture.get();
+        EXPECT_EQ(DibWidth(picture), row.width);
+        EXPECT_EQ(DibHeight(picture), row.height);
+        EXPECT_EQ(picture.header->biBitCount, row.bitCount);
+        EXPECT_EQ(host.takenIn, std::vector<TakeIn>{TakeIn::Full});
+        EXPECT_EQ(host.doc.FirstPoint, (PointI{0, 0}));
+        EXPECT_EQ(host.doc.SecondPoint, (PointI{row.width, row.height}));
+        EXPECT_EQ(host.formSizeChanges, 1);
+        ASSERT_TRUE(host.doc.originalPdf);
+        EXPECT_EQ(host.doc.originalPdf->page, row.page);
+        EXPECT_EQ(host.doc.originalPdf->bytes.size(), size_t(row.bytes.size()));
+        ASSERT_FALSE(host.progress.empty());
+        EXPECT_EQ(host.progress.back(), 0);
+
+        // Undo takes back the form size first, then the picture.
+        host.undo.stack().undo();
+        EXPECT_EQ(host.doc.SecondPoint, (PointI{60, 40}));
+        EXPECT_EQ(DibWidth(host.doc.picture.get()), row.width);
+        host.undo.stack().undo();
+        EXPECT_EQ(DibWidth(host.doc.picture.get()), 64);
+    }
 }

@@ -8,12 +8,14 @@
 #include "print/PrinterChoice.h"
 #include "print/TKalForm.h"
 #include "print/TPrevForm.h"
+#include "support/TestPdf.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -273,3 +275,73 @@ TEST_F(PrintPage, AlternatePrintingFunctionIsKeptBetweenRuns)
 }
 
 }  // namespace
+
+QString toolOutput(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// A form made from a PDF page printed into a PDF file: with "Original PDF page underneath" the
+// original's own words are in the file and no picture; otherwise the picture prints as before.
+TEST_F(PrintPage, PdfOutputPutsTheValuesOntoTheOriginalPageWhenAsked)
+{
+    struct Row {
+        const char* name;
+        bool withForm;       // "Print scanned form and the records"
+        bool underneath;     // "Original PDF page underneath"
+        bool originalWords;  // the original's word in the output
+        int images;          // pictures in the output
+    };
+    const Row rows[] = {
+        {"onto the original", true, true, true, 0},
+        {"the picture instead", true, false, false, 1},
+        {"records only", false, true, false, 0},
+    };
+    makeForm(host.doc, true);
+    const QByteArray original = testpdf::makePdf(1);
+    host.doc.originalPdf = OriginalPdf{std::vector<uint8_t>(original.begin(), original.end()), 1};
+    page->documentChanged();
+    EXPECT_TRUE(page->OriginalPdfCheck->isVisibleTo(page.get()));
+    EXPECT_TRUE(page->OriginalPdfCheck->isChecked());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PrinterScope printer(std::make_unique<SystemPrinter>());
+        const QString pdf = dir.filePath(QString::fromLatin1(row.name) + QStringLiteral(".pdf"));
+        printer->qprinter()->setOutputFormat(QPrinter::PdfFormat);
+        printer->qprinter()->setOutputFileName(pdf);
+        page->RadioButton2->setChecked(row.withForm);
+        page->RadioButton1->setChecked(!row.withForm);
+        page->OriginalPdfCheck->setChecked(row.underneath);
+        EXPECT_EQ(page->OriginalPdfCheck->isEnabled(), row.withForm);
+        host.scripted.queuePrinterDialog(true);
+        page->GoBtn1Click();
+
+        EXPECT_TRUE(host.scripted.messages().empty()) << host.scripted.messageTexts().join(u'|').toStdString();
+        const QString text = toolOutput(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        EXPECT_TRUE(text.contains(QStringLiteral("HHHH"))) << text.toStdString();
+        EXPECT_EQ(text.contains(QString::fromLatin1(testpdf::kWord)), row.originalWords) << text.toStdString();
+        const QString images = toolOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        EXPECT_EQ(images.count(u'\n') - 2, row.images) << images.toStdString();
+        EXPECT_EQ(host.statusTexts.back(), QStringLiteral("The form was printed into the file \"%1\".")
+                                               .arg(QDir::toNativeSeparators(pdf)));
+    }
+
+    // A form whose kept original cannot be read says so and writes nothing.
+    host.doc.originalPdf->bytes.resize(200);
+    PrinterScope printer(std::make_unique<SystemPrinter>());
+    const QString pdf = dir.filePath(QStringLiteral("damaged.pdf"));
+    printer->qprinter()->setOutputFormat(QPrinter::PdfFormat);
+    printer->qprinter()->setOutputFileName(pdf);
+    page->RadioButton2->setChecked(true);
+    page->OriginalPdfCheck->setChecked(true);
+    host.scripted.queuePrinterDialog(true);
+    page->GoBtn1Click();
+    ASSERT_EQ(host.scripted.messages().size(), 1u);
+    EXPECT_TRUE(host.scripted.messages()[0].text.startsWith(
+        QStringLiteral("The form could not be printed onto the original PDF page: ")))
+        << host.scripted.messages()[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+}

@@ -26,6 +26,7 @@ public:
     }
     void repaintPictureViews() override { ++repaints; }
     void repaintFormSizeView() override { ++formSizeRepaints; }
+    void formSizeChanged() override { ++formSizeChanges; }
     void FBreitEdinChange() override { ++easySizeChanges; }
     void showTab(int index) override { shownTabs.push_back(index); }
     SelectionRect& selection() override { return sel; }
@@ -45,6 +46,7 @@ public:
     SelectionRect sel;
     int repaints = 0;
     int formSizeRepaints = 0;
+    int formSizeChanges = 0;
     int easySizeChanges = 0;
     bool fieldsChanged = false;
     double mmPerInchX = 25.39995;
