@@ -30,12 +30,13 @@ int32_t pixelsFor(double points, int ppi)
     return pixels < 1 ? 0 : int32_t(std::ceil(pixels - 1e-6));
 }
 
+// Red, green and blue alike in every pixel: each byte of 0xAARRGGBB equals its neighbour below.
 bool rowIsGrey(const QRgb* line, int32_t width)
 {
+    uint32_t differs = 0;
     for (int32_t x = 0; x < width; ++x)
-        if (qRed(line[x]) != qGreen(line[x]) || qGreen(line[x]) != qBlue(line[x]))
-            return false;
-    return true;
+        differs |= (line[x] ^ (line[x] >> 8)) & 0xffffu;
+    return differs == 0;
 }
 
 // Rows bottom-up, blue-green-red, as the picture library keeps 24 bits.
@@ -48,22 +49,37 @@ void storeRow(const QRgb* line, int32_t width, uint8_t* out)
     }
 }
 
-DibOwner greyCopy(const Dib& colour)
+void storeGreyRow(const QRgb* line, int32_t width, uint8_t* out)
 {
-    const int32_t width = colour.header->biWidth;
-    const int32_t height = colour.header->biHeight;
+    for (int32_t x = 0; x < width; ++x)
+        out[x] = uint8_t(line[x]);
+}
+
+DibOwner greyPicture(int32_t width, int32_t height)
+{
     DibOwner grey(newdib(width, height, 8, nullptr, 0));
     if (!grey)
         return grey;
     const std::vector<RGBQUAD> ramp = libcodec::greyRamp(256);
     dibSetColors(grey.get(), ramp.data(), 256);
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = colour.bits + size_t(row) * size_t(colour.rowSize);
-        uint8_t* out = grey.get().bits + size_t(row) * size_t(grey.get().rowSize);
-        for (int32_t x = 0; x < width; ++x)
-            out[x] = in[3 * x];
-    }
     return grey;
+}
+
+// The 24-bit picture of the grey rows stored so far: rows from firstRow up, bottom-up order.
+DibOwner colourCopy(const Dib& grey, int32_t firstRow)
+{
+    const int32_t width = grey.header->biWidth;
+    const int32_t height = grey.header->biHeight;
+    DibOwner colour(newdib(width, height, 24, nullptr, 0));
+    if (!colour)
+        return colour;
+    for (int32_t row = firstRow; row < height; ++row) {
+        const uint8_t* in = grey.bits + size_t(row) * size_t(grey.rowSize);
+        uint8_t* out = colour.get().bits + size_t(row) * size_t(colour.get().rowSize);
+        for (int32_t x = 0; x < width; ++x)
+            out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
+    }
+    return colour;
 }
 
 void setResolution(Dib& dib, int ppi)
@@ -168,8 +184,10 @@ DibOwner PdfFile::render(int page, int ppi, const PdfProgress& progress, QString
     };
     if (width < 1 || height < 1 || int64_t(width) * height > kMaxRenderedPixels)
         return tooLarge();
-    DibOwner colour(newdib(width, height, 24, nullptr, 0));
-    if (!colour)
+    // Most forms have no colour: the page is kept in 8 bits until a row with colour turns up.
+    DibOwner grey = greyPicture(width, height);
+    DibOwner colour;
+    if (!grey)
         return tooLarge();
     // The whole pixels span exactly the page, so that the picture's corners are the page's corners
     // and the form size taken from the page is exact.
@@ -177,7 +195,6 @@ DibOwner PdfFile::render(int page, int ppi, const PdfProgress& progress, QString
     const double xres = width * 72 / size.widthPt;
     const double yres = height * 72 / size.heightPt;
 
-    bool grey = true;
     if (progress)
         progress(0);
     for (int32_t top = 0; top < height; top += kBandRows) {
@@ -189,15 +206,22 @@ DibOwner PdfFile::render(int page, int ppi, const PdfProgress& progress, QString
         }
         for (int32_t r = 0; r < rows; ++r) {
             const auto* line = reinterpret_cast<const QRgb*>(band.constScanLine(r));
-            grey = grey && rowIsGrey(line, width);
-            storeRow(line, width, colour.get().bits + size_t(height - 1 - top - r) * size_t(colour.get().rowSize));
+            const int32_t row = height - 1 - top - r;
+            if (!colour && !rowIsGrey(line, width)) {
+                colour = colourCopy(grey.get(), row + 1);
+                grey = DibOwner();
+                if (!colour)
+                    return tooLarge();
+            }
+            if (colour)
+                storeRow(line, width, colour.get().bits + size_t(row) * size_t(colour.get().rowSize));
+            else
+                storeGreyRow(line, width, grey.get().bits + size_t(row) * size_t(grey.get().rowSize));
         }
         if (progress)
             progress(int(int64_t(top + rows) * 100 / height));
     }
-    DibOwner result = grey ? greyCopy(colour.get()) : std::move(colour);
-    if (!result)
-        return tooLarge();
+    DibOwner result = colour ? std::move(colour) : std::move(grey);
     setResolution(result.get(), ppi);
     if (progress)
         progress(0);
