@@ -79,8 +79,11 @@ void TMainForm::showRestored(FormParts parts, int recordNumber)
     }
     if (parts & PartRecords)
         fillOutPage_->showRecords(recordNumber);
-    if (parts & PartFormSize)
-        formSizePage_->documentChanged();
+    // The field canvas scales its fonts by the form size.
+    if (parts & PartFormSize) {
+        formSizePage_->showRestoredFormSize();
+        fieldsPage_->repaintView();
+    }
     if (parts & PartPrintShift)
         printPage_->documentChanged();
 }
