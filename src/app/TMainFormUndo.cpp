@@ -79,10 +79,9 @@ void TMainForm::showRestored(FormParts parts, int recordNumber)
     }
     if (parts & PartRecords)
         fillOutPage_->showRecords(recordNumber);
-    // The field canvas scales its fonts by the form size.
     if (parts & PartFormSize) {
         formSizePage_->showRestoredFormSize();
-        fieldsPage_->repaintView();
+        formSizeChanged();
     }
     if (parts & PartPrintShift)
         printPage_->documentChanged();

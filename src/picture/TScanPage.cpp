@@ -2,7 +2,7 @@
 
 #include "imgrove/DibFiles.h"
 #include "picture/DrawDib.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "picture/PictureFiles.h"
 #include "platform/BusyCursor.h"
 #include "platform/Dc.h"

@@ -1,7 +1,7 @@
 #include "print/TFormSizePage.h"
 
 #include "picture/DrawDib.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 #include "platform/Headline.h"
@@ -257,6 +257,7 @@ void TFormSizePage::EasyOvertakeBtnClick()
     doc.FirstPoint = easy.FirstPoint;
     doc.SecondPoint = easy.SecondPoint;
     PaintBox2->update();
+    host_.formSizeChanged();
     host_.showTab(3);
 }
 
@@ -406,6 +407,7 @@ void TFormSizePage::PaintBox2MouseDown(int x, int y)
     else
         host_.document().SecondPoint = point;
     PaintBox2->repaint();
+    host_.formSizeChanged();
 }
 
 void TFormSizePage::Op2CheckClick()
@@ -435,6 +437,7 @@ void TFormSizePage::AbstXEDChange()
         Ax2Ed->setValue(AbstXED->value());
         AY2Ed->setValue(AbstYED->value());
     }
+    host_.formSizeChanged();
 }
 
 bool TFormSizePage::IsFormSizeOk(bool showMessages)

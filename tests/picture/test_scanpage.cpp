@@ -1,6 +1,6 @@
 #include "imgrove/DibFiles.h"
 #include "picture/DrawDib.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
 #include "platform/HoverImageButton.h"
