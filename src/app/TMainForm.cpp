@@ -302,7 +302,6 @@ int TMainForm::currentRecordNumber() const { return fillOutPage_->currentRecordN
 void TMainForm::setCurrentRecordNumber(int number) { fillOutPage_->setCurrentRecordNumber(number); }
 
 double TMainForm::printerMmPerInchX() const { return printPage_->PrinterMmPerInchX; }
-double TMainForm::printerMmPerInchY() const { return printPage_->PrinterMmPerInchY; }
 
 void TMainForm::warnIfFieldsChanged()
 {

@@ -8,7 +8,7 @@
 //   TMainFormUndo.cpp     undo and redo: the buttons, the keys, the views after a step
 #pragma once
 
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -50,15 +50,13 @@ public:
     void showStatusText(const QString& text) override;
     void takeInNewPicture(Dib dib, TakeIn steps = TakeIn::Full,
                           const QString& stepText = QStringLiteral("New picture")) override;
-    void repaintPictureViews() override;
-    void repaintFormSizeView() override;
-    void formSizeChanged() override;
-    void FBreitEdinChange() override;
+    void formSizeReplaced() override;
     void showTab(int index) override;
     SelectionRect& selection() override { return selection_; }
+    void pictureChanged(PictureChange change) override;
+    void formSizeChanged() override;
     void setFieldsChanged() override { FieldsChanged = true; }
     double printerMmPerInchX() const override;
-    double printerMmPerInchY() const override;
     int currentRecordNumber() const override;
     void setCurrentRecordNumber(int number) override;
 
@@ -97,6 +95,8 @@ protected:
 private:
     // Everything a form-file open or "New" refreshes on the pages.
     void refreshAfterDocumentChange();
+    // Repaints the thumbnail, the field canvas, the form-size canvas and the retouch view.
+    void repaintPictureViews();
 
     void FormCreate();
     void FormShow();

@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "editor/TFieldsPage.h"
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
 #include "print/TFormSizePage.h"
@@ -19,11 +20,21 @@ void TMainForm::takeInNewPicture(Dib dib, TakeIn steps, const QString& stepText)
     showTab(2);
 }
 
-void TMainForm::repaintFormSizeView() { formSizePage_->repaintView(); }
+void TMainForm::pictureChanged(PictureChange change)
+{
+    if (change == PictureChange::Proportions)
+        formSizePage_->FBreitEdinChange();
+    repaintPictureViews();
+}
 
-void TMainForm::formSizeChanged() { formSizePage_->documentChanged(); }
+// The field canvas scales its fonts by the form size.
+void TMainForm::formSizeChanged() { fieldsPage_->repaintView(); }
 
-void TMainForm::FBreitEdinChange() { formSizePage_->FBreitEdinChange(); }
+void TMainForm::formSizeReplaced()
+{
+    formSizePage_->showRestoredFormSize();
+    formSizeChanged();
+}
 
 // The easy-mode size stays as it was: a scan need not show the whole sheet.
 void TMainForm::WMUser2(intptr_t scan)

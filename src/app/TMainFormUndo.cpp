@@ -79,8 +79,10 @@ void TMainForm::showRestored(FormParts parts, int recordNumber)
     }
     if (parts & PartRecords)
         fillOutPage_->showRecords(recordNumber);
-    if (parts & PartFormSize)
-        formSizePage_->documentChanged();
+    if (parts & PartFormSize) {
+        formSizePage_->showRestoredFormSize();
+        formSizeChanged();
+    }
     if (parts & PartPrintShift)
         printPage_->documentChanged();
 }

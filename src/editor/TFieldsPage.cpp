@@ -6,7 +6,7 @@
 #include "editor/TNewNameForm.h"
 #include "editor/TNewPosSizeForm.h"
 #include "editor/TObjListForm.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "platform/CodePage.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"

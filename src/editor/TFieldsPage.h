@@ -3,7 +3,7 @@
 #pragma once
 
 #include "editor/FieldCanvas.h"
-#include "picture/FormHistory.h"
+#include "host/FormHistory.h"
 
 #include <QPoint>
 #include <QWidget>

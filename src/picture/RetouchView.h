@@ -3,7 +3,7 @@
 // feeds it the mouse and draws what it says.
 #pragma once
 
-#include "picture/FormHost.h"
+#include "imageops/SelectionRect.h"
 
 #include <cstdint>
 

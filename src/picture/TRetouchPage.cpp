@@ -2,7 +2,7 @@
 
 #include "imageops/Crop.h"
 #include "picture/DrawDib.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "imageops/ImageAdjust.h"
 #include "imageops/RotateDib.h"
 #include "picture/THKForm.h"
@@ -176,7 +176,7 @@ void TRetouchPage::repaintView() { RetuschPaint->update(); }
 
 void TRetouchPage::repaintRetouchViews()
 {
-    host_.repaintFormSizeView();
+    host_.pictureChanged(PictureChange::Pixels);
     repaintView();
 }
 

@@ -2,7 +2,7 @@
 
 #include "imgrove/DibFiles.h"
 #include "picture/DrawDib.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "picture/PdfPages.h"
 #include "picture/PictureFiles.h"
 #include "picture/TPdfPageForm.h"
@@ -196,7 +196,7 @@ void TScanPage::openPdfPage(const QString& fileName)
     host_.takeInNewPicture(picture.release(), TakeIn::Full, QStringLiteral("Open PDF page"));
     UndoStep step(host_.history(), PartFormSize, QStringLiteral("Form size of the PDF page"));
     setFormFromPdfPage(host_.document(), *pdf, PdfPageForm->page());
-    host_.formSizeChanged();
+    host_.formSizeReplaced();
 }
 
 void TScanPage::SaveBtnClick()

@@ -3,7 +3,7 @@
 
 #include "imageops/ColourDepth.h"
 #include "picture/DrawDib.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "picture/PictureFiles.h"
 #include "imageops/ResizeDib.h"
 #include "picture/TDepthForms.h"
@@ -72,6 +72,6 @@ void TScanPage::SizeBtnClick()
         host_.prompts().message(QStringLiteral("Erro: Can not resize."), QString(), MsgIcon::Error, MsgButtons::Ok);
     }
     showPictureInfo();
-    host_.FBreitEdinChange();
+    host_.pictureChanged(PictureChange::Proportions);
     repaintPreview();
 }

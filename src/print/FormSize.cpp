@@ -1,5 +1,7 @@
 #include "print/FormSize.h"
 
+#include "picture/DrawDib.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -125,6 +127,15 @@ EasyFormSize easyFormSize(double widthInch, double heightInch, int32_t pictureWi
     e.FirstPoint = {0, 0};
     e.SecondPoint = {pictureDimension(pictureWidth), pictureDimension(pictureHeight)};
     return e;
+}
+
+std::optional<EasySizeInch> easySizeOf(const FormDocument& document)
+{
+    const Dib& picture = document.picture.get();
+    const PointI corner{pictureDimension(DibWidth(picture)), pictureDimension(DibHeight(picture))};
+    if (document.FirstPoint != PointI{0, 0} || document.FirstPointMm != PointD{0, 0} || document.SecondPoint != corner)
+        return std::nullopt;
+    return EasySizeInch{document.SecondPointMm.x / MmPerInch, document.SecondPointMm.y / MmPerInch};
 }
 
 double coupledHeight(double width, int32_t pictureWidth, int32_t pictureHeight)

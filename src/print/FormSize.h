@@ -6,6 +6,7 @@
 #include "document/FormDocument.h"
 
 #include <cstdint>
+#include <optional>
 
 // Both pairs of each coordinate in ascending order, each pair ordered for itself: the user may
 // click the two points in any order.
@@ -64,6 +65,14 @@ struct EasyFormSize {
     PointD SecondPointMm;  // as the distance boxes hold it
 };
 EasyFormSize easyFormSize(double widthInch, double heightInch, int32_t pictureWidth, int32_t pictureHeight);
+
+struct EasySizeInch {
+    double width = 0;
+    double height = 0;
+};
+// The sheet's width and height in inches when the document's form size is one the easy mode
+// makes for its picture (the picture is the whole sheet); nothing for a two-point form size.
+std::optional<EasySizeInch> easySizeOf(const FormDocument& document);
 
 // "Maintain aspect ratio": the other side of the sheet in the picture's proportion. A picture
 // without pixels gives 0.

@@ -1,7 +1,7 @@
 #include "print/TFillOutPage.h"
 
 #include "document/RecordCsv.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
 #include "platform/WriteFailure.h"

@@ -1,7 +1,7 @@
 #include "print/TFormSizePage.h"
 
 #include "picture/DrawDib.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 #include "platform/Headline.h"
@@ -246,6 +246,7 @@ void TFormSizePage::AutoSverhCheckClick() { FBreitEdinChange(); }
 void TFormSizePage::EasyOvertakeBtnClick()
 {
     FormDocument& doc = host_.document();
+    UndoStep step(host_.history(), PartFormSize, QStringLiteral("Form size"));
     const EasyFormSize easy =
         easyFormSize(FBreitEdin->value(), FHochEdin->value(), DibWidth(doc.picture.get()), DibHeight(doc.picture.get()));
     Ax1ED->setValue(easy.FirstPointMm.x);
@@ -256,6 +257,7 @@ void TFormSizePage::EasyOvertakeBtnClick()
     doc.FirstPoint = easy.FirstPoint;
     doc.SecondPoint = easy.SecondPoint;
     PaintBox2->update();
+    host_.formSizeChanged();
     host_.showTab(3);
 }
 
@@ -273,6 +275,19 @@ void TFormSizePage::documentChanged()
     AY2Ed->setValue(second.y);
     fillDistanceBoxes();
     repaintView();
+}
+
+void TFormSizePage::showRestoredFormSize()
+{
+    documentChanged();
+    // A size the easy mode made shows in its boxes again, as typed; neither box re-derives the
+    // other on the way in.
+    if (const std::optional<EasySizeInch> easy = easySizeOf(host_.document())) {
+        coupling_ = true;
+        FBreitEdin->setValue(easy->width);
+        FHochEdin->setValue(easy->height);
+        coupling_ = false;
+    }
 }
 
 void TFormSizePage::fillDistanceBoxes()
@@ -385,11 +400,14 @@ void TFormSizePage::PaintBox2MouseDown(int x, int y)
         return;
     const Dib& picture = host_.document().picture.get();
     const PointI point = viewClickToPicture(x, y, viewLayout(), DibWidth(picture), DibHeight(picture));
+    UndoStep step(host_.history(), PartFormSize,
+                  Op2Check->isChecked() ? QStringLiteral("First point") : QStringLiteral("Second point"));
     if (Op2Check->isChecked())
         host_.document().FirstPoint = point;
     else
         host_.document().SecondPoint = point;
     PaintBox2->repaint();
+    host_.formSizeChanged();
 }
 
 void TFormSizePage::Op2CheckClick()
@@ -408,13 +426,18 @@ void TFormSizePage::AbstXEDChange()
 {
     if (syncingDistances_)
         return;
-    if (Op2Check->isChecked()) {
+    // Typing on in the distance boxes of one point stays one step.
+    const bool first = Op2Check->isChecked();
+    UndoStep step(host_.history(), PartFormSize, QStringLiteral("Paper position"),
+                  first ? QStringLiteral("first paper position") : QStringLiteral("second paper position"));
+    if (first) {
         Ax1ED->setValue(AbstXED->value());
         AY1ED->setValue(AbstYED->value());
     } else {
         Ax2Ed->setValue(AbstXED->value());
         AY2Ed->setValue(AbstYED->value());
     }
+    host_.formSizeChanged();
 }
 
 bool TFormSizePage::IsFormSizeOk(bool showMessages)

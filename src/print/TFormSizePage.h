@@ -32,6 +32,9 @@ public:
     // Shows the document's form-size values (after an open or "New") and fills the distance
     // boxes from the chosen point.
     void documentChanged();
+    // The same after an undo or redo gave the form size back, the easy-mode size included when
+    // the easy mode made it.
+    void showRestoredFormSize();
     // Repaints the point view.
     void repaintView();
     // The easy-mode width, height and "Maintain aspect ratio", kept between runs.

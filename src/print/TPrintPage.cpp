@@ -1,6 +1,6 @@
 #include "print/TPrintPage.h"
 
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "platform/HoverImageButton.h"
 #include "platform/Printer.h"
 #include "platform/ProgramPictures.h"

@@ -201,8 +201,7 @@ TEST_F(ScanColorsSizeTest, ResizingTakesTheNewSizeAndTheFormSizeFollows)
     EXPECT_EQ(host.sel, (SelectionRect{0, 0, 20, 10}));
     EXPECT_EQ(page.BreitED->text(), "20 Pixel");
     EXPECT_EQ(page.HochED->text(), "10 Pixel");
-    EXPECT_EQ(host.easySizeChanges, 1);
-    EXPECT_EQ(host.repaints, 0);
+    EXPECT_EQ(host.pictureChanges, std::vector<PictureChange>{PictureChange::Proportions});
 
     // The checks come back in the next run; Cancel leaves the picture alone.
     TResizeForm again;
@@ -210,5 +209,5 @@ TEST_F(ScanColorsSizeTest, ResizingTakesTheNewSizeAndTheFormSizeFollows)
     QTimer::singleShot(0, [&] { page.ResizeForm->CancelBtn->click(); });
     page.SizeBtnClick();
     EXPECT_EQ(DibWidth(picture()), 20);
-    EXPECT_EQ(host.easySizeChanges, 1);
+    EXPECT_EQ(host.pictureChanges, std::vector<PictureChange>{PictureChange::Proportions});
 }

@@ -1,6 +1,6 @@
 #include "imgrove/DibFiles.h"
 #include "picture/DrawDib.h"
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "picture/PdfPages.h"
 #include "picture/TPdfPageForm.h"
 #include "picture/TRetouchPage.h"
@@ -412,7 +412,7 @@ TEST_F(ScanPageTest, PdfPageBecomesThePictureWithItsFormSize)
         EXPECT_EQ(host.takenIn, std::vector<TakeIn>{TakeIn::Full});
         EXPECT_EQ(host.doc.FirstPoint, (PointI{0, 0}));
         EXPECT_EQ(host.doc.SecondPoint, (PointI{row.width, row.height}));
-        EXPECT_EQ(host.formSizeChanges, 1);
+        EXPECT_EQ(host.formSizeReplacements, 1);
         ASSERT_TRUE(host.doc.originalPdf);
         EXPECT_EQ(host.doc.originalPdf->page, row.page);
         EXPECT_EQ(host.doc.originalPdf->bytes.size(), size_t(row.bytes.size()));

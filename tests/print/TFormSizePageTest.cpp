@@ -81,6 +81,7 @@ TEST(FormSizePageEasy, A4PictureTakesOverItsSize)
     EXPECT_DOUBLE_EQ(doc.SecondPointMm.y, 297.18);
     EXPECT_DOUBLE_EQ(page.Ax2Ed->value(), 210.06);
     EXPECT_EQ(host.shownTabs, std::vector<int>{3});
+    EXPECT_EQ(host.formSizeChanges, 1);
     EXPECT_TRUE(page.IsFormSizeOk(true));
     EXPECT_TRUE(host.scripted.messages().empty());
 }

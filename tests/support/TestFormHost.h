@@ -1,8 +1,8 @@
 // A stand-in for the main window as the pages see it: the document, scripted prompts, and a
-// record of the progress, take-ins and tab switches the pages ask for.
+// record of the progress, take-ins, tab switches and notifications the pages send.
 #pragma once
 
-#include "picture/FormHost.h"
+#include "host/FormHost.h"
 #include "platform/ScriptedPrompts.h"
 
 #include <QStringList>
@@ -24,15 +24,13 @@ public:
         takenIn.push_back(steps);
         undo.replacePicture(dib, stepText);
     }
-    void repaintPictureViews() override { ++repaints; }
-    void repaintFormSizeView() override { ++formSizeRepaints; }
-    void formSizeChanged() override { ++formSizeChanges; }
-    void FBreitEdinChange() override { ++easySizeChanges; }
+    void formSizeReplaced() override { ++formSizeReplacements; }
     void showTab(int index) override { shownTabs.push_back(index); }
     SelectionRect& selection() override { return sel; }
+    void pictureChanged(PictureChange change) override { pictureChanges.push_back(change); }
+    void formSizeChanged() override { ++formSizeChanges; }
     void setFieldsChanged() override { fieldsChanged = true; }
     double printerMmPerInchX() const override { return mmPerInchX; }
-    double printerMmPerInchY() const override { return mmPerInchY; }
     int currentRecordNumber() const override { return recordNumber; }
     void setCurrentRecordNumber(int number) override { recordNumber = number; }
 
@@ -44,13 +42,11 @@ public:
     std::vector<TakeIn> takenIn;
     std::vector<int> shownTabs;
     SelectionRect sel;
-    int repaints = 0;
-    int formSizeRepaints = 0;
+    std::vector<PictureChange> pictureChanges;
     int formSizeChanges = 0;
-    int easySizeChanges = 0;
+    int formSizeReplacements = 0;
     bool fieldsChanged = false;
     double mmPerInchX = 25.39995;
-    double mmPerInchY = 25.39995;
     int recordNumber = 1;
 
 private:

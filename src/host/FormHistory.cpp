@@ -1,4 +1,4 @@
-#include "picture/FormHistory.h"
+#include "host/FormHistory.h"
 
 #include <QUndoCommand>
 

@@ -1,8 +1,9 @@
 // Undo and redo over the document: every kind of change done, undone and redone with the
 // document compared whole, the merging of typed values, and the memory budget of pictures.
+#include "host/FormHistory.h"
+
 #include "picture/DrawDib.h"
-#include "picture/FormHistory.h"
-#include "RetouchTestSupport.h"
+#include "picture/RetouchTestSupport.h"
 
 #include <gtest/gtest.h>
 
