@@ -23,7 +23,7 @@ std::vector<std::string> firstValues(const FormDocument& document)
 {
     std::vector<std::string> values;
     for (const FormRecord& record : document.records)
-        values.push_back(record.entries.at(0).value.value_or("<absent>"));
+        values.push_back(record.value(0).value_or("<absent>"));
     return values;
 }
 
@@ -39,19 +39,19 @@ TEST(RecordOperations, TakeOverAndNewRecordCopyTheirTemplateWithoutValues)
     document.takeOverFields();
     ASSERT_EQ(document.recordCount(), 1);
     const FormRecord& first = document.records[0];
-    ASSERT_EQ(first.entries.size(), 2u);
-    EXPECT_EQ(first.entries[1].name, "City");
-    EXPECT_EQ(first.entries[1].left, 100);
-    EXPECT_EQ(first.entries[0].multiLine, 1);
-    EXPECT_FALSE(first.entries[0].value);
-    EXPECT_EQ(first.entries[1].reserved1, 0);
-    EXPECT_EQ(first.entries[1].reserved2, 0);
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first.layout(1).name, "City");
+    EXPECT_EQ(first.layout(1).left, 100);
+    EXPECT_EQ(first.layout(0).multiLine, 1);
+    EXPECT_FALSE(first.value(0));
+    EXPECT_EQ(first.layout(1).reserved1, 0);
+    EXPECT_EQ(first.layout(1).reserved2, 0);
 
-    document.records[0].entries[0].value = "typed";
-    document.records[0].entries[0].font.faceName = "Courier New";
-    document.records[0].entries[0].reserved2 = 3;
+    document.records[0].setValue(0, "typed");
+    document.records[0].editLayout(0).font.faceName = "Courier New";
+    document.records[0].editLayout(0).reserved2 = 3;
     EXPECT_EQ(document.appendNewRecord(), 2);
-    const RecordEntry& copied = document.records[1].entries[0];
+    const RecordEntry copied = document.records[1].entry(0);
     EXPECT_EQ(copied.font.faceName, "Courier New");
     EXPECT_EQ(copied.name, "Name");
     EXPECT_EQ(copied.reserved2, 3);
@@ -95,7 +95,7 @@ TEST(RecordOperations, ValuesAreStoredOnlyInsideAnExistingRecord)
     document.takeOverFields();
     document.appendNewRecord();
     // A record as a form file may hold it: fewer entries than record 1.
-    document.records[1].entries.resize(1);
+    document.records[1] = FormRecord(std::vector{document.records[1].layout(0)});
 
     struct Row {
         int32_t number;
@@ -107,13 +107,13 @@ TEST(RecordOperations, ValuesAreStoredOnlyInsideAnExistingRecord)
         EXPECT_EQ(document.setRecordValue(row.number, row.entry, "v"), row.stored) << row.number << "/" << row.entry;
 
     EXPECT_TRUE(document.setRecordValue(1, 2, ""));
-    EXPECT_EQ(document.records[0].entries[1].value, std::optional<std::string>(""));
+    EXPECT_EQ(document.records[0].value(1), std::optional<std::string>(""));
 
     // The short record grows by record 1's missing entries before the value goes in.
     EXPECT_TRUE(document.setRecordValue(2, 3, "late"));
-    ASSERT_EQ(document.records[1].entries.size(), 3u);
-    EXPECT_EQ(document.records[1].entries[1].name, "B");
-    EXPECT_FALSE(document.records[1].entries[1].value);
-    EXPECT_EQ(document.records[1].entries[2].value, std::optional<std::string>("late"));
-    EXPECT_EQ(document.records[0].entries[2].value, std::optional<std::string>("v"));
+    ASSERT_EQ(document.records[1].size(), 3u);
+    EXPECT_EQ(document.records[1].layout(1).name, "B");
+    EXPECT_FALSE(document.records[1].value(1));
+    EXPECT_EQ(document.records[1].value(2), std::optional<std::string>("late"));
+    EXPECT_EQ(document.records[0].value(2), std::optional<std::string>("v"));
 }
