@@ -188,6 +188,10 @@ TEST(FormFileRoundTripTest, SaveThenOpenReproducesTheDocument)
         EXPECT_TRUE(Snapshot(opened) == expected) << bits;
         EXPECT_EQ(opened.fields, saved.fields);
         EXPECT_EQ(opened.records, saved.records);
+        // Records saved from one template share its layout again once opened.
+        ASSERT_EQ(opened.records.size(), 3u);
+        EXPECT_TRUE(opened.records[0].sharesLayoutsWith(opened.records[1])) << bits;
+        EXPECT_TRUE(opened.records[1].sharesLayoutsWith(opened.records[2])) << bits;
         EXPECT_EQ(opened.picture.get().header->biXPelsPerMeter, saved.picture.get().header->biXPelsPerMeter);
 
         // The opened document saves to the very same bytes.

@@ -117,3 +117,54 @@ TEST(RecordOperations, ValuesAreStoredOnlyInsideAnExistingRecord)
     EXPECT_EQ(document.records[1].value(2), std::optional<std::string>("late"));
     EXPECT_EQ(document.records[0].value(2), std::optional<std::string>("v"));
 }
+
+TEST(RecordOperations, RecordsShareTheirTemplatesLayoutUntilOneChangesIt)
+{
+    struct Row {
+        const char* what;
+        size_t changed;  // 0-based record
+        void (*change)(FormRecord&);
+        const char* name;
+        const char* face;
+    };
+    const Row rows[] = {
+        {"record 1's name", 0, [](FormRecord& r) { r.editLayout(0).name = "Renamed"; }, "Renamed", "Arial"},
+        {"a later record's font", 2, [](FormRecord& r) { r.editLayout(1).font.faceName = "Courier New"; }, "Name",
+         "Courier New"},
+        {"a value only", 1, [](FormRecord& r) { r.setValue(0, "typed"); }, "Name", "Arial"},
+    };
+    for (const Row& row : rows) {
+        FormDocument document = withFields({"Name", "City"});
+        document.takeOverFields();
+        document.appendNewRecord();
+        document.appendNewRecord();
+        EXPECT_TRUE(document.records[1].sharesLayoutsWith(document.records[0])) << row.what;
+        EXPECT_TRUE(document.records[2].sharesLayoutsWith(document.records[0])) << row.what;
+        const FormRecord untouched = document.records[0];
+
+        row.change(document.records[row.changed]);
+        const FormRecord& changed = document.records[row.changed];
+        EXPECT_EQ(changed.layout(0).name, row.name) << row.what;
+        EXPECT_EQ(changed.layout(row.changed == 2 ? 1 : 0).font.faceName, row.face) << row.what;
+        for (size_t other = 0; other < 3; ++other) {
+            if (other == row.changed)
+                continue;
+            EXPECT_EQ(document.records[other].layouts(), untouched.layouts()) << row.what << " record " << other + 1;
+            EXPECT_FALSE(document.records[other].value(0)) << row.what;
+        }
+        // The records left alone still share one layout.
+        const size_t a = row.changed == 0 ? 1 : 0;
+        EXPECT_TRUE(document.records[a].sharesLayoutsWith(document.records[3 - a - row.changed])) << row.what;
+    }
+
+    // A short record grown by a typed value takes record 1's missing entries, not its list.
+    FormDocument document = withFields({"A", "B"});
+    document.takeOverFields();
+    document.records.push_back(FormRecord(std::vector{document.records[0].layout(0)}));
+    document.records[1].editLayout(0).name = "Own";
+    ASSERT_TRUE(document.setRecordValue(2, 2, "grown"));
+    EXPECT_EQ(document.records[1].layout(0).name, "Own");
+    EXPECT_EQ(document.records[1].layout(1).name, "B");
+    EXPECT_EQ(document.records[0].layout(0).name, "A");
+    EXPECT_FALSE(document.records[0].value(1));
+}
