@@ -34,8 +34,8 @@ inline FormDocument sampleFormWithRecords(int count)
     doc.records.clear();
     for (int i = 0; i < count; ++i) {
         FormRecord record = originals[size_t(i) % originals.size()];
-        if (!record.entries.empty())
-            record.entries.front().value = record.entries.front().value.value_or("") + " " + std::to_string(i + 1);
+        if (!record.empty())
+            record.setValue(0, record.value(0).value_or("") + " " + std::to_string(i + 1));
         doc.records.push_back(std::move(record));
     }
     return doc;

@@ -75,14 +75,16 @@ void BM_QPdfWriterTexts(benchmark::State& state)
         for (int i = 0; i < kRecords; ++i) {
             if (i > 0)
                 writer.newPage();
-            for (const RecordEntry& e : doc.records[size_t(i)].entries) {
+            const FormRecord& record = doc.records[size_t(i)];
+            for (size_t n = 0; n < record.size(); ++n) {
+                const EntryLayout& e = record.layout(n);
                 QFont font(QString::fromStdString(e.font.faceName));
                 font.setPixelSize(std::max(1, e.font.size * 1200 / 72));
                 painter.setFont(font);
                 const double scale = 1200.0 / 100;
                 painter.drawText(QRectF(e.left * scale, e.top * scale, (e.right - e.left) * scale,
                                         (e.bottom - e.top) * scale),
-                                 ansiToQString(e.value.value_or("")));
+                                 ansiToQString(record.value(n).value_or("")));
             }
         }
         painter.end();

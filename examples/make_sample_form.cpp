@@ -215,10 +215,10 @@ void placeFields(FormDocument& document)
 void addRecord(FormDocument& document, const std::map<std::string, std::string>& values)
 {
     FormRecord record = document.recordFromFields();
-    for (RecordEntry& entry : record.entries) {
-        const auto value = values.find(entry.name);
+    for (size_t i = 0; i < record.size(); ++i) {
+        const auto value = values.find(record.layout(i).name);
         if (value != values.end())
-            entry.value = value->second;
+            record.setValue(i, value->second);
     }
     document.records.push_back(std::move(record));
 }

@@ -28,13 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const std::string& value : values) {
         RecordEntry entry;
         entry.value = withoutBackslashes(value);
-        record.entries.push_back(std::move(entry));
+        record.append(entry);
     }
     const std::vector<std::string> reread = parseCsvLine(csvLine(record));
-    if (reread.size() != record.entries.size())
+    if (reread.size() != record.size())
         std::abort();
     for (size_t i = 0; i < reread.size(); ++i)
-        if (reread[i] != *record.entries[i].value)
+        if (reread[i] != *record.value(i))
             std::abort();
 
     FormDocument document;

@@ -39,6 +39,84 @@ void FontSpec::setSize(int32_t points)
     height = roundToInt(-static_cast<double>(points) * kFontPixelsPerInch / 72.0);
 }
 
+FormRecord::FormRecord(std::vector<EntryLayout> layouts)
+    : layouts_(std::make_shared<std::vector<EntryLayout>>(std::move(layouts)))
+{
+}
+
+FormRecord::FormRecord(std::initializer_list<RecordEntry> entries)
+{
+    for (const RecordEntry& entry : entries)
+        append(entry);
+}
+
+const std::vector<EntryLayout>& FormRecord::layouts() const
+{
+    static const std::vector<EntryLayout> none;
+    return layouts_ ? *layouts_ : none;
+}
+
+const std::optional<std::string>& FormRecord::value(size_t i) const
+{
+    static const std::optional<std::string> absent;
+    return i < values_.size() ? values_[i] : absent;
+}
+
+const RecordEntry FormRecord::entry(size_t i) const
+{
+    RecordEntry whole;
+    static_cast<EntryLayout&>(whole) = layout(i);
+    whole.value = value(i);
+    return whole;
+}
+
+void FormRecord::setValue(size_t i, std::optional<std::string> value)
+{
+    if (i >= values_.size()) {
+        if (!value)
+            return;
+        values_.resize(i + 1);
+    }
+    values_[i] = std::move(value);
+    while (!values_.empty() && !values_.back())
+        values_.pop_back();
+}
+
+void FormRecord::ownLayouts()
+{
+    if (!layouts_)
+        layouts_ = std::make_shared<std::vector<EntryLayout>>();
+    else if (layouts_.use_count() > 1)
+        layouts_ = std::make_shared<std::vector<EntryLayout>>(*layouts_);
+}
+
+EntryLayout& FormRecord::editLayout(size_t i)
+{
+    ownLayouts();
+    return (*layouts_)[i];
+}
+
+void FormRecord::append(const EntryLayout& layout, std::optional<std::string> value)
+{
+    // The copy comes first: layout may lie in the list that is about to be replaced.
+    EntryLayout added = layout;
+    ownLayouts();
+    layouts_->push_back(std::move(added));
+    setValue(layouts_->size() - 1, std::move(value));
+}
+
+FormRecord FormRecord::withoutValues() const
+{
+    FormRecord record;
+    record.layouts_ = layouts_;
+    return record;
+}
+
+bool FormRecord::operator==(const FormRecord& other) const
+{
+    return (layouts_ == other.layouts_ || layouts() == other.layouts()) && values_ == other.values_;
+}
+
 FormDocument::FormDocument()
 {
     newBlankPicture();
@@ -125,10 +203,10 @@ void FormDocument::resetForNew()
 
 FormRecord FormDocument::recordFromFields() const
 {
-    FormRecord record;
-    record.entries.reserve(fields.size());
+    std::vector<EntryLayout> layouts;
+    layouts.reserve(fields.size());
     for (const FormField& field : fields) {
-        RecordEntry entry;
+        EntryLayout entry;
         entry.left = field.left;
         entry.top = field.top;
         entry.right = field.right;
@@ -139,20 +217,14 @@ FormRecord FormDocument::recordFromFields() const
         // fields' own; only "New record" copies them, from record 1.
         entry.multiLine = field.multiLine;
         entry.alignment = field.alignment;
-        record.entries.push_back(std::move(entry));
+        layouts.push_back(std::move(entry));
     }
-    return record;
+    return FormRecord(std::move(layouts));
 }
 
 FormRecord FormDocument::newRecordFromFirst() const
 {
-    FormRecord record;
-    if (records.empty())
-        return record;
-    record.entries = records.front().entries;
-    for (RecordEntry& entry : record.entries)
-        entry.value.reset();
-    return record;
+    return records.empty() ? FormRecord() : records.front().withoutValues();
 }
 
 void FormDocument::takeOverFields()
@@ -182,15 +254,12 @@ bool FormDocument::setRecordValue(int32_t number, int32_t entry, std::string tex
 {
     if (number < 1 || number > recordCount() || entry < 1)
         return false;
-    const std::vector<RecordEntry>& model = records.front().entries;
+    const FormRecord& model = records.front();
     if (entry > static_cast<int32_t>(model.size()))
         return false;
-    std::vector<RecordEntry>& entries = records[static_cast<size_t>(number - 1)].entries;
-    while (entries.size() < static_cast<size_t>(entry)) {
-        RecordEntry missing = model[entries.size()];
-        missing.value.reset();
-        entries.push_back(std::move(missing));
-    }
-    entries[static_cast<size_t>(entry - 1)].value = std::move(text);
+    FormRecord& record = records[static_cast<size_t>(number - 1)];
+    while (record.size() < static_cast<size_t>(entry))
+        record.append(model.layout(record.size()));
+    record.setValue(static_cast<size_t>(entry - 1), std::move(text));
     return true;
 }

@@ -6,6 +6,8 @@
 #include "imgrove/Dib.h"
 
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,18 +69,26 @@ struct FormField {
     bool operator==(const FormField&) const = default;
 };
 
-struct RecordEntry {
+// Everything of a record entry but its value: where, in which font and alignment the value is
+// printed, and the name its grid row shows.
+struct EntryLayout {
     int32_t left = 0;
     int32_t top = 0;
     int32_t right = 0;
     int32_t bottom = 0;
     FontSpec font;
-    std::optional<std::string> value;  // absent: never typed, reads as empty
     std::string name;
     int32_t reserved1 = 0;
     int32_t reserved2 = 0;
     int32_t multiLine = 0;
     int32_t alignment = AlignLeft;
+
+    bool operator==(const EntryLayout&) const = default;
+};
+
+// One entry of a record taken as a whole, layout and value.
+struct RecordEntry : EntryLayout {
+    std::optional<std::string> value;  // absent: never typed, reads as empty
 
     bool operator==(const RecordEntry&) const = default;
 };
@@ -89,9 +99,44 @@ enum class RecordDeletion {
     LastRecord,     // the only record stays: it is the template of every new one
 };
 
-struct FormRecord {
-    std::vector<RecordEntry> entries;
-    bool operator==(const FormRecord&) const = default;
+// A record's entries. Records made from the same template share one list of layouts, copied only
+// when one of them changes it, so a million records cost their values and not a million copies of
+// every name and font; each record still reads and changes as if it owned its entries.
+class FormRecord {
+public:
+    FormRecord() = default;
+    // Entries of these layouts, values absent.
+    explicit FormRecord(std::vector<EntryLayout> layouts);
+    // These entries, values and all, in a layout of their own.
+    FormRecord(std::initializer_list<RecordEntry> entries);
+
+    size_t size() const { return layouts_ ? layouts_->size() : 0; }
+    bool empty() const { return size() == 0; }
+    const std::vector<EntryLayout>& layouts() const;
+    const EntryLayout& layout(size_t i) const { return (*layouts_)[i]; }
+    // Absent for an entry never given a value; i < size().
+    const std::optional<std::string>& value(size_t i) const;
+    const RecordEntry entry(size_t i) const;
+
+    // i < size().
+    void setValue(size_t i, std::optional<std::string> value);
+    // The layout of entry i for changing it; the records sharing it keep theirs.
+    EntryLayout& editLayout(size_t i);
+    void append(const EntryLayout& layout, std::optional<std::string> value = {});
+    void append(const RecordEntry& entry) { append(entry, entry.value); }
+
+    // The same entries sharing this record's layouts, values absent.
+    FormRecord withoutValues() const;
+    bool sharesLayoutsWith(const FormRecord& other) const { return layouts_ && layouts_ == other.layouts_; }
+
+    bool operator==(const FormRecord& other) const;
+
+private:
+    void ownLayouts();
+
+    std::shared_ptr<std::vector<EntryLayout>> layouts_;
+    // Absent values at the end are not held, so a line of one value keeps one.
+    std::vector<std::optional<std::string>> values_;
 };
 
 // One chunk of the form file's extension block as it was read: a four-letter tag and its bytes.

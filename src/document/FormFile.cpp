@@ -314,20 +314,26 @@ FormReadStatus readForm(ByteSource& in, FormDocument& document, const FormFilePr
     int32_t recordCount = 0;
     if (!in.readCount(recordCount, kMinRecordBlock))
         return FormReadStatus::Malformed;
-    form.records.resize(static_cast<size_t>(recordCount));
-    for (FormRecord& record : form.records) {
+    form.records.reserve(static_cast<size_t>(recordCount));
+    std::vector<EntryLayout> layouts;
+    std::vector<std::string> values;
+    for (int32_t r = 0; r < recordCount; ++r) {
         int32_t entryCount = 0;
         if (!in.readCount(entryCount, kMinEntryBlock))
             return FormReadStatus::Malformed;
-        record.entries.resize(static_cast<size_t>(entryCount));
-        for (RecordEntry& entry : record.entries) {
-            std::string value;
-            if (!readItemBlock(in, entry) || !in.readText(value))
+        layouts.resize(static_cast<size_t>(entryCount));
+        values.resize(static_cast<size_t>(entryCount));
+        for (size_t i = 0; i < layouts.size(); ++i)
+            if (!readItemBlock(in, layouts[i]) || !in.readText(values[i]))
                 return FormReadStatus::Malformed;
+        // Records saved from one template repeat its layouts; they share them again.
+        const bool sameAsLast = !form.records.empty() && form.records.back().layouts() == layouts;
+        FormRecord record = sameAsLast ? form.records.back().withoutValues() : FormRecord(layouts);
+        for (size_t i = 0; i < values.size(); ++i)
             // An empty text is how an absent value is stored; it reads back absent.
-            if (!value.empty())
-                entry.value = std::move(value);
-        }
+            if (!values[i].empty())
+                record.setValue(i, std::move(values[i]));
+        form.records.push_back(std::move(record));
     }
 
     const FormReadStatus pictureStatus = readPicture(in, form, progress);
@@ -441,10 +447,10 @@ void writeForm(ByteSink& out, const FormDocument& document, const FormFileProgre
 
     out.writeI32(static_cast<int32_t>(document.records.size()));
     for (const FormRecord& record : document.records) {
-        out.writeI32(static_cast<int32_t>(record.entries.size()));
-        for (const RecordEntry& entry : record.entries) {
-            writeItemBlock(out, entry);
-            out.writeText(entry.value.value_or(std::string()));
+        out.writeI32(static_cast<int32_t>(record.size()));
+        for (size_t i = 0; i < record.size(); ++i) {
+            writeItemBlock(out, record.layout(i));
+            out.writeText(record.value(i).value_or(std::string()));
         }
     }
 

@@ -129,11 +129,11 @@ private:
     int last_ = 0;
 };
 
-void appendQuotedValues(std::string_view line, std::vector<std::string>& values)
+void appendQuotedValues(std::string_view line, std::vector<std::string>& values, size_t limit)
 {
     size_t pos = 0;
     std::string doubled;  // a value that holds quotes, with each pair made one
-    while (pos < line.size()) {
+    while (pos < line.size() && values.size() < limit) {
         const size_t open = line.find('"', pos);
         if (open == std::string_view::npos)
             return;
@@ -163,10 +163,10 @@ void appendQuotedValues(std::string_view line, std::vector<std::string>& values)
     }
 }
 
-void appendSeparatedValues(std::string_view line, std::vector<std::string>& values)
+void appendSeparatedValues(std::string_view line, std::vector<std::string>& values, size_t limit)
 {
     size_t start = 0;
-    for (;;) {
+    while (values.size() < limit) {
         const size_t semicolon = line.find(';', start);
         if (semicolon == std::string_view::npos) {
             values.emplace_back(line.substr(start));
@@ -179,15 +179,16 @@ void appendSeparatedValues(std::string_view line, std::vector<std::string>& valu
     }
 }
 
-void parseInto(std::string_view line, std::vector<std::string>& values)
+// At most limit values: those beyond are not kept, so they need not be made.
+void parseInto(std::string_view line, std::vector<std::string>& values, size_t limit)
 {
     values.clear();
     if (line.empty())
         return;
     if (line.front() == '"')
-        appendQuotedValues(line, values);
+        appendQuotedValues(line, values, limit);
     else
-        appendSeparatedValues(line, values);
+        appendSeparatedValues(line, values, limit);
 }
 
 // Where the line starting at pos ends: its CR or LF, or the end of the text. Both ends are
@@ -201,10 +202,10 @@ size_t lineEnd(std::string_view text, size_t pos)
 void addRecord(FormDocument& document, std::vector<std::string>& values, bool utf8, const Utf8ToAnsi& fromUtf8)
 {
     document.appendNewRecord();
-    std::vector<RecordEntry>& entries = document.records.back().entries;
-    const size_t count = std::min(entries.size(), values.size());
+    FormRecord& record = document.records.back();
+    const size_t count = std::min(record.size(), values.size());
     for (size_t i = 0; i < count; ++i)
-        entries[i].value = utf8 && fromUtf8 ? fromUtf8(values[i]) : std::move(values[i]);
+        record.setValue(i, utf8 && fromUtf8 ? fromUtf8(values[i]) : std::move(values[i]));
 }
 
 }  // namespace
@@ -260,14 +261,14 @@ std::string unescapeCsvValue(std::string_view value)
 std::string csvLine(const FormRecord& record)
 {
     std::string line = "\"";
-    for (size_t i = 0; i < record.entries.size(); ++i) {
+    for (size_t i = 0; i < record.size(); ++i) {
         if (i > 0)
             line += "\",\"";
-        const std::optional<std::string>& value = record.entries[i].value;
+        const std::optional<std::string>& value = record.value(i);
         if (value)
             line += escapeCsvValue(*value);
     }
-    if (!record.entries.empty())
+    if (!record.empty())
         line.push_back('"');
     return line;
 }
@@ -286,7 +287,7 @@ bool looksLikeCsvText(std::string_view start)
 std::vector<std::string> parseCsvLine(std::string_view line)
 {
     std::vector<std::string> values;
-    parseInto(line, values);
+    parseInto(line, values, std::numeric_limits<size_t>::max());
     return values;
 }
 
@@ -301,10 +302,12 @@ size_t importCsvText(FormDocument& document, std::string_view text, const Utf8To
     size_t pos = utf8 ? kUtf8Mark.size() : 0;
     ProgressSteps steps(progress, text.size());
     std::vector<std::string> values;
+    // One value at least, to tell whether a line yields any.
+    const size_t wanted = std::max<size_t>(document.records.front().size(), 1);
     size_t added = 0;
     while (pos < text.size()) {
         const size_t end = lineEnd(text, pos);
-        parseInto(text.substr(pos, end - pos), values);
+        parseInto(text.substr(pos, end - pos), values, wanted);
         if (!values.empty()) {
             addRecord(document, values, utf8, fromUtf8);
             ++added;

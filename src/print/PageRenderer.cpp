@@ -29,7 +29,7 @@ const FormRecord* labelRecord(const FormDocument& doc)
 
 bool printsDate(const FormRecord* labels, size_t row)
 {
-    return labels && row < labels->entries.size() && labels->entries[row].name == kDateRowLabel;
+    return labels && row < labels->size() && labels->layout(row).name == kDateRowLabel;
 }
 
 }  // namespace
@@ -45,9 +45,9 @@ std::vector<PrintItem> printItems(const PageRequest& request)
         if (!recordNumberValid(doc, request.recordNumber))
             return items;
         const FormRecord& record = doc.records[size_t(request.recordNumber - 1)];
-        for (size_t i = 0; i < record.entries.size(); ++i) {
-            const RecordEntry& e = record.entries[i];
-            const QString text = printsDate(labels, i) ? request.dateText : ansiToQString(e.value.value_or(""));
+        for (size_t i = 0; i < record.size(); ++i) {
+            const EntryLayout& e = record.layout(i);
+            const QString text = printsDate(labels, i) ? request.dateText : ansiToQString(record.value(i).value_or(""));
             items.push_back({e.left, e.top, e.right, e.bottom, e.font, e.multiLine != 0, e.alignment, text});
         }
         return items;

@@ -157,13 +157,13 @@ void TFillOutPage::loadMemoFrom(int col, int row)
 
 void TFillOutPage::showEntryNames()
 {
-    const std::vector<RecordEntry>& entries = host_.document().records.front().entries;
+    const FormRecord& first = host_.document().records.front();
     StringGrid->SetColWidth(1, kValueColWidth);
-    StringGrid->SetRowCount(int(entries.size()) + 1);
+    StringGrid->SetRowCount(int(first.size()) + 1);
     StringGrid->SetCells(0, 0, QStringLiteral("Field name"));
     StringGrid->SetCells(1, 0, QStringLiteral("Value"));
-    for (size_t i = 0; i < entries.size(); ++i)
-        StringGrid->SetCells(0, int(i) + 1, ansiToQString(entries[i].name));
+    for (size_t i = 0; i < first.size(); ++i)
+        StringGrid->SetCells(0, int(i) + 1, ansiToQString(first.layout(i).name));
 }
 
 void TFillOutPage::showRecordCount()
@@ -248,12 +248,12 @@ void TFillOutPage::DSatzEDChange()
     if (doc.records.empty())
         return;
     const int number = DSatzED->value();
-    const std::vector<RecordEntry>& entries = doc.records[size_t(number - 1)].entries;
+    const FormRecord& record = doc.records[size_t(number - 1)];
     // Rows beyond a short record's entries show it holds nothing there, not another record's
     // values.
     for (int row = 1; row < StringGrid->RowCount(); ++row) {
-        const bool held = size_t(row) <= entries.size() && entries[size_t(row - 1)].value;
-        StringGrid->SetCells(1, row, held ? ansiToQString(*entries[size_t(row - 1)].value) : QString());
+        const bool held = size_t(row) <= record.size() && record.value(size_t(row - 1));
+        StringGrid->SetCells(1, row, held ? ansiToQString(*record.value(size_t(row - 1))) : QString());
     }
     loadMemoFrom(StringGrid->Col(), StringGrid->Row());
 }
@@ -267,16 +267,16 @@ void TFillOutPage::StringGridSetEditText(int col, int row, const QString& text)
     const int number = DSatzED->value();
     if (number < 1 || number > doc.recordCount())
         return;
-    if (doc.records.front().entries.empty()) {
+    if (doc.records.front().empty()) {
         prompts.message(QStringLiteral("Invalid data set"), QString(), MsgIcon::Error, MsgButtons::Ok);
         return;
     }
     const std::string value = qStringToAnsi(text);
     if (IsFormSizeOk(doc, prompts, true)) {
-        const std::vector<RecordEntry>& entries = doc.records[size_t(number - 1)].entries;
-        if (col == 1 && row >= 1 && size_t(row) <= entries.size()
-            && textTooLong(currentPrinter(), orderFormSize(doc), host_.printerMmPerInchX(), entries[size_t(row - 1)],
-                           value))
+        const FormRecord& record = doc.records[size_t(number - 1)];
+        if (col == 1 && row >= 1 && size_t(row) <= record.size()
+            && textTooLong(currentPrinter(), orderFormSize(doc), host_.printerMmPerInchX(),
+                           record.layout(size_t(row - 1)), value))
             prompts.message(
                 QStringLiteral("The text is to long. Use multi lines fields (Form field/right mouse button)."),
                 QStringLiteral("Hint"), MsgIcon::Information, MsgButtons::Ok);

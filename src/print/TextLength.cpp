@@ -27,12 +27,12 @@ double printerPixelsPerPictureX(const OrderedFormSize& size, double printerMmPer
     return (size.x2mm - size.x1mm) / printerMmPerInchX * dpiX / (double(size.px2) - size.px1);
 }
 
-int64_t printedFieldWidth(const RecordEntry& entry, double sx)
+int64_t printedFieldWidth(const EntryLayout& entry, double sx)
 {
     return int64_t(truncated(entry.right * sx)) - int64_t(truncated(entry.left * sx));
 }
 
-bool textTooLong(Printer& printer, const OrderedFormSize& size, double printerMmPerInchX, const RecordEntry& entry,
+bool textTooLong(Printer& printer, const OrderedFormSize& size, double printerMmPerInchX, const EntryLayout& entry,
                  std::string_view text)
 {
     if (entry.multiLine != 0)

@@ -15,9 +15,9 @@ class Printer;
 double printerPixelsPerPictureX(const OrderedFormSize& size, double printerMmPerInchX, int dpiX);
 
 // trunc(right * sx) - trunc(left * sx): each edge lands on a whole printer pixel first.
-int64_t printedFieldWidth(const RecordEntry& entry, double sx);
+int64_t printedFieldWidth(const EntryLayout& entry, double sx);
 
 // True when the text of a single-line entry is as wide as its printed field or wider; a
 // multi-line entry wraps, so it never is. The printer's canvas keeps the entry's font.
-bool textTooLong(Printer& printer, const OrderedFormSize& size, double printerMmPerInchX, const RecordEntry& entry,
+bool textTooLong(Printer& printer, const OrderedFormSize& size, double printerMmPerInchX, const EntryLayout& entry,
                  std::string_view text);

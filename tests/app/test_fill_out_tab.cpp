@@ -17,16 +17,16 @@ TEST(FillOutTab, FollowsTheOpenedFormTheRecordNumberAndNew)
     ASSERT_TRUE(form.OpenFORM(QString(VELMORA_SOURCE_DIR) + "/examples/sample.frm"));
     const FormDocument& doc = form.document();
     ASSERT_EQ(doc.recordCount(), 2);
-    const std::vector<RecordEntry>& second = doc.records[1].entries;
+    const FormRecord& second = doc.records[1];
     EXPECT_EQ(grid->RowCount(), int(second.size()) + 1);
-    EXPECT_EQ(grid->Cells(0, 1), ansiToQString(doc.records[0].entries[0].name));
-    EXPECT_EQ(grid->Cells(1, 1), ansiToQString(doc.records[0].entries[0].value.value_or("")));
+    EXPECT_EQ(grid->Cells(0, 1), ansiToQString(doc.records[0].layout(0).name));
+    EXPECT_EQ(grid->Cells(1, 1), ansiToQString(doc.records[0].value(0).value_or("")));
     EXPECT_EQ(form.currentRecordNumber(), 1);
 
     form.setCurrentRecordNumber(2);
     EXPECT_EQ(form.currentRecordNumber(), 2);
-    EXPECT_EQ(grid->Cells(1, 1), ansiToQString(second[0].value.value_or("")));
-    EXPECT_NE(grid->Cells(1, 1), ansiToQString(doc.records[0].entries[0].value.value_or("")));
+    EXPECT_EQ(grid->Cells(1, 1), ansiToQString(second.value(0).value_or("")));
+    EXPECT_NE(grid->Cells(1, 1), ansiToQString(doc.records[0].value(0).value_or("")));
 
     scripted->queueAnswer(MsgAnswer::Yes);
     form.NewBtnClick();

@@ -45,11 +45,11 @@ TEST(SampleFormTest, OpensWithAValidA4FormSizeAndFieldsInsideThePicture)
     }
     ASSERT_EQ(document.records.size(), 2u);
     for (const FormRecord& record : document.records) {
-        ASSERT_EQ(record.entries.size(), document.fields.size());
-        for (size_t i = 0; i < record.entries.size(); ++i)
-            EXPECT_EQ(record.entries[i].name, document.fields[i].name);
+        ASSERT_EQ(record.size(), document.fields.size());
+        for (size_t i = 0; i < record.size(); ++i)
+            EXPECT_EQ(record.layout(i).name, document.fields[i].name);
     }
-    EXPECT_TRUE(document.records[0].entries[0].value.has_value());
+    EXPECT_TRUE(document.records[0].value(0).has_value());
 }
 
 TEST(SampleFormTest, FormNamedOnTheCommandLineOpensAtTheFirstShowingOnly)

@@ -246,7 +246,7 @@ TEST_F(MainFormTest, NewAnsweredNoChangesNothing)
     RecordEntry entry;
     entry.value = "Anna";
     entry.name = "Name";
-    record.entries.push_back(entry);
+    record.append(entry);
     doc.records.push_back(record);
     const uint8_t* pixels = doc.picture.get().bits;
     form.selection() = SelectionRect{5, 6, 7, 8};
@@ -263,7 +263,7 @@ TEST_F(MainFormTest, NewAnsweredNoChangesNothing)
     ASSERT_EQ(doc.fields.size(), 1u);
     EXPECT_EQ(doc.fields[0].name, "Name");
     ASSERT_EQ(doc.records.size(), 1u);
-    EXPECT_EQ(doc.records[0].entries[0].value, "Anna");
+    EXPECT_EQ(doc.records[0].value(0), "Anna");
     EXPECT_EQ(doc.picture.get().bits, pixels);
     EXPECT_EQ(form.selection(), (SelectionRect{5, 6, 7, 8}));
     EXPECT_TRUE(form.FieldsChanged);

@@ -59,7 +59,7 @@ TEST_F(MainFormScanTest, AScannedPictureIsTakenInWithoutTheEasyModeSize)
     EXPECT_EQ(doc.picture.get().header->biWidth, 300);
     EXPECT_EQ(doc.picture.get().header->biHeight, 600);
     ASSERT_EQ(doc.fields.size(), 1u);
-    EXPECT_EQ(doc.records[0].entries[0].value, "Anna");
+    EXPECT_EQ(doc.records[0].value(0), "Anna");
     EXPECT_EQ(form.findChild<QLineEdit*>("BreitED")->text(), "300 Pixel");
     EXPECT_EQ(form.findChild<QLineEdit*>("HochED")->text(), "600 Pixel");
     EXPECT_EQ(form.selection(), (SelectionRect{0, 0, 300, 600}));

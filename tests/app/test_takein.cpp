@@ -48,8 +48,8 @@ protected:
         city.left = 10;
         city.right = 90;
         FormRecord record;
-        record.entries.push_back(RecordEntry{.font = {}, .value = std::string("Anna"), .name = "Name"});
-        record.entries.push_back(RecordEntry{.font = {}, .value = std::string("Graz"), .name = "City"});
+        record.append(EntryLayout{.font = {}, .name = "Name"}, "Anna");
+        record.append(EntryLayout{.font = {}, .name = "City"}, "Graz");
         doc.records.push_back(record);
         doc.records.push_back(doc.newRecordFromFirst());
     }

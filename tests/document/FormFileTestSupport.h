@@ -129,9 +129,9 @@ inline void fillDocument(FormDocument& document, int bitsPerPixel, int32_t width
 
     for (int r = 0; r < 3; ++r) {
         FormRecord record = document.recordFromFields();
-        record.entries[0].value = "Record " + std::to_string(r + 1);
+        record.setValue(0, "Record " + std::to_string(r + 1));
         if (r == 1)
-            record.entries[1].value = "line one\r\nline two \xE9";
+            record.setValue(1, "line one\r\nline two \xE9");
         document.records.push_back(record);
     }
 

@@ -228,10 +228,10 @@ TEST(FormDocumentTest, ClearFieldsAndRecordsEmptyTheLists)
 TEST(FormDocumentTest, NewRecordCopiesRecordOneWithoutValues)
 {
     FormDocument document;
-    EXPECT_TRUE(document.newRecordFromFirst().entries.empty());
+    EXPECT_TRUE(document.newRecordFromFirst().empty());
 
     document.records.push_back(FormRecord{});
-    EXPECT_TRUE(document.newRecordFromFirst().entries.empty());
+    EXPECT_TRUE(document.newRecordFromFirst().empty());
 
     RecordEntry name;
     name.name = "Name";
@@ -245,23 +245,24 @@ TEST(FormDocumentTest, NewRecordCopiesRecordOneWithoutValues)
     name.value = "Smith";
     RecordEntry date;
     date.name = "<date>";
-    document.records[0].entries = {name, date};
+    document.records[0].append(name);
+    document.records[0].append(date);
 
     const FormRecord record = document.newRecordFromFirst();
-    ASSERT_EQ(record.entries.size(), 2u);
-    EXPECT_FALSE(record.entries[0].value.has_value());
-    EXPECT_FALSE(record.entries[1].value.has_value());
+    ASSERT_EQ(record.size(), 2u);
+    EXPECT_FALSE(record.value(0).has_value());
+    EXPECT_FALSE(record.value(1).has_value());
     RecordEntry expected = name;
     expected.value.reset();
-    EXPECT_EQ(record.entries[0], expected);
-    EXPECT_EQ(record.entries[1].name, "<date>");
-    EXPECT_EQ(document.records[0].entries[0].value, "Smith");
+    EXPECT_EQ(record.entry(0), expected);
+    EXPECT_EQ(record.layout(1).name, "<date>");
+    EXPECT_EQ(document.records[0].value(0), "Smith");
 }
 
 TEST(FormDocumentTest, TakingOverCopiesEveryFieldInListOrderWithoutValues)
 {
     FormDocument document;
-    EXPECT_TRUE(document.recordFromFields().entries.empty());
+    EXPECT_TRUE(document.recordFromFields().empty());
 
     FontSpec bold;
     bold.faceName = "Courier New";
@@ -277,15 +278,15 @@ TEST(FormDocumentTest, TakingOverCopiesEveryFieldInListOrderWithoutValues)
     document.addField(FontSpec{}).name = "<date>";
 
     const FormRecord record = document.recordFromFields();
-    ASSERT_EQ(record.entries.size(), 2u);
-    const RecordEntry& amount = record.entries[0];
+    ASSERT_EQ(record.size(), 2u);
+    const RecordEntry amount = record.entry(0);
     EXPECT_EQ(amount.name, "Amount");
     EXPECT_EQ((std::array{amount.left, amount.top, amount.right, amount.bottom}), (std::array{5, 6, 70, 80}));
     EXPECT_EQ(amount.font, bold);
     EXPECT_EQ(amount.multiLine, 1);
     EXPECT_EQ(amount.alignment, AlignRight);
     EXPECT_FALSE(amount.value.has_value());
-    EXPECT_EQ(record.entries[1].name, "<date>");
+    EXPECT_EQ(record.layout(1).name, "<date>");
 }
 
 TEST(FormDocumentTest, NewResetsEverythingButThePrintShift)

@@ -188,6 +188,10 @@ TEST(FormFileRoundTripTest, SaveThenOpenReproducesTheDocument)
         EXPECT_TRUE(Snapshot(opened) == expected) << bits;
         EXPECT_EQ(opened.fields, saved.fields);
         EXPECT_EQ(opened.records, saved.records);
+        // Records saved from one template share its layout again once opened.
+        ASSERT_EQ(opened.records.size(), 3u);
+        EXPECT_TRUE(opened.records[0].sharesLayoutsWith(opened.records[1])) << bits;
+        EXPECT_TRUE(opened.records[1].sharesLayoutsWith(opened.records[2])) << bits;
         EXPECT_EQ(opened.picture.get().header->biXPelsPerMeter, saved.picture.get().header->biXPelsPerMeter);
 
         // The opened document saves to the very same bytes.
@@ -223,8 +227,8 @@ TEST(FormFileRoundTripTest, TextsKeepTheirBytes)
     ASSERT_EQ(readInto(opened, formFileBytes(saved)), FormReadStatus::Ok);
     EXPECT_EQ(opened.fields[0].name, "K\xE4\xFC" "fer \xFF\x80");
     EXPECT_EQ(opened.fields[0].font.faceName, "Schrift \xD6");
-    EXPECT_EQ(opened.records[0].entries[0].name, "K\xE4\xFC" "fer \xFF\x80");
-    EXPECT_EQ(opened.records[0].entries[0].value, "\xE4\xFC\xF6\xDF\x80\x01");
+    EXPECT_EQ(opened.records[0].layout(0).name, "K\xE4\xFC" "fer \xFF\x80");
+    EXPECT_EQ(opened.records[0].value(0), "\xE4\xFC\xF6\xDF\x80\x01");
 }
 
 TEST(FormFileRoundTripTest, AbsentAndEmptyValuesAreOneZeroByteAndReadBackAbsent)
@@ -232,17 +236,17 @@ TEST(FormFileRoundTripTest, AbsentAndEmptyValuesAreOneZeroByteAndReadBackAbsent)
     FormDocument saved;
     fillSmallForm(saved);
     const std::vector<uint8_t> absent = formFileBytes(saved);
-    saved.records[0].entries[0].value = std::string();
+    saved.records[0].setValue(0, std::string());
     EXPECT_EQ(formFileBytes(saved), absent);
-    saved.records[0].entries[0].value = "7,50";
+    saved.records[0].setValue(0, "7,50");
     const std::vector<uint8_t> typed = formFileBytes(saved);
     EXPECT_EQ(typed.size(), absent.size() + 4);
 
     FormDocument opened;
     ASSERT_EQ(readInto(opened, absent), FormReadStatus::Ok);
-    EXPECT_FALSE(opened.records[0].entries[0].value.has_value());
+    EXPECT_FALSE(opened.records[0].value(0).has_value());
     ASSERT_EQ(readInto(opened, typed), FormReadStatus::Ok);
-    EXPECT_EQ(opened.records[0].entries[0].value, "7,50");
+    EXPECT_EQ(opened.records[0].value(0), "7,50");
 }
 
 TEST(FormFileRoundTripTest, FontSizeWinsOverADisagreeingHeight)
@@ -281,8 +285,8 @@ TEST(FormFileRoundTripTest, ReservedMembersOfFieldsAndEntriesKeepTheirOrder)
     fillSmallForm(saved);
     saved.fields[0].reserved2 = 0x11223344;
     saved.fields[0].reserved1 = 5;
-    saved.records[0].entries[0].reserved2 = -7;
-    saved.records[0].entries[0].reserved1 = 0x0A0B0C0D;
+    saved.records[0].editLayout(0).reserved2 = -7;
+    saved.records[0].editLayout(0).reserved1 = 0x0A0B0C0D;
     const std::vector<uint8_t> bytes = formFileBytes(saved);
 
     // Items 9 and 10 follow the style byte; the entry block repeats the field block's items.
@@ -302,8 +306,8 @@ TEST(FormFileRoundTripTest, ReservedMembersOfFieldsAndEntriesKeepTheirOrder)
     ASSERT_EQ(readInto(opened, bytes), FormReadStatus::Ok);
     EXPECT_EQ(opened.fields[0].reserved2, 0x11223344);
     EXPECT_EQ(opened.fields[0].reserved1, 5);
-    EXPECT_EQ(opened.records[0].entries[0].reserved2, -7);
-    EXPECT_EQ(opened.records[0].entries[0].reserved1, 0x0A0B0C0D);
+    EXPECT_EQ(opened.records[0].layout(0).reserved2, -7);
+    EXPECT_EQ(opened.records[0].layout(0).reserved1, 0x0A0B0C0D);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -350,7 +354,7 @@ TEST(FormFileBadInputTest, TruncationAtEveryOffsetFailsAndKeepsTheDocument)
 {
     FormDocument saved;
     fillSmallForm(saved);
-    saved.records[0].entries[0].value = "12";
+    saved.records[0].setValue(0, "12");
     const std::vector<uint8_t> whole = formFileBytes(saved);
 
     Bystander target;

@@ -25,17 +25,16 @@ FormDocument takenOver(int fields)
 std::vector<std::optional<std::string>> valuesOf(const FormRecord& record)
 {
     std::vector<std::optional<std::string>> values;
-    for (const RecordEntry& entry : record.entries)
-        values.push_back(entry.value);
+    for (size_t i = 0; i < record.size(); ++i)
+        values.push_back(record.value(i));
     return values;
 }
 
 FormRecord recordOf(const std::vector<std::optional<std::string>>& values)
 {
     FormRecord record;
-    record.entries.resize(values.size());
-    for (size_t i = 0; i < values.size(); ++i)
-        record.entries[i].value = values[i];
+    for (const std::optional<std::string>& value : values)
+        record.append(EntryLayout{}, value);
     return record;
 }
 
@@ -130,14 +129,14 @@ TEST(RecordCsvImport, LinesBecomeNewRecordsAfterRecordOne)
     };
     for (const Row& row : rows) {
         FormDocument document = takenOver(3);
-        document.records[0].entries[1].value = "template value";
+        document.records[0].setValue(1, "template value");
         const FormRecord first = document.records[0];
         EXPECT_EQ(importCsvText(document, row.text, {}), row.added.size()) << row.what;
         ASSERT_EQ(document.records.size(), row.added.size() + 1) << row.what;
         EXPECT_EQ(document.records[0], first) << row.what;
         for (size_t i = 0; i < row.added.size(); ++i) {
             EXPECT_EQ(valuesOf(document.records[i + 1]), row.added[i]) << row.what << " record " << i + 2;
-            EXPECT_EQ(document.records[i + 1].entries[0].name, "F1");
+            EXPECT_EQ(document.records[i + 1].layout(0).name, "F1");
         }
     }
 }
@@ -155,7 +154,7 @@ TEST(RecordCsvImport, Utf8MarkedFilesGoThroughTheConversion)
 
     FormDocument plain = takenOver(2);
     importCsvText(plain, "\"K\xE4se\"\r\n", marking);
-    EXPECT_EQ(plain.records[1].entries[0].value, "K\xE4se");
+    EXPECT_EQ(plain.records[1].value(0), "K\xE4se");
 }
 
 TEST(RecordCsvImport, NeedsRecordOneAndAReadableFile)
@@ -185,9 +184,9 @@ TEST(RecordCsvExport, WritesEveryRecordAndKeepsTheOldFileOnFailure)
 {
     TempFolder folder;
     FormDocument document = takenOver(2);
-    document.records[0].entries[0].value = "two\nlines";
+    document.records[0].setValue(0, "two\nlines");
     document.appendNewRecord();
-    document.records[1].entries[1].value = "\xe4\"";
+    document.records[1].setValue(1, "\xe4\"");
 
     const std::string file = folder.file("out.csv");
     writeText(file, "old");
@@ -284,5 +283,5 @@ TEST(RecordCsvImport, Utf16MarkedTextsAreReadAsUtf8)
     FormDocument document = takenOver(1);
     EXPECT_EQ(importCsvFile(document, file, marking).status, CsvImportStatus::Ok);
     ASSERT_EQ(document.records.size(), 2u);
-    EXPECT_EQ(document.records[1].entries[0].value, "<\xC3\xA4>");
+    EXPECT_EQ(document.records[1].value(0), "<\xC3\xA4>");
 }

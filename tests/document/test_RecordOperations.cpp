@@ -23,7 +23,7 @@ std::vector<std::string> firstValues(const FormDocument& document)
 {
     std::vector<std::string> values;
     for (const FormRecord& record : document.records)
-        values.push_back(record.entries.at(0).value.value_or("<absent>"));
+        values.push_back(record.value(0).value_or("<absent>"));
     return values;
 }
 
@@ -39,19 +39,19 @@ TEST(RecordOperations, TakeOverAndNewRecordCopyTheirTemplateWithoutValues)
     document.takeOverFields();
     ASSERT_EQ(document.recordCount(), 1);
     const FormRecord& first = document.records[0];
-    ASSERT_EQ(first.entries.size(), 2u);
-    EXPECT_EQ(first.entries[1].name, "City");
-    EXPECT_EQ(first.entries[1].left, 100);
-    EXPECT_EQ(first.entries[0].multiLine, 1);
-    EXPECT_FALSE(first.entries[0].value);
-    EXPECT_EQ(first.entries[1].reserved1, 0);
-    EXPECT_EQ(first.entries[1].reserved2, 0);
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first.layout(1).name, "City");
+    EXPECT_EQ(first.layout(1).left, 100);
+    EXPECT_EQ(first.layout(0).multiLine, 1);
+    EXPECT_FALSE(first.value(0));
+    EXPECT_EQ(first.layout(1).reserved1, 0);
+    EXPECT_EQ(first.layout(1).reserved2, 0);
 
-    document.records[0].entries[0].value = "typed";
-    document.records[0].entries[0].font.faceName = "Courier New";
-    document.records[0].entries[0].reserved2 = 3;
+    document.records[0].setValue(0, "typed");
+    document.records[0].editLayout(0).font.faceName = "Courier New";
+    document.records[0].editLayout(0).reserved2 = 3;
     EXPECT_EQ(document.appendNewRecord(), 2);
-    const RecordEntry& copied = document.records[1].entries[0];
+    const RecordEntry copied = document.records[1].entry(0);
     EXPECT_EQ(copied.font.faceName, "Courier New");
     EXPECT_EQ(copied.name, "Name");
     EXPECT_EQ(copied.reserved2, 3);
@@ -95,7 +95,7 @@ TEST(RecordOperations, ValuesAreStoredOnlyInsideAnExistingRecord)
     document.takeOverFields();
     document.appendNewRecord();
     // A record as a form file may hold it: fewer entries than record 1.
-    document.records[1].entries.resize(1);
+    document.records[1] = FormRecord(std::vector{document.records[1].layout(0)});
 
     struct Row {
         int32_t number;
@@ -107,13 +107,64 @@ TEST(RecordOperations, ValuesAreStoredOnlyInsideAnExistingRecord)
         EXPECT_EQ(document.setRecordValue(row.number, row.entry, "v"), row.stored) << row.number << "/" << row.entry;
 
     EXPECT_TRUE(document.setRecordValue(1, 2, ""));
-    EXPECT_EQ(document.records[0].entries[1].value, std::optional<std::string>(""));
+    EXPECT_EQ(document.records[0].value(1), std::optional<std::string>(""));
 
     // The short record grows by record 1's missing entries before the value goes in.
     EXPECT_TRUE(document.setRecordValue(2, 3, "late"));
-    ASSERT_EQ(document.records[1].entries.size(), 3u);
-    EXPECT_EQ(document.records[1].entries[1].name, "B");
-    EXPECT_FALSE(document.records[1].entries[1].value);
-    EXPECT_EQ(document.records[1].entries[2].value, std::optional<std::string>("late"));
-    EXPECT_EQ(document.records[0].entries[2].value, std::optional<std::string>("v"));
+    ASSERT_EQ(document.records[1].size(), 3u);
+    EXPECT_EQ(document.records[1].layout(1).name, "B");
+    EXPECT_FALSE(document.records[1].value(1));
+    EXPECT_EQ(document.records[1].value(2), std::optional<std::string>("late"));
+    EXPECT_EQ(document.records[0].value(2), std::optional<std::string>("v"));
+}
+
+TEST(RecordOperations, RecordsShareTheirTemplatesLayoutUntilOneChangesIt)
+{
+    struct Row {
+        const char* what;
+        size_t changed;  // 0-based record
+        void (*change)(FormRecord&);
+        const char* name;
+        const char* face;
+    };
+    const Row rows[] = {
+        {"record 1's name", 0, [](FormRecord& r) { r.editLayout(0).name = "Renamed"; }, "Renamed", "Arial"},
+        {"a later record's font", 2, [](FormRecord& r) { r.editLayout(1).font.faceName = "Courier New"; }, "Name",
+         "Courier New"},
+        {"a value only", 1, [](FormRecord& r) { r.setValue(0, "typed"); }, "Name", "Arial"},
+    };
+    for (const Row& row : rows) {
+        FormDocument document = withFields({"Name", "City"});
+        document.takeOverFields();
+        document.appendNewRecord();
+        document.appendNewRecord();
+        EXPECT_TRUE(document.records[1].sharesLayoutsWith(document.records[0])) << row.what;
+        EXPECT_TRUE(document.records[2].sharesLayoutsWith(document.records[0])) << row.what;
+        const FormRecord untouched = document.records[0];
+
+        row.change(document.records[row.changed]);
+        const FormRecord& changed = document.records[row.changed];
+        EXPECT_EQ(changed.layout(0).name, row.name) << row.what;
+        EXPECT_EQ(changed.layout(row.changed == 2 ? 1 : 0).font.faceName, row.face) << row.what;
+        for (size_t other = 0; other < 3; ++other) {
+            if (other == row.changed)
+                continue;
+            EXPECT_EQ(document.records[other].layouts(), untouched.layouts()) << row.what << " record " << other + 1;
+            EXPECT_FALSE(document.records[other].value(0)) << row.what;
+        }
+        // The records left alone still share one layout.
+        const size_t a = row.changed == 0 ? 1 : 0;
+        EXPECT_TRUE(document.records[a].sharesLayoutsWith(document.records[3 - a - row.changed])) << row.what;
+    }
+
+    // A short record grown by a typed value takes record 1's missing entries, not its list.
+    FormDocument document = withFields({"A", "B"});
+    document.takeOverFields();
+    document.records.push_back(FormRecord(std::vector{document.records[0].layout(0)}));
+    document.records[1].editLayout(0).name = "Own";
+    ASSERT_TRUE(document.setRecordValue(2, 2, "grown"));
+    EXPECT_EQ(document.records[1].layout(0).name, "Own");
+    EXPECT_EQ(document.records[1].layout(1).name, "B");
+    EXPECT_EQ(document.records[0].layout(0).name, "A");
+    EXPECT_FALSE(document.records[0].value(1));
 }

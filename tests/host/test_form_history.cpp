@@ -170,9 +170,9 @@ TEST(FormHistory, AMergedRunOfTypingUndoesToTheValueBeforeIt)
         history.record(std::move(before), "Value", "2:1");
     }
     history.stack().undo();
-    EXPECT_EQ(doc.records[1].entries[0].value, std::optional<std::string>("Berlin"));
+    EXPECT_EQ(doc.records[1].value(0), std::optional<std::string>("Berlin"));
     history.stack().redo();
-    EXPECT_EQ(doc.records[1].entries[0].value, std::optional<std::string>("Pot"));
+    EXPECT_EQ(doc.records[1].value(0), std::optional<std::string>("Pot"));
 }
 
 TEST(FormHistory, TheViewsShowTheRestoredPartsAndRecord)

@@ -46,7 +46,7 @@ struct Page {
     QString cell(int row) const { return page.StringGrid->Cells(1, row); }
     std::optional<std::string> value(int record, int entry) const
     {
-        return host.doc.records.at(size_t(record - 1)).entries.at(size_t(entry - 1)).value;
+        return host.doc.records.at(size_t(record - 1)).value(size_t(entry - 1));
     }
 };
 
@@ -201,14 +201,14 @@ TEST(FillOutValues, TypedTextIsStoredAndShownInTheMemo)
 
     // A record that ends early (as a form file may hold it) grows rather than taking the value
     // into another record.
-    p.host.doc.records[1].entries.resize(1);
+    p.host.doc.records[1] = FormRecord(std::vector{p.host.doc.records[1].layout(0)});
     p.page.setCurrentRecordNumber(1);
     p.page.setCurrentRecordNumber(2);
     EXPECT_EQ(p.cell(2), QString());
     p.page.StringGridSetEditText(1, 2, QStringLiteral("kept"));
     EXPECT_EQ(p.value(2, 2), std::optional<std::string>("kept"));
 
-    p.host.doc.records[0].entries.clear();
+    p.host.doc.records[0] = FormRecord();
     p.prompts().clear();
     p.page.StringGridSetEditText(1, 1, QStringLiteral("x"));
     EXPECT_EQ(p.prompts().messageTexts(), QStringList{QStringLiteral("Invalid data set")});
@@ -246,7 +246,7 @@ TEST(FillOutValues, HintWhenTheTextIsAsWideAsItsPrintedField)
         p.host.doc.FirstPointMm = {200, 200};
         p.host.doc.SecondPointMm = {0, 0};
         p.host.mmPerInchX = 25;
-        RecordEntry& entry = p.host.doc.records[0].entries[0];
+        EntryLayout& entry = p.host.doc.records[0].editLayout(0);
         entry.left = 3;
         entry.right = row.right;
         entry.multiLine = row.multiLine;
@@ -333,7 +333,7 @@ TEST(FillOutGridFont, TheChosenFontShowsOnlyInTheGrid)
     Page p(1, 1);
     EXPECT_EQ(p.page.StringGrid->font().family(), QStringLiteral("MS Sans Serif"));
     EXPECT_EQ(p.page.StringGrid->font().pixelSize(), 11);
-    const FontSpec printed = p.host.doc.records[0].entries[0].font;
+    const FontSpec printed = p.host.doc.records[0].layout(0).font;
 
     p.prompts().queueFont(std::nullopt);
     p.page.FontBtnClick();
@@ -345,7 +345,7 @@ TEST(FillOutGridFont, TheChosenFontShowsOnlyInTheGrid)
     p.page.FontBtnClick();
     EXPECT_EQ(p.page.StringGrid->font().family(), QStringLiteral("Courier New"));
     EXPECT_EQ(p.page.StringGrid->palette().color(QPalette::Text), QColor(Qt::darkBlue));
-    EXPECT_EQ(p.host.doc.records[0].entries[0].font, printed);
+    EXPECT_EQ(p.host.doc.records[0].layout(0).font, printed);
 }
 
 TEST(FillOutUndo, TheGridShowsTheDeletedRecordAgainAfterUndo)

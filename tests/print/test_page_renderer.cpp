@@ -99,7 +99,7 @@ QImage renderText(const char* value)
 {
     FormDocument doc;
     makeForm(doc, false);
-    doc.records[0].entries[0] = entry("Name", value);
+    doc.records[0] = FormRecord{{entry("Name", value)}};
     Bitmap page(1000, 1000, 32);
     {
         MemoryDc dc(&page, DT_RASDISPLAY, 200, 200);

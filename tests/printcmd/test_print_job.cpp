@@ -169,9 +169,9 @@ TEST_F(PrintToolTest, CsvRecordsReplaceTheFormsOwn)
     ASSERT_EQ(read.recordCount(), 3);
     const char* values[] = {"one", "two", "three\nlines"};
     for (size_t i = 0; i < 3; ++i) {
-        ASSERT_EQ(read.records[i].entries.size(), 1u);
-        EXPECT_EQ(read.records[i].entries[0].value, values[i]);
-        EXPECT_EQ(read.records[i].entries[0].left, 300) << "made from record 1";
+        ASSERT_EQ(read.records[i].size(), 1u);
+        EXPECT_EQ(read.records[i].value(0), values[i]);
+        EXPECT_EQ(read.records[i].layout(0).left, 300) << "made from record 1";
     }
     EXPECT_EQ(job.pages(), (std::vector<int>{2, 3}));
 
