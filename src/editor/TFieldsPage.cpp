@@ -6,6 +6,7 @@
 #include "editor/TNewNameForm.h"
 #include "editor/TNewPosSizeForm.h"
 #include "editor/TObjListForm.h"
+#include "imgrove/Numeric.h"
 #include "picture/FormHost.h"
 #include "platform/CodePage.h"
 #include "platform/Dc.h"
