@@ -1,8 +1,8 @@
 #include "document/FormDocument.h"
 
+#include "imgrove/Numeric.h"
+
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <utility>
 
 namespace {
@@ -10,17 +10,6 @@ namespace {
 constexpr int32_t kBlankWidth = 320;
 constexpr int32_t kBlankHeight = 200;
 constexpr int kBlankBits = 8;
-
-// Sizes from a file can be anything; out of range they stop at the ends of int32.
-int32_t roundToInt(double value)
-{
-    const double rounded = std::nearbyint(value);
-    if (rounded >= 2147483647.0)
-        return std::numeric_limits<int32_t>::max();
-    if (rounded <= -2147483648.0)
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(rounded);
-}
 
 } // namespace
 
@@ -30,13 +19,13 @@ void FontSpec::setHeight(int32_t pixels)
     // A negative height is the character height, which is what points measure. A positive one
     // is the cell height; without the font's metrics it is the best estimate of the size there is.
     const double magnitude = pixels < 0 ? -static_cast<double>(pixels) : static_cast<double>(pixels);
-    size = roundToInt(magnitude * 72.0 / kFontPixelsPerInch);
+    size = roundHalfEvenToInt32(magnitude * 72.0 / kFontPixelsPerInch);
 }
 
 void FontSpec::setSize(int32_t points)
 {
     size = points;
-    height = roundToInt(-static_cast<double>(points) * kFontPixelsPerInch / 72.0);
+    height = roundHalfEvenToInt32(-static_cast<double>(points) * kFontPixelsPerInch / 72.0);
 }
 
 FormRecord::FormRecord(std::vector<EntryLayout> layouts)

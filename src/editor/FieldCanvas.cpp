@@ -1,11 +1,10 @@
 #include "editor/FieldCanvas.h"
 
+#include "imgrove/Numeric.h"
 #include "print/FormSize.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <utility>
 
 namespace {
@@ -30,19 +29,11 @@ void snapCorners(FormField& field, int32_t grid)
 
 }  // namespace
 
-int32_t truncateToInt(double value)
-{
-    if (!(value == value))
-        return 0;
-    value = std::clamp(value, double(std::numeric_limits<int32_t>::min()), double(std::numeric_limits<int32_t>::max()));
-    return int32_t(value);
-}
-
 PointI CanvasGeometry::toPicture(int32_t canvasX, int32_t canvasY) const
 {
     if (scaleX <= 0 || scaleY <= 0)
         return {0, 0};
-    return {truncateToInt(canvasX / scaleX), truncateToInt(canvasY / scaleY)};
+    return {truncToInt32(canvasX / scaleX), truncToInt32(canvasY / scaleY)};
 }
 
 CanvasGeometry fitCanvas(int32_t canvasWidth, int32_t canvasHeight, int32_t pictureWidth, int32_t pictureHeight)
@@ -142,7 +133,7 @@ PressOutcome FieldDrag::press(FormDocument& document, PointI point, MouseButton 
         commitNameBox(document, options.nameBoxText);
         selectHit();
         outcome.openPopup = true;
-        outcome.popupAt = {truncateToInt(point.x * geometry.scaleX), truncateToInt(point.y * geometry.scaleY)};
+        outcome.popupAt = {truncToInt32(point.x * geometry.scaleX), truncToInt32(point.y * geometry.scaleY)};
     } else if (button == MouseButton::Left) {
         startDrag();
         FormField& added = document.addField(options.defaultFont);

@@ -9,10 +9,6 @@
 #include <cstdint>
 #include <string>
 
-// A conversion to whole pixels: truncated toward zero, held within int32 (NaN gives 0), so that a
-// huge scale or coordinate never wraps.
-int32_t truncateToInt(double value);
-
 // The picture fitted into the canvas at its top-left corner, keeping its aspect.
 struct CanvasGeometry {
     int32_t fittedWidth = 0;

@@ -1,6 +1,7 @@
 #include "editor/FieldPainter.h"
 
 #include "editor/FieldFont.h"
+#include "imgrove/Numeric.h"
 #include "picture/DrawDib.h"
 #include "platform/CodePage.h"
 #include "platform/Dc.h"
@@ -81,14 +82,14 @@ double canvasFontScale(const FormDocument& document, Prompts& prompts, double pr
     if (!IsFormSizeOk(document, prompts, false))
         return 1;
     const OrderedFormSize size = orderFormSize(document);
-    return double(size.px2 - size.px1) / ((size.x2mm - size.x1mm) / printerMmPerInchX) * scaleX;
+    return (double(size.px2) - size.px1) / ((size.x2mm - size.x1mm) / printerMmPerInchX) * scaleX;
 }
 
 int32_t canvasFontHeight(int32_t height, double fontScale, int screenPixelsPerInch)
 {
     if (screenPixelsPerInch <= 0)
         return 0;
-    return truncateToInt(double(height) * fontScale / screenPixelsPerInch);
+    return truncToInt32(double(height) * fontScale / screenPixelsPerInch);
 }
 
 void paintFieldCanvas(Dc& dc, const FormDocument& document, const CanvasGeometry& geometry, double fontScale,
@@ -103,8 +104,8 @@ void paintFieldCanvas(Dc& dc, const FormDocument& document, const CanvasGeometry
     const double scale = geometry.scaleX;
     for (size_t i = document.fields.size(); i > 0; --i) {
         const FormField& field = document.fields[i - 1];
-        const DcRect r{truncateToInt(field.left * scale), truncateToInt(field.top * scale), truncateToInt(field.right * scale),
-                       truncateToInt(field.bottom * scale)};
+        const DcRect r{truncToInt32(field.left * scale), truncToInt32(field.top * scale), truncToInt32(field.right * scale),
+                       truncToInt32(field.bottom * scale)};
         const bool selected = int32_t(i) == document.SelectedField;
         // Whatever a field draws beyond its rectangle is covered later by the fields below it or
         // the picture, so clipping it to its rectangle changes no pixel; it gives the device a

@@ -7,6 +7,7 @@
 #include "editor/TNewPosSizeForm.h"
 #include "editor/TObjListForm.h"
 #include "host/FormHost.h"
+#include "imgrove/Numeric.h"
 #include "platform/CodePage.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"

@@ -1,7 +1,8 @@
 #include "imgrove/LibCodecRows.h"
 
+#include "imgrove/Numeric.h"
+
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace libcodec {
@@ -129,7 +130,7 @@ int32_t dpiToPerMetre(double dpi)
 {
     if (!(dpi > 0) || dpi > 1e6)
         return 0;
-    return int32_t(std::nearbyint(dpi / kMetresPerInch));
+    return roundHalfEvenToInt32(dpi / kMetresPerInch);
 }
 
 double perMetreToDpi(int32_t perMetre)

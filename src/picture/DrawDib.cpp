@@ -1,12 +1,12 @@
 #include "picture/DrawDib.h"
 
 #include "imgrove/Halftone.h"
+#include "imgrove/Numeric.h"
 #include "platform/Printer.h"
 #include "platform/Prompts.h"
 #include "platform/Screen.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -25,15 +25,9 @@ void report(const char* message)
         reporter(message);
 }
 
-// Nearest integer, exact halves to the even neighbour.
-int32_t roundEven(double value)
-{
-    return int32_t(std::nearbyint(value));
-}
-
 int32_t scaled(int32_t value, int64_t numerator, int64_t denominator)
 {
-    return roundEven(double(value) * double(numerator) / double(denominator));
+    return roundHalfEvenToInt32(double(value) * double(numerator) / double(denominator));
 }
 
 // One axis of the clipping: the part of the source beyond the picture's far edge goes, and the

@@ -1,20 +1,17 @@
 #include "picture/RetouchView.h"
 
+#include "imgrove/Numeric.h"
+
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace {
 
 constexpr int32_t kEdgeTolerance = 5;
 
-int32_t divided(int32_t v, double scale) { return scale > 0 ? roundHalfEvenInt(v / scale) : 0; }
+int32_t divided(int32_t v, double scale) { return scale > 0 ? roundHalfEvenToInt32(v / scale) : 0; }
 
 }  // namespace
-
-int32_t roundHalfEvenInt(double v) { return int32_t(std::nearbyint(v)); }
-
-int32_t zoomedViewExtent(int32_t clientExtent, double zoom) { return roundHalfEvenInt(clientExtent * zoom); }
 
 void RetouchView::layout(int32_t viewWidth, int32_t viewHeight, int32_t pictureWidth, int32_t pictureHeight,
                          const SelectionRect& selection)
@@ -44,7 +41,7 @@ void RetouchView::viewFromSelection(const SelectionRect& selection)
         view_ = ViewRect{};
         return;
     }
-    const auto at = [](int32_t drawn, int32_t v, int32_t picture) { return roundHalfEvenInt(double(drawn) * v / picture); };
+    const auto at = [](int32_t drawn, int32_t v, int32_t picture) { return roundHalfEvenToInt32(double(drawn) * v / picture); };
     view_.left = at(drawnWidth_, selection.left, pictureWidth_);
     view_.top = at(drawnHeight_, selection.top, pictureHeight_);
     view_.right = std::min(at(drawnWidth_, selection.right, pictureWidth_), limitX_);

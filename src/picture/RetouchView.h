@@ -7,11 +7,6 @@
 
 #include <cstdint>
 
-// v taken to the nearest integer, halves to even.
-int32_t roundHalfEvenInt(double v);
-// The view's side: client extent times zoom, rounded.
-int32_t zoomedViewExtent(int32_t clientExtent, double zoom);
-
 enum class RetouchCursor { Arrow, SizeWE, SizeNS, SizeNWSE, SizeNESW };
 
 struct ViewRect {

@@ -7,6 +7,7 @@
 #include "imageops/RotateDib.h"
 #include "picture/THKForm.h"
 #include "picture/TRotateForm.h"
+#include "imgrove/Numeric.h"
 #include "imgrove/Palette.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
@@ -304,7 +305,7 @@ void TRetouchPage::TabSheet5Resize()
 {
     const QSize client = RetuschScrollBox->viewport()->size();
     const double zoom = RetZoomED->value();
-    RetuschPaint->setFixedSize(zoomedViewExtent(client.width(), zoom), zoomedViewExtent(client.height(), zoom));
+    RetuschPaint->setFixedSize(zoomedExtent(client.width(), zoom), zoomedExtent(client.height(), zoom));
 }
 
 bool TRetouchPage::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,7 @@
 #include "platform/Printer.h"
 
+#include "imgrove/Numeric.h"
+
 #include <QDir>
 #include <QPainter>
 #include <QPrinter>
@@ -130,14 +132,14 @@ int32_t RasterPrinter::pageWidth() const
 {
     const QSizeF inches = pageSize_.size(QPageSize::Inch);
     const double across = orientation_ == PageOrientation::Portrait ? inches.width() : inches.height();
-    return int32_t(across * dpiX_);
+    return truncToInt32(across * dpiX_);
 }
 
 int32_t RasterPrinter::pageHeight() const
 {
     const QSizeF inches = pageSize_.size(QPageSize::Inch);
     const double down = orientation_ == PageOrientation::Portrait ? inches.height() : inches.width();
-    return int32_t(down * dpiY_);
+    return truncToInt32(down * dpiY_);
 }
 
 void RasterPrinter::setOrientation(PageOrientation orientation)

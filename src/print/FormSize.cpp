@@ -1,12 +1,12 @@
 #include "print/FormSize.h"
 
+#include "imgrove/Numeric.h"
 #include "picture/DrawDib.h"
 
 #include <QString>
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <utility>
 
 namespace {
@@ -19,15 +19,6 @@ void ascending(T& a, T& b)
 }
 
 int32_t pictureDimension(int32_t value) { return value < 0 ? -value : value; }
-
-int32_t saturate(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    const double lo = std::numeric_limits<int32_t>::min();
-    const double hi = std::numeric_limits<int32_t>::max();
-    return int32_t(std::clamp(value, lo, hi));
-}
 
 }  // namespace
 
@@ -165,11 +156,6 @@ ViewLayout pointViewLayout(int32_t boxWidth, int32_t boxHeight, int32_t pictureW
     return {int32_t(dw), int32_t(dh)};
 }
 
-int32_t zoomedExtent(int32_t clientExtent, double zoom)
-{
-    return saturate(std::nearbyint(double(clientExtent) * zoom));
-}
-
 PointI viewClickToPicture(int32_t x, int32_t y, const ViewLayout& layout, int32_t pictureWidth,
                           int32_t pictureHeight)
 {
@@ -177,13 +163,13 @@ PointI viewClickToPicture(int32_t x, int32_t y, const ViewLayout& layout, int32_
         return {0, 0};
     const double sx = double(layout.dw) / pictureWidth;
     const double sy = double(layout.dh) / pictureHeight;
-    return {saturate(std::nearbyint(x / sx)), saturate(std::nearbyint(y / sy))};
+    return {roundHalfEvenToInt32(x / sx), roundHalfEvenToInt32(y / sy)};
 }
 
 PointI pictureToView(PointI point, const ViewLayout& layout, int32_t pictureWidth, int32_t pictureHeight)
 {
     if (pictureWidth <= 0 || pictureHeight <= 0)
         return {0, 0};
-    return {saturate(std::trunc(double(point.x) * layout.dw / pictureWidth)),
-            saturate(std::trunc(double(point.y) * layout.dh / pictureHeight))};
+    return {truncToInt32(double(point.x) * layout.dw / pictureWidth),
+            truncToInt32(double(point.y) * layout.dh / pictureHeight)};
 }

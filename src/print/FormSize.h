@@ -14,8 +14,8 @@ struct OrderedFormSize {
     int32_t px1 = 0, px2 = 0, py1 = 0, py2 = 0;
     double x1mm = 0, x2mm = 0, y1mm = 0, y2mm = 0;
 
-    double mmPerPixelX() const { return (x2mm - x1mm) / double(px2 - px1); }
-    double mmPerPixelY() const { return (y2mm - y1mm) / double(py2 - py1); }
+    double mmPerPixelX() const { return (x2mm - x1mm) / (double(px2) - px1); }
+    double mmPerPixelY() const { return (y2mm - y1mm) / (double(py2) - py1); }
     // Paper position (mm from the left and top edges) of a picture pixel.
     PointD paperPosition(double px, double py) const;
     // Where the paper's top-left corner lies on the picture, in picture pixels.
@@ -85,9 +85,6 @@ struct ViewLayout {
     int32_t dh = 0;
 };
 ViewLayout pointViewLayout(int32_t boxWidth, int32_t boxHeight, int32_t pictureWidth, int32_t pictureHeight);
-
-// Canvas size for a scroll-box client size and zoom, halves to even.
-int32_t zoomedExtent(int32_t clientExtent, double zoom);
 
 // The picture pixel under a click in the point view; not clamped, so a click beside the picture
 // yields a point beyond it.

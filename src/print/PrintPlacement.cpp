@@ -1,10 +1,6 @@
 #include "print/PrintPlacement.h"
 
-#include <cmath>
-
-namespace {
-int32_t trunc32(double value) { return int32_t(std::trunc(value)); }
-}  // namespace
+#include "imgrove/Numeric.h"
 
 Placement computePlacement(const PlacementInput& input, int rx, int ry)
 {
@@ -21,30 +17,30 @@ Placement computePlacement(const PlacementInput& input, int rx, int ry)
     p.sy = (f.y2mm - f.y1mm) / a.scaleY * ry / dy;
     p.ox = f.px1 - dx * f.x1mm / (f.x2mm - f.x1mm);
     p.oy = f.py1 - dy * f.y1mm / (f.y2mm - f.y1mm);
-    p.originX = trunc32(p.ox * p.sx);
-    p.originY = trunc32(p.oy * p.sy);
-    p.shiftX = trunc32((input.shiftMm.x - a.marginX) / a.scaleX * rx);
-    p.shiftY = trunc32((input.shiftMm.y - a.marginY) / a.scaleY * ry);
+    p.originX = truncToInt32(p.ox * p.sx);
+    p.originY = truncToInt32(p.oy * p.sy);
+    p.shiftX = truncToInt32((input.shiftMm.x - a.marginX) / a.scaleX * rx);
+    p.shiftY = truncToInt32((input.shiftMm.y - a.marginY) / a.scaleY * ry);
     return p;
 }
 
 DcRect Placement::deviceRect(int32_t left, int32_t top, int32_t right, int32_t bottom) const
 {
-    return DcRect{trunc32(left * sx) + shiftX - originX, trunc32(top * sy + shiftY - originY),
-                  trunc32(right * sx) + shiftX - originX, trunc32(bottom * sy) + shiftY - originY};
+    return DcRect{truncToInt32(left * sx) + shiftX - originX, truncToInt32(top * sy + shiftY - originY),
+                  truncToInt32(right * sx) + shiftX - originX, truncToInt32(bottom * sy) + shiftY - originY};
 }
 
 DrawRects Placement::pictureRects(int32_t pictureWidth, int32_t pictureHeight) const
 {
     DrawRects r;
-    r.srcX = trunc32(ox);
-    r.srcTop = trunc32(oy);
+    r.srcX = truncToInt32(ox);
+    r.srcTop = truncToInt32(oy);
     r.srcWidth = pictureWidth - r.srcX;
     r.srcHeight = pictureHeight - r.srcTop;
     r.destX = shiftX;
     r.destY = shiftY;
-    r.destWidth = trunc32(pictureWidth * sx) - originX;
-    r.destHeight = trunc32(pictureHeight * sy) - originY;
+    r.destWidth = truncToInt32(pictureWidth * sx) - originX;
+    r.destHeight = truncToInt32(pictureHeight * sy) - originY;
     return r;
 }
 

@@ -1,5 +1,6 @@
 #include "print/TFormSizePage.h"
 
+#include "imgrove/Numeric.h"
 #include "picture/DrawDib.h"
 #include "host/FormHost.h"
 #include "platform/Dc.h"

@@ -1,5 +1,6 @@
 #include "print/TPrevForm.h"
 
+#include "imgrove/Numeric.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 
@@ -10,8 +11,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace {
 
@@ -64,7 +63,7 @@ QSize TPrevForm::paintBoxSize() const
         return {0, 0};
     if (EveryPixelCheck->isChecked())
         return {page_->width(), page_->height()};
-    return {int(std::trunc(page_->width() * screenScale_)), int(std::trunc(page_->height() * screenScale_))};
+    return {truncToInt32(page_->width() * screenScale_), truncToInt32(page_->height() * screenScale_)};
 }
 
 void TPrevForm::showPage(const Bitmap& page, double screenScale)

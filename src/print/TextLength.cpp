@@ -1,25 +1,9 @@
 #include "print/TextLength.h"
 
+#include "imgrove/Numeric.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
 #include "print/DeviceFont.h"
-
-#include <cmath>
-#include <limits>
-
-namespace {
-
-// A rectangle from a form file can be anything; the product stops at the ends of int32.
-int32_t truncated(double value)
-{
-    if (!(value > -2147483648.0))
-        return std::numeric_limits<int32_t>::min();
-    if (value >= 2147483647.0)
-        return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(value);
-}
-
-}  // namespace
 
 double printerPixelsPerPictureX(const OrderedFormSize& size, double printerMmPerInchX, int dpiX)
 {
@@ -29,7 +13,7 @@ double printerPixelsPerPictureX(const OrderedFormSize& size, double printerMmPer
 
 int64_t printedFieldWidth(const EntryLayout& entry, double sx)
 {
-    return int64_t(truncated(entry.right * sx)) - int64_t(truncated(entry.left * sx));
+    return int64_t(truncToInt32(entry.right * sx)) - int64_t(truncToInt32(entry.left * sx));
 }
 
 bool textTooLong(Printer& printer, const OrderedFormSize& size, double printerMmPerInchX, const EntryLayout& entry,

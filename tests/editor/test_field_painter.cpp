@@ -71,20 +71,34 @@ TEST(FieldPainter, PaintsFieldsOverThePictureAndNothingBesideIt)
 
 TEST(FieldPainter, FontScaleFollowsTheFormSize)
 {
+    // Canvas pixels per paper inch; 1 without a usable form size.
+    struct Scale {
+        PointI first, second;
+        PointD firstMm, secondMm;
+        double printerMmPerInchX;
+        double scaleX;
+        double fontScale;
+        const char* what;
+    };
+    const Scale scales[] = {
+        {{0, 0}, {0, 0}, {0, 0}, {101.6, 76.2}, 25.4, 0.5, 1, "points on one spot"},
+        {{0, 0}, {400, 300}, {0, 0}, {101.6, 76.2}, 25.4, 0.5, 50, "400 pixels over four inches"},
+        {{400, 300}, {0, 0}, {0, 0}, {101.6, 76.2}, 25.4, 0.5, 50, "second point first"},
+        {{0, 300}, {400, 0}, {101.6, 0}, {0, 76.2}, 25.4, 0.5, 50, "each pair in its own order"},
+        {{0, 0}, {400, 300}, {0, 0}, {100, 75}, 25, 2, 200, "a printer of 25 mm per inch"},
+        {{-2147483000, 0}, {2147483000, 300}, {0, 0}, {250, 300 * 250 / 4294966000.0}, 25, 0.5, 214748300,
+         "points of a damaged file further apart than 32 bits hold"},
+    };
     FormDocument doc;
     doc.picture.reset(plainPicture(400, 300, kBlue));
     ScriptedPrompts prompts;
-    doc.FirstPoint = {0, 0};
-    doc.SecondPoint = {0, 0};
-    EXPECT_EQ(canvasFontScale(doc, prompts, MmPerInch, 0.5), 1);
-
-    // 400 pixels over 101.6 mm, the points given in either order.
-    doc.FirstPoint = {400, 300};
-    doc.SecondPoint = {0, 0};
-    doc.FirstPointMm = {0, 0};
-    doc.SecondPointMm = {101.6, 76.2};
-    const double expected = 400.0 / (101.6 / MmPerInch) * 0.5;
-    EXPECT_DOUBLE_EQ(canvasFontScale(doc, prompts, MmPerInch, 0.5), expected);
+    for (const Scale& row : scales) {
+        doc.FirstPoint = row.first;
+        doc.SecondPoint = row.second;
+        doc.FirstPointMm = row.firstMm;
+        doc.SecondPointMm = row.secondMm;
+        EXPECT_DOUBLE_EQ(canvasFontScale(doc, prompts, row.printerMmPerInchX, row.scaleX), row.fontScale) << row.what;
+    }
     EXPECT_TRUE(prompts.messages().empty());
 
     struct Row {
