@@ -2,6 +2,7 @@
 #include "document/FormFile.h"
 #include "formcmd/FormCommand.h"
 #include "formcmd/FormMaking.h"
+#include "platform/WriteFailure.h"
 #include "print/PaperSize.h"
 
 #include <QFile>
@@ -58,8 +59,10 @@ int runNew(const QStringList& arguments)
     progress.finish();
     if (!made)
         return commandFailed(error);
-    if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
-        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
+    const WriteResult written = writeFormFile(QFile::encodeName(*output).toStdString(), document);
+    if (!written)
+        return commandFailed(written.opened ? writeFailureText(*output, written.error)
+                                            : QStringLiteral("cannot write \"%1\"").arg(*output));
     return kExitOk;
 }
 

@@ -5,7 +5,8 @@
 #include <QDir>
 #include <QPainter>
 #include <QPrinter>
-#include <QSaveFile>
+#include "platform/PdfFileReplacement.h"
+#include "platform/ReplacementDevice.h"
 
 #include <cmath>
 
@@ -66,6 +67,7 @@ SystemPrinter::SystemPrinter()
 SystemPrinter::~SystemPrinter()
 {
     dc_.reset();
+    output_.reset();
 }
 
 Dc& SystemPrinter::dc() { return *dc_; }
@@ -95,10 +97,40 @@ bool SystemPrinter::BeginDoc()
 {
     if (dc_->active())
         return false;
-    return dc_->begin();
+    writeError_.clear();
+    outputFile_ = printer_->outputFileName();
+    if (!outputFile_.isEmpty()) {
+        output_ = std::make_unique<PdfFileReplacement>(outputFile_);
+        if (output_->fileName().isEmpty()) {
+            output_.reset();
+            return false;
+        }
+        // A name without ".pdf" at its end leaves the output format as it is.
+        printer_->setOutputFileName(output_->fileName());
+    }
+    const bool begun = dc_->begin();
+    if (!begun)
+        restoreOutputFile();
+    return begun;
 }
 
-bool SystemPrinter::EndDoc() { return dc_->end(); }
+bool SystemPrinter::EndDoc()
+{
+    const bool ended = dc_->end();
+    if (!output_)
+        return ended;
+    const WriteResult written = ended ? output_->commit() : WriteResult{};
+    writeError_ = written.error;
+    restoreOutputFile();
+    return ended && written;
+}
+
+void SystemPrinter::restoreOutputFile()
+{
+    if (output_)
+        printer_->setOutputFileName(outputFile_);
+    output_.reset();
+}
 bool SystemPrinter::NewPage() { return dc_->newPage(); }
 bool SystemPrinter::printing() const { return dc_->active(); }
 QPrinter* SystemPrinter::qprinter() { return printer_.get(); }
@@ -154,6 +186,8 @@ bool RasterPrinter::BeginDoc()
 {
     if (printing())
         return false;
+    writeError_.clear();
+    pageLost_ = false;
     auto page = std::make_unique<Bitmap>(pageWidth(), pageHeight(), 32);
     if (page->isNull())
         return false;
@@ -172,19 +206,21 @@ bool RasterPrinter::savePage()
     QDir().mkpath(folder_);
     const QString name =
         QDir(folder_).filePath(QStringLiteral("%1-%2.png").arg(baseName_).arg(pageFiles_.size() + 1));
-    QSaveFile file(name);
-    const bool saved = file.open(QIODevice::WriteOnly) && page_->image().save(&file, "PNG", kPageCompressionQuality) &&
-                       file.commit();
+    ReplacementDevice file(name);
+    const bool saved = file.isOpen() && page_->image().save(&file, "PNG", kPageCompressionQuality) && file.commit();
     if (saved)
         pageFiles_.append(name);
+    else
+        writeError_ = file.result().error;
     return saved;
 }
 
 bool RasterPrinter::NewPage()
 {
-    if (!printing())
+    if (!printing() || pageLost_)
         return false;
     const bool saved = savePage();
+    pageLost_ = !saved;
     page_->image().fill(Qt::white);
     dc_->SelectBitmap(page_.get());
     return saved;
@@ -194,7 +230,8 @@ bool RasterPrinter::EndDoc()
 {
     if (!printing())
         return false;
-    const bool saved = savePage();
+    // After a lost page the one in hand is the blank next one, which must not be taken for it.
+    const bool saved = !pageLost_ && savePage();
     page_.reset();
     return saved;
 }

@@ -10,7 +10,9 @@
 #include <QStringList>
 
 #include <memory>
+#include <system_error>
 
+class PdfFileReplacement;
 class QPrinter;
 
 enum class PageOrientation { Portrait, Landscape };
@@ -41,9 +43,17 @@ public:
 
     // The system printer the print dialogs act on; null for printers that have none.
     virtual QPrinter* qprinter() { return nullptr; }
+
+    // Why the last job's file could not be written whole (the disk is full, ...); empty when it
+    // was, when it could not be made at all, or when the job failed for another reason.
+    std::error_code writeError() const { return writeError_; }
+
+protected:
+    std::error_code writeError_;
 };
 
-// The system's printer (or a PDF file, when the user chooses so in the print dialog).
+// The system's printer (or a PDF file, when the user chooses so in the print dialog). A PDF file
+// is written beside its name and takes the old file's place only when it is complete.
 class SystemPrinter : public Printer {
 public:
     SystemPrinter();
@@ -65,13 +75,19 @@ public:
     QPrinter* qprinter() override;
 
 private:
+    void restoreOutputFile();
+
     class PageDc;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<PageDc> dc_;
+    // While a job writes a file: the file's own name, and the file the job goes into.
+    QString outputFile_;
+    std::unique_ptr<PdfFileReplacement> output_;
 };
 
 // Renders every page into a PNG file "<folder>/<baseName>-<n>.png", n counting pages from 1
-// over the printer's life, at any resolution pair, page size and orientation.
+// over the printer's life, at any resolution pair, page size and orientation. A page that cannot
+// be written whole leaves no file and fails the job.
 class RasterPrinter : public Printer {
 public:
     RasterPrinter(QString folder, QString baseName, int dpiX, int dpiY,
@@ -109,6 +125,8 @@ private:
     std::unique_ptr<Bitmap> page_;
     std::unique_ptr<MemoryDc> dc_;
     QStringList pageFiles_;
+    // A page of this job could not be written: the job makes no further file.
+    bool pageLost_ = false;
 };
 
 // The program-wide current printer; a SystemPrinter unless one was installed.

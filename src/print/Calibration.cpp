@@ -1,15 +1,17 @@
 #include "print/Calibration.h"
 
 #include "document/FormDocument.h"
+#include "imgrove/FileReplacement.h"
 #include "platform/ProgramData.h"
 #include "print/FormSize.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <bit>
+
+QString calibrationFilePath(const QString& dir) { return QDir(dir).filePath(QString::fromLatin1(kCalibrationFileName)); }
 
 namespace {
 
@@ -28,13 +30,11 @@ double getDouble(const uint8_t* in)
     return std::bit_cast<double>(bits);
 }
 
-QString filePath(const QString& dir) { return QDir(dir).filePath(QString::fromLatin1(kCalibrationFileName)); }
-
 std::optional<Calibration> readFile(const QString& dir)
 {
     if (dir.isEmpty())
         return std::nullopt;
-    QFile file(filePath(dir));
+    QFile file(calibrationFilePath(dir));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.read(kCalibrationFileSize);
@@ -108,20 +108,17 @@ Calibration readCalibration(const CalibrationPlaces& places)
     return Calibration{};
 }
 
-bool writeCalibration(const CalibrationPlaces& places, const Calibration& calibration)
+WriteResult writeCalibration(const CalibrationPlaces& places, const Calibration& calibration)
 {
     const QString dir = calibrationWriteDir(places);
     if (dir.isEmpty() || !QDir().mkpath(dir))
-        return false;
-    QSaveFile file(filePath(dir));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return {};
+    FileReplacement file(QFile::encodeName(calibrationFilePath(dir)).toStdString());
     const auto bytes = encodeCalibration(calibration);
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    file.write(bytes.data(), bytes.size());
+    if (file.file())
+        file.commit();
+    return file.result();
 }
 
 double printerMmPerInch(double printedSizeMm) { return printedSizeMm * MmPerInch / 100; }

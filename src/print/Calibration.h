@@ -3,6 +3,8 @@
 // kept in "options.dat".
 #pragma once
 
+#include "imgrove/FileReplacement.h"
+
 #include <QString>
 
 #include <array>
@@ -56,9 +58,11 @@ CalibrationPlaces programCalibrationPlaces(const QString& programDir, const QStr
 QString calibrationWriteDir(const CalibrationPlaces& places);
 // The stored calibration, normalised; the defaults when no complete file is found.
 Calibration readCalibration(const CalibrationPlaces& places);
-// Writes through a temporary file renamed over the old one; false when nothing could be written
-// (the old file then stays as it was).
-bool writeCalibration(const CalibrationPlaces& places, const Calibration& calibration);
+// Writes through a temporary file renamed over the old one; false when the file could not be
+// written whole (the old file then stays as it was), opened false when no file could be made.
+WriteResult writeCalibration(const CalibrationPlaces& places, const Calibration& calibration);
+// "options.dat" in dir.
+QString calibrationFilePath(const QString& dir);
 
 // Calibrated millimetres that one printer inch really covers, from a printed rectangle size.
 double printerMmPerInch(double printedSizeMm);

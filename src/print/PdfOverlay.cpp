@@ -2,6 +2,7 @@
 
 #include "imgrove/FileReplacement.h"
 #include "platform/Printer.h"
+#include "platform/WriteFailure.h"
 #include "print/Calibration.h"
 
 #include <qpdf/Buffer.hh>
@@ -170,7 +171,8 @@ bool printPdfOntoOriginal(const PageRequest& request, const std::vector<int>& re
     page.withPicture = false;
     page.landscape = false;
     if (!printPages(printer, page, records, progress, beforePage)) {
-        *error = QStringLiteral("cannot write the pages");
+        *error = printer.writeError() ? writeFailureText(values.fileName(), printer.writeError())
+                                      : QStringLiteral("cannot write the pages");
         return false;
     }
     QFile written(values.fileName());
@@ -184,8 +186,12 @@ bool printPdfOntoOriginal(const PageRequest& request, const std::vector<int>& re
     FileReplacement replacement(QFile::encodeName(target).toStdString());
     if (replacement.file())
         replacement.write(result.constData(), size_t(result.size()));
-    if (!replacement.file() || !replacement.commit()) {
+    if (!replacement.file()) {
         *error = QStringLiteral("cannot write \"%1\"").arg(target);
+        return false;
+    }
+    if (!replacement.commit()) {
+        *error = writeFailureText(target, replacement.error());
         return false;
     }
     return true;

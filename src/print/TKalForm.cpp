@@ -4,6 +4,7 @@
 #include "platform/Printer.h"
 #include "platform/Prompts.h"
 #include "platform/WindowMessages.h"
+#include "platform/WriteFailure.h"
 #include "print/CalibrationPrint.h"
 #include "print/CalibrationReport.h"
 #include "print/CalibrationSheet.h"
@@ -208,7 +209,11 @@ bool TKalForm::event(QEvent* event)
 
 void TKalForm::done(int result)
 {
-    // Written however the dialog closes; a write that fails keeps the values for this run only.
-    writeCalibration(places_, calibration());
+    // Written however the dialog closes; a write that fails keeps the values for this run only,
+    // and one that ran out of room says so.
+    const WriteResult written = writeCalibration(places_, calibration());
+    if (written.opened && !written)
+        prompts_.message(writeFailureText(calibrationFilePath(calibrationWriteDir(places_)), written.error), QString(),
+                         MsgIcon::Error, MsgButtons::Ok);
     QDialog::done(result);
 }

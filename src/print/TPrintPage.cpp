@@ -5,6 +5,7 @@
 #include "platform/Printer.h"
 #include "platform/ProgramPictures.h"
 #include "platform/Screen.h"
+#include "platform/WriteFailure.h"
 #include "print/Calibration.h"
 #include "print/FormSizePrompts.h"
 #include "print/NumberBox.h"
@@ -20,6 +21,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -229,8 +231,11 @@ bool TPrintPage::printerReady(bool askFileAgain)
 
 void TPrintPage::reportFailedPrint()
 {
-    host_.prompts().message(QStringLiteral("The form could not be printed."), QString(), MsgIcon::Error,
-                            MsgButtons::Ok);
+    Printer& printer = currentPrinter();
+    const QString text = printer.writeError() && printer.qprinter()
+                             ? writeFailureText(printer.qprinter()->outputFileName(), printer.writeError())
+                             : QStringLiteral("The form could not be printed.");
+    host_.prompts().message(text, QString(), MsgIcon::Error, MsgButtons::Ok);
 }
 
 void TPrintPage::GoBtn1Click()

@@ -4,6 +4,7 @@
 #include "document/RecordCsv.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
+#include "platform/WriteFailure.h"
 #include "print/FormReadReason.h"
 #include "print/FormSize.h"
 #include "print/FormSizePrompts.h"
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QTemporaryFile>
 #include <QThread>
 
 #include <atomic>
@@ -47,11 +47,11 @@ PageOrientation orientationOf(const PrintOptions& options)
 }
 
 // A failed rename leaves the temporary file for the caller to remove.
-bool replaceFile(const QString& temporary, const QString& target)
+std::error_code replaceFile(const QString& temporary, const QString& target)
 {
     std::error_code error;
     std::filesystem::rename(localPath(temporary), localPath(target), error);
-    return !error;
+    return error;
 }
 
 }  // namespace
@@ -253,19 +253,15 @@ bool PrintJob::printPdf(const PagesDone& pagesDone, QString* error)
 {
     if (original_)
         return printPdfOnto(pagesDone, error);
-    const QFileInfo target(options_.target);
-    // The pages go into a temporary file beside the target, which takes its place when complete.
-    QTemporaryFile temporary(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-    if (target.isDir() || !temporary.open()) {
+    if (QFileInfo(options_.target).isDir()) {
         *error = QStringLiteral("cannot write \"%1\"").arg(options_.target);
         return false;
     }
-    temporary.close();
-
+    // The printer writes the pages beside the target, which the file replaces when complete.
     SystemPrinter printer;
     QPrinter& pdf = *printer.qprinter();
     pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(temporary.fileName());
+    pdf.setOutputFileName(QFileInfo(options_.target).absoluteFilePath());
     pdf.setPageSize(paperOf(options_));
     // A PDF page has no unprintable edge: device pixel (0, 0) is the paper's corner.
     pdf.setFullPage(true);
@@ -278,19 +274,10 @@ bool PrintJob::printPdf(const PagesDone& pagesDone, QString* error)
         ++done;
     };
     if (!printPages(printer, pageRequest(), pages_, {}, beforePage)) {
-        *error = QStringLiteral("cannot write \"%1\"").arg(options_.target);
+        *error = printer.writeError() ? writeFailureText(options_.target, printer.writeError())
+                                      : QStringLiteral("cannot write \"%1\"").arg(options_.target);
         return false;
     }
-    if (target.exists())
-        QFile::setPermissions(temporary.fileName(), QFile::permissions(target.absoluteFilePath()));
-    else
-        QFile::setPermissions(temporary.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                                        QFile::ReadOther);
-    if (!replaceFile(temporary.fileName(), target.absoluteFilePath())) {
-        *error = QStringLiteral("cannot replace \"%1\"").arg(options_.target);
-        return false;
-    }
-    temporary.setAutoRemove(false);
     if (pagesDone)
         pagesDone(int(pages_.size()));
     return true;
@@ -304,6 +291,8 @@ struct PngSlice {
     std::vector<int> records;
     bool ok = true;
     size_t renamed = 0;
+    // Why the page of records[renamed] could not be written or renamed, when it is known.
+    std::error_code error;
 };
 
 }  // namespace
@@ -332,17 +321,19 @@ bool PrintJob::printPng(const PagesDone& pagesDone, QString* error)
 
     const PageRequest request = pageRequest();
     std::atomic<int> done{0};
-    std::atomic<bool> renameFailed{false};
     std::atomic<int> finished{0};
     const auto renameWritten = [&](PngSlice& slice, const RasterPrinter& printer) {
-        for (; slice.renamed < size_t(printer.pageFiles().size()); ++slice.renamed) {
+        for (; slice.ok && slice.renamed < size_t(printer.pageFiles().size()); ++slice.renamed) {
             const QString written = printer.pageFiles()[qsizetype(slice.renamed)];
-            if (!replaceFile(written, pngFileName(slice.records[slice.renamed]))) {
+            slice.error = replaceFile(written, pngFileName(slice.records[slice.renamed]));
+            if (slice.error) {
                 QFile::remove(written);
-                renameFailed = true;
+                slice.ok = false;
+                return false;
             }
             ++done;
         }
+        return slice.ok;
     };
     // Pages of parallel processes share the folder; the process id keeps their unfinished files apart.
     const QString baseName = QStringLiteral(".velmora-print-%1").arg(QCoreApplication::applicationPid());
@@ -352,8 +343,15 @@ bool PrintJob::printPng(const PagesDone& pagesDone, QString* error)
             PngSlice& slice = slices[t];
             RasterPrinter printer(options_.target, QStringLiteral("%1-%2").arg(baseName).arg(t), options_.dpiX,
                                   options_.dpiY, paperOf(options_), orientationOf(options_));
-            slice.ok = printPages(printer, request, slice.records, {}, [&](int) { renameWritten(slice, printer); });
-            renameWritten(slice, printer);
+            const bool printed =
+                printPages(printer, request, slice.records, {}, [&](int) { renameWritten(slice, printer); });
+            if (renameWritten(slice, printer) && !printed) {
+                slice.ok = false;
+                slice.error = printer.writeError();
+            }
+            // Pages made after a failed rename are not the user's.
+            for (qsizetype page = qsizetype(slice.renamed); page < printer.pageFiles().size(); ++page)
+                QFile::remove(printer.pageFiles()[page]);
             ++finished;
         });
     }
@@ -368,12 +366,16 @@ bool PrintJob::printPng(const PagesDone& pagesDone, QString* error)
         thread.join();
     if (pagesDone && done.load() != reported)
         pagesDone(done.load());
-    const bool ok = !renameFailed && std::all_of(slices.begin(), slices.end(), [](const PngSlice& s) {
-        return s.ok && s.renamed == s.records.size();
+    const auto failed = std::find_if(slices.begin(), slices.end(), [](const PngSlice& s) {
+        return !s.ok || s.renamed != s.records.size();
     });
-    if (!ok)
+    if (failed == slices.end())
+        return true;
+    if (failed->error && failed->renamed < failed->records.size())
+        *error = writeFailureText(pngFileName(failed->records[failed->renamed]), failed->error);
+    else
         *error = QStringLiteral("cannot write the pages into \"%1\"").arg(options_.target);
-    return ok;
+    return false;
 }
 
 bool PrintJob::printOnPrinter(const PagesDone& pagesDone, QString* error)

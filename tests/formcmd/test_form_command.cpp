@@ -2,9 +2,12 @@
 // error line, its output and the form files it writes.
 #include "document/FormFile.h"
 #include "imgrove/DibFiles.h"
+#include "support/SmallDisk.h"
 #include "support/TestPdf.h"
 
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -68,7 +71,7 @@ TEST_F(FormCommandTest, StatusAndOneLineErrorPerMistake)
         {{"new", path("scan.bmp"), "--frobnicate", "-o", path("x.frm")}, 2, "unknown option: --frobnicate"},
         {{"new", path("form.pdf"), "--page", "3", "-o", path("x.frm")}, 1, "has 2 page(s), no page 3."},
         {{"new", path("missing.png"), "-o", path("x.frm")}, 1, "cannot open the picture"},
-        {{"new", path("form.pdf"), "-o", dir.path()}, 1, "cannot write"},
+        {{"new", path("form.pdf"), "-o", dir.path()}, 1, "could not be written: Is a directory."},
         {{"info"}, 2, "info: give exactly one form file"},
         {{"info", path("form.pdf")}, 1, "is no form file"},
     };
@@ -84,6 +87,34 @@ TEST_F(FormCommandTest, StatusAndOneLineErrorPerMistake)
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.output.contains("  new ") && help.output.contains("  info "));
     EXPECT_EQ(runForm({"new", "--help"}).status, 0);
+}
+
+TEST_F(FormCommandTest, AFullDiskKeepsTheOldFormAndSaysWhy)
+{
+    SmallDisk disk;
+    const QString form = disk.path(QStringLiteral("form.frm"));
+    const QStringList arguments{"new", path("scan.bmp"), "-o", form, "--quiet"};
+    ASSERT_EQ(runForm(arguments).status, 0);
+    const qint64 size = QFileInfo(form).size();
+    // No room at all, room for half the file, and for all but its last byte.
+    for (const qint64 free : {qint64(0), size / 2, size - 1}) {
+        SCOPED_TRACE(free);
+        {
+            QFile old(form);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old form");
+        }
+        disk.leaveFree(size_t(free));
+        const ProgramRun run = runForm(arguments);
+        disk.makeRoom();
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.errors, QStringLiteral("velmora-form: The file \"%1\" could not be written: %2.\n")
+                                  .arg(form, QString::fromLatin1(disk.reason())));
+        QFile old(form);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "old form");
+        EXPECT_EQ(QDir(disk.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"form.frm"});
+    }
 }
 
 TEST_F(FormCommandTest, NewFromAPdfPageKeepsThePageAndItsSize)

@@ -8,6 +8,7 @@
 #include "print/PrinterChoice.h"
 #include "print/TKalForm.h"
 #include "print/TPrevForm.h"
+#include "support/SmallDisk.h"
 #include "support/TestPdf.h"
 
 #include <QCheckBox>
@@ -18,11 +19,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -154,6 +158,49 @@ TEST_F(PrintPage, PrintAllIntoAFileKeepsEveryRecordAsAPage)
     EXPECT_TRUE(host.scripted.messages().empty());
     EXPECT_EQ(pdfPageCount(pdf), 3);
     EXPECT_EQ(host.recordNumber, 3);
+}
+
+TEST_F(PrintPage, AFullDiskKeepsTheOldFileAndSaysWhichAndWhy)
+{
+    SmallDisk disk;
+    PrinterScope printer(std::make_unique<SystemPrinter>());
+    const QString pdf = disk.path(QStringLiteral("form.pdf"));
+    printer->qprinter()->setOutputFormat(QPrinter::PdfFormat);
+    printer->qprinter()->setOutputFileName(pdf);
+    struct Row {
+        QString file;
+        std::function<void()> write;
+    };
+    const Row rows[] = {
+        {pdf, [&] {
+             host.scripted.queuePrinterDialog(true);
+             page->GoBtn1Click();
+         }},
+        {pdf, [&] { page->PrintAllBtnClick(); }},
+        {disk.path(QStringLiteral("options.dat")), [&] {
+             TKalForm form(disk.folder() + u'/', host.scripted, nullptr, dir.path());
+             form.done(0);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file.toStdString());
+        {
+            QFile old(row.file);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        host.scripted.clear();
+        disk.leaveFree(0);
+        row.write();
+        disk.makeRoom();
+        EXPECT_EQ(host.scripted.messageTexts(), QStringList{QStringLiteral("The file \"%1\" could not be written: %2.")
+                                                                .arg(row.file, QString::fromLatin1(disk.reason()))});
+        QFile old(row.file);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "old");
+        EXPECT_EQ(QDir(disk.folder()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")),
+                  QStringList{});
+    }
 }
 
 TEST_F(PrintPage, WithoutPrintersTheUserIsOfferedAPdfFile)

@@ -8,10 +8,12 @@
 #include "print/TFormSizePage.h"
 #include "print/TPrintPage.h"
 #include "printcmd/PrintJob.h"
+#include "support/SmallDisk.h"
 #include "support/TestFormHost.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
@@ -117,6 +119,43 @@ TEST_F(PrintToolTest, StatusAndOneLineErrorPerFailure)
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".out.pdf")).size(), 0)
         << "no temporary file is left behind";
+}
+
+TEST_F(PrintToolTest, AFullDiskKeepsTheOldOutputAndSaysWhichFileAndWhy)
+{
+    SmallDisk disk;
+    struct Row {
+        const char* option;
+        const char* target;
+        const char* written;  // the file that gets no room
+    };
+    const Row outputs[] = {{"--pdf", "out.pdf", "out.pdf"}, {"--png", "pages", "pages/record-1.png"}};
+    for (const Row& output : outputs) {
+        SCOPED_TRACE(output.option);
+        const QString written = disk.path(QString::fromLatin1(output.written));
+        const QStringList arguments{path("form.frm"), output.option, disk.path(QString::fromLatin1(output.target)),
+                                    "--records", "1-2", "--threads", "1", "--quiet"};
+        ASSERT_EQ(runProgram(arguments).status, 0);
+        const qint64 size = QFileInfo(written).size();
+        // No room at all, room for half the file, and for all but its last byte.
+        for (const qint64 free : {qint64(0), size / 2, size - 1}) {
+            SCOPED_TRACE(free);
+            writeFile(written, "old");
+            disk.leaveFree(size_t(free));
+            const ProgramRun run = runProgram(arguments);
+            disk.makeRoom();
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.errors, QStringLiteral("velmora-print: The file \"%1\" could not be written: %2.\n")
+                                      .arg(written, QString::fromLatin1(disk.reason())))
+                << run.errors.toStdString();
+            QFile old(written);
+            ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+            EXPECT_EQ(old.readAll(), "old");
+            const QStringList unfinished =
+                QFileInfo(written).dir().entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\."));
+            EXPECT_EQ(unfinished, QStringList{});
+        }
+    }
 }
 
 TEST_F(PrintToolTest, FormSizeReasonsInWords)
