@@ -1,5 +1,7 @@
 #include "platform/Printer.h"
 
+#include "platform/PagePng.h"
+
 #include <QDir>
 #include <QPainter>
 #include <QPrinter>
@@ -103,10 +105,6 @@ QPrinter* SystemPrinter::qprinter() { return printer_.get(); }
 
 // RasterPrinter ---------------------------------------------------------------------------------
 
-// Qt's PNG "quality" chooses zlib's level: 80 gives level 1. A printed page is mostly white, so
-// the fastest level packs it nearly as small, at a fraction of the default level's time.
-constexpr int kPageCompressionQuality = 80;
-
 RasterPrinter::RasterPrinter(QString folder, QString baseName, int dpiX, int dpiY, QPageSize pageSize,
                              PageOrientation orientation)
     : folder_(std::move(folder)),
@@ -171,7 +169,7 @@ bool RasterPrinter::savePage()
     const QString name =
         QDir(folder_).filePath(QStringLiteral("%1-%2.png").arg(baseName_).arg(pageFiles_.size() + 1));
     QSaveFile file(name);
-    const bool saved = file.open(QIODevice::WriteOnly) && page_->image().save(&file, "PNG", kPageCompressionQuality) &&
+    const bool saved = file.open(QIODevice::WriteOnly) && writePagePng(page_->image(), file) &&
                        file.commit();
     if (saved)
         pageFiles_.append(name);
