@@ -816,8 +816,26 @@ DcSize Dc::GetTextExtentPoint32(const QString& text)
 int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
 {
     QPaintDevice* device = metricsDevice();
-    const QFont qfont = qFontFor(font_, device, pixelsPerInchY());
-    const QFontMetrics metrics(qfont, device);
+    // A page of fields draws most texts in one font: the font and its metrics are made once
+    // for it, per thread, as pages may be drawn on several threads at once.
+    struct LastFont {
+        DcFont font;
+        int dpiY = 0;
+        int deviceDpiY = 0;
+        QFont qfont;
+        std::optional<QFontMetrics> metrics;
+    };
+    thread_local LastFont last;
+    const int dpiY = pixelsPerInchY();
+    if (!last.metrics || !(last.font == font_) || last.dpiY != dpiY || last.deviceDpiY != device->logicalDpiY()) {
+        last.font = font_;
+        last.dpiY = dpiY;
+        last.deviceDpiY = device->logicalDpiY();
+        last.qfont = qFontFor(font_, device, dpiY);
+        last.metrics.emplace(last.qfont, device);
+    }
+    const QFont qfont = last.qfont;
+    const QFontMetrics metrics = *last.metrics;
     const PrefixedText shown = resolvePrefixes(text, !(format & DT_NOPREFIX));
     const std::vector<TextLine> lines = breakLines(shown.text, metrics, rect.width(), format & DT_WORDBREAK);
     const int lineHeight = metrics.ascent() + metrics.descent();
