@@ -199,6 +199,22 @@ std::pair<int32_t, int32_t> onDevice(int32_t destStart, int32_t destSize, int32_
     return {int32_t(first), int32_t(end)};
 }
 
+// Asks the memory for the source row the next destination row reads while this one is
+// copied: a shrunk picture's rows lie far apart, and each would otherwise start with a wait.
+void prefetchNextRow(const Dib& picture, int64_t offset, int64_t nextSourceRow, const ColumnMap& map)
+{
+#if defined(__GNUC__)
+    const int64_t next = (int64_t(DibHeight(picture)) - 1 - nextSourceRow) * picture.rowSize;
+    if (next == offset || next < 0 || next > int64_t(DibHeight(picture) - 1) * picture.rowSize || map.first < 0)
+        return;
+    const uint8_t* in = picture.bits + next;
+    for (int64_t at = map.offsets[size_t(map.first)]; at <= map.offsets[size_t(map.last)]; at += 64)
+        __builtin_prefetch(in + at);
+#else
+    (void)picture, (void)offset, (void)nextSourceRow, (void)map;
+#endif
+}
+
 void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight, const Dib& picture,
               int32_t srcX, int32_t srcTop, int32_t srcWidth, int32_t srcHeight, int bitCount)
 {
@@ -231,8 +247,18 @@ void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t d
         } else if (offset != copiedOffset && map.first >= 0) {
             const uint8_t* in = picture.bits + offset;
             uint8_t* out = row.bits;
+            prefetchNextRow(picture, offset, srcTop + int64_t(srcHeight) * (r + 1) / destHeight, map);
             if (bytesPerPixel == 3) {
-                for (int32_t i = map.first; i <= map.last; ++i) {
+                // Four bytes read and written at once; the fourth byte written is the next
+                // pixel's, which follows, so only the last pixel goes byte by byte (it must not
+                // touch a column beyond it), as does a pixel whose fourth byte lies past its row.
+                int32_t i = map.first;
+                for (; i < map.last && map.offsets[size_t(i)] + 4 <= picture.rowSize; ++i) {
+                    uint32_t pixel;
+                    std::memcpy(&pixel, in + map.offsets[size_t(i)], 4);
+                    std::memcpy(out + i * 3, &pixel, 4);
+                }
+                for (; i <= map.last; ++i) {
                     const uint8_t* p = in + map.offsets[size_t(i)];
                     out[i * 3] = p[0];
                     out[i * 3 + 1] = p[1];

@@ -11,6 +11,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -134,6 +135,20 @@ void fetchRow(const DibLayout& layout, int64_t rowFromBottom, const int32_t* col
     // Whole rows are the common case; they go without bounds checks and a loop per depth.
     const bool inside = count > 0 && columns[0] >= 0 && columns[count - 1] < layout.width &&
                         columns[0] <= columns[count - 1];
+    if (std::endian::native == std::endian::little && inside && layout.bitCount == 24 &&
+        columns[count - 1] - columns[0] == count - 1) {
+        // A run of neighbouring pixels (the columns only ever ascend strictly): four bytes read
+        // at once, all but the last, whose fourth byte may lie past the row.
+        const uint8_t* p = row + int64_t(columns[0]) * 3;
+        for (int32_t i = 0; i < count - 1; ++i) {
+            uint32_t pixel;
+            std::memcpy(&pixel, p + int64_t(i) * 3, 4);
+            out[i] = 0xFF000000u | pixel;
+        }
+        const uint8_t* last = p + int64_t(count - 1) * 3;
+        out[count - 1] = 0xFF000000u | (uint32_t(last[2]) << 16) | (uint32_t(last[1]) << 8) | last[0];
+        return;
+    }
     if (inside && layout.bitCount == 24) {
         for (int32_t i = 0; i < count; ++i) {
             const uint8_t* p = row + int64_t(columns[i]) * 3;
@@ -383,7 +398,6 @@ Dc::Dc() = default;
 Dc::~Dc()
 {
     if (rows_ && rows_->pixels.capacity() > spareRowPixels().capacity()) {
-        rows_->pixels.clear();
         spareRowPixels().swap(rows_->pixels);
     }
 }
@@ -453,7 +467,6 @@ void Dc::flushRows()
         p->drawImage(QPoint(batch.x, batch.y), image);
     }
     batch.rows = 0;
-    batch.pixels.clear();
 }
 
 void Dc::GdiFlush()
@@ -554,6 +567,14 @@ int Dc::SetDIBitsToDevice(int32_t xDest, int32_t yDest, uint32_t width, uint32_t
         for (int32_t i = 0; i < w; ++i)
             batch.columns[size_t(i)] = xSrc + i;
     }
+    // The store only grows and keeps its size between batches: every row is written whole
+    // before it is drawn, so it needs no clearing.
+    const auto rowAt = [&batch, w](int64_t index) {
+        const size_t end = size_t(index + 1) * size_t(w);
+        if (batch.pixels.size() < end)
+            batch.pixels.resize(end);
+        return batch.pixels.data() + size_t(index) * size_t(w);
+    };
     // Rows of the source rectangle that the given scan lines hold, top row first.
     const int64_t firstRow = std::max<int64_t>(ySrc, startScan);
     const int64_t lastRow = std::min<int64_t>(int64_t(ySrc) + height, int64_t(startScan) + scanLines) - 1;
@@ -562,20 +583,19 @@ int Dc::SetDIBitsToDevice(int32_t xDest, int32_t yDest, uint32_t width, uint32_t
         return int(scanLines);
     if (!oneRow) {
         // A block: its own image, placed at once.
-        for (int64_t row = lastRow; row >= firstRow; --row) {
-            const size_t at = batch.pixels.size();
-            batch.pixels.resize(at + size_t(w));
-            fetchRow(layout, row < available ? row - startScan : -1, batch.columns.data(), w, batch.pixels.data() + at);
-        }
+        for (int64_t row = lastRow; row >= firstRow; --row)
+            fetchRow(layout, row < available ? row - startScan : -1, batch.columns.data(), w,
+                     rowAt(lastRow - row));
         batch.y = int32_t(yDest + (int64_t(ySrc) + height - 1 - lastRow));
         batch.rows = int32_t(lastRow - firstRow + 1);
         flushRows();
         return int(scanLines);
     }
-    const size_t at = batch.pixels.size();
-    batch.pixels.resize(at + size_t(w));
-    fetchRow(layout, 0, batch.columns.data(), w, batch.pixels.data() + at);
-    ++batch.rows;
+    fetchRow(layout, 0, batch.columns.data(), w, rowAt(batch.rows));
+    // Put on the device while it is still in the cache; a whole screen's rows would not fit.
+    constexpr int64_t kBatchPixels = 64 * 1024;
+    if (int64_t(++batch.rows) * w >= kBatchPixels)
+        flushRows();
     return 1;
 }
 
@@ -796,8 +816,26 @@ DcSize Dc::GetTextExtentPoint32(const QString& text)
 int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
 {
     QPaintDevice* device = metricsDevice();
-    const QFont qfont = qFontFor(font_, device, pixelsPerInchY());
-    const QFontMetrics metrics(qfont, device);
+    // A page of fields draws most texts in one font: the font and its metrics are made once
+    // for it, per thread, as pages may be drawn on several threads at once.
+    struct LastFont {
+        DcFont font;
+        int dpiY = 0;
+        int deviceDpiY = 0;
+        QFont qfont;
+        std::optional<QFontMetrics> metrics;
+    };
+    thread_local LastFont last;
+    const int dpiY = pixelsPerInchY();
+    if (!last.metrics || !(last.font == font_) || last.dpiY != dpiY || last.deviceDpiY != device->logicalDpiY()) {
+        last.font = font_;
+        last.dpiY = dpiY;
+        last.deviceDpiY = device->logicalDpiY();
+        last.qfont = qFontFor(font_, device, dpiY);
+        last.metrics.emplace(last.qfont, device);
+    }
+    const QFont qfont = last.qfont;
+    const QFontMetrics metrics = *last.metrics;
     const PrefixedText shown = resolvePrefixes(text, !(format & DT_NOPREFIX));
     const std::vector<TextLine> lines = breakLines(shown.text, metrics, rect.width(), format & DT_WORDBREAK);
     const int lineHeight = metrics.ascent() + metrics.descent();

@@ -1,6 +1,7 @@
 #include "platform/Printer.h"
 
 #include "imgrove/Numeric.h"
+#include "platform/PagePng.h"
 
 #include <QDir>
 #include <QPainter>
@@ -137,10 +138,6 @@ QPrinter* SystemPrinter::qprinter() { return printer_.get(); }
 
 // RasterPrinter ---------------------------------------------------------------------------------
 
-// Qt's PNG "quality" chooses zlib's level: 80 gives level 1. A printed page is mostly white, so
-// the fastest level packs it nearly as small, at a fraction of the default level's time.
-constexpr int kPageCompressionQuality = 80;
-
 RasterPrinter::RasterPrinter(QString folder, QString baseName, int dpiX, int dpiY, QPageSize pageSize,
                              PageOrientation orientation)
     : folder_(std::move(folder)),
@@ -207,7 +204,7 @@ bool RasterPrinter::savePage()
     const QString name =
         QDir(folder_).filePath(QStringLiteral("%1-%2.png").arg(baseName_).arg(pageFiles_.size() + 1));
     ReplacementDevice file(name);
-    const bool saved = file.isOpen() && page_->image().save(&file, "PNG", kPageCompressionQuality) && file.commit();
+    const bool saved = file.isOpen() && writePagePng(page_->image(), file) && file.commit();
     if (saved)
         pageFiles_.append(name);
     else

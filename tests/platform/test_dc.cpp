@@ -132,6 +132,32 @@ TEST(DcTransfers, OneRowCallsLandOnTheirOwnRows)
     }
 }
 
+TEST(DcTransfers, OneRowCallsKeepEveryPixelAtAnyWidthAndOverManyBatches)
+{
+    // Widths with rows of no padding up to three bytes of it; 700 x 100 rows take more than one
+    // batch of rows before they reach the device.
+    const struct {
+        int32_t width, rows;
+    } cases[] = {{4, 3}, {5, 3}, {6, 3}, {7, 3}, {700, 100}};
+    const auto color = [](int32_t x, int32_t y) { return RGBColor(uint8_t(x * 7 + y), uint8_t(x * 3), uint8_t(y * 5)); };
+    for (const auto& c : cases) {
+        PackedDib row(c.width, 1, 24);
+        Canvas canvas(c.width, c.rows);
+        for (int32_t y = 0; y < c.rows; ++y) {
+            for (int32_t x = 0; x < c.width; ++x)
+                row.set24(x, 0, color(x, y));
+            ASSERT_EQ(canvas.dc.SetDIBitsToDevice(0, y, uint32_t(c.width), 1, 0, 0, 0, 1, row.bits.data(), row.info(),
+                                                  DIB_RGB_COLORS),
+                      1);
+        }
+        int differences = 0;
+        for (int32_t y = 0; y < c.rows; ++y)
+            for (int32_t x = 0; x < c.width; ++x)
+                differences += canvas.at(x, y) != color(x, y);
+        EXPECT_EQ(differences, 0) << c.width;
+    }
+}
+
 TEST(DcTransfers, StretchDIBitsScalesAndRefusesBadInput)
 {
     PackedDib dib(2, 2, 24);
