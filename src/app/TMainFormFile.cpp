@@ -4,6 +4,7 @@
 #include "editor/TFieldsPage.h"
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
+#include "platform/Controls.h"
 #include "platform/WriteFailure.h"
 #include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"
@@ -27,7 +28,7 @@ bool TMainForm::OpenFORM(const QString& fileName)
 {
     const bool fieldsChangedBefore = FieldsChanged;
     const FormReadStatus status =
-        readFormFile(localPath(fileName), document_, [this](int percent) { SetProStatus(percent); });
+        readFormFile(localPath(fileName), document_, progressTo(*this));
     if (status == FormReadStatus::CannotOpen) {
         // Nothing was read, so the views keep what they show, the crop selection included.
         formSizePage_->documentChanged();
@@ -80,7 +81,7 @@ void TMainForm::SaveAsBtnClick()
     if (!choice)
         return;
     const WriteResult saved =
-        writeFormFile(localPath(choice->fileName), document_, [this](int percent) { SetProStatus(percent); });
+        writeFormFile(localPath(choice->fileName), document_, progressTo(*this));
     SetProStatus(0);
     if (!saved)
         prompts_->message(saved.opened ? writeFailureText(choice->fileName, saved.error)

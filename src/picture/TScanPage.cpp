@@ -5,6 +5,7 @@
 #include "picture/FormHost.h"
 #include "picture/PictureFiles.h"
 #include "platform/BusyCursor.h"
+#include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 #include "platform/HoverImageButton.h"
@@ -27,26 +28,13 @@
 
 namespace {
 
-// A box that leaves its painting to its owner; it paints no background of its own, so what
-// the owner leaves out shows the page behind it.
-class PaintBox : public QWidget {
-public:
-    PaintBox(std::function<void()> paint, QWidget* parent) : QWidget(parent), paint_(std::move(paint)) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override { paint_(); }
-
-private:
-    std::function<void()> paint_;
-};
-
 // Runs a picture file operation under the busy cursor with its progress on the bar, which is
 // cleared before and after.
 void withProgress(FormHost& host, const std::function<void(const DibProgress&)>& work)
 {
     BusyCursor busy;
     host.SetProStatus(0);
-    work([&host](int percent) { host.SetProStatus(percent); });
+    work(progressTo(host));
     host.SetProStatus(0);
 }
 
@@ -90,7 +78,7 @@ TScanPage::TScanPage(FormHost& host, QWidget* parent)
     Tief = makeInfoBox("256", "Number of colors", this);
     Tief->setObjectName("Tief");
 
-    PrevPaintBox = new PaintBox([this] { PrevPaintBoxPaint(); }, this);
+    PrevPaintBox = new PaintBox({.paint = [this] { PrevPaintBoxPaint(); }}, this);
     PrevPaintBox->setObjectName("PrevPaintBox");
     PrevPaintBox->setToolTip("Preview of the picture");
     PrevPaintBox->setMinimumSize(160, 120);

@@ -3,6 +3,7 @@
 #include "document/RecordCsv.h"
 #include "picture/FormHost.h"
 #include "platform/CodePage.h"
+#include "platform/Controls.h"
 #include "platform/Printer.h"
 #include "platform/WriteFailure.h"
 #include "print/FormSizePrompts.h"
@@ -29,14 +30,6 @@ const char* const kNoRecordsText = "You have to create some form fields first!";
 const char* const kNoRecordsCaption = "of 0 data sets";
 const char* const kCsvFilter = "CSV (Trennzeichen getrennt) (*.csv)|*.csv|Alle Dateien (*.*)|*.*";
 const char* const kCsvExtension = "csv";
-
-QToolButton* makeToolButton(const QString& text, QWidget* parent)
-{
-    auto* button = new QToolButton(parent);
-    button->setText(text);
-    button->setAutoRaise(true);
-    return button;
-}
 
 FileRequest csvRequest(const QString& title)
 {
@@ -100,11 +93,11 @@ TFillOutPage::TFillOutPage(FormHost& host, QWidget* parent) : QWidget(parent), h
 
 void TFillOutPage::buildLayout()
 {
-    OvertakeBtn = makeToolButton(QStringLiteral("Take over form fields... "), this);
+    OvertakeBtn = toolButton({.text = QStringLiteral("Take over form fields... ")}, this);
     OvertakeBtn->setToolTip(QStringLiteral("Click here if you have changed the form fields"));
-    FontBtn = makeToolButton(QStringLiteral("Font"), this);
-    ImportTBtn = makeToolButton(QStringLiteral("Import..."), this);
-    ExportTBtn = makeToolButton(QStringLiteral("Export..."), this);
+    FontBtn = toolButton({.text = QStringLiteral("Font")}, this);
+    ImportTBtn = toolButton({.text = QStringLiteral("Import...")}, this);
+    ExportTBtn = toolButton({.text = QStringLiteral("Export...")}, this);
     auto* toolRow = new QHBoxLayout;
     for (QToolButton* button : {OvertakeBtn, FontBtn, ImportTBtn, ExportTBtn})
         toolRow->addWidget(button);
@@ -316,7 +309,7 @@ void TFillOutPage::ExportTBtnClick()
     if (!choice)
         return;
     const WriteResult written =
-        exportCsvFile(doc, localPath(choice->fileName), [this](int percent) { host_.SetProStatus(percent); });
+        exportCsvFile(doc, localPath(choice->fileName), progressTo(host_));
     if (!written)
         prompts.message(written.opened ? writeFailureText(choice->fileName, written.error)
                                        : QStringLiteral("Can not create the file."),
@@ -334,7 +327,7 @@ void TFillOutPage::ImportTBtnClick()
     if (const std::optional<FileChoice> choice = prompts.openFile(csvRequest(QStringLiteral("Import records")))) {
         UndoStep step(host_.history(), PartRecords, QStringLiteral("Import records"));
         const CsvImportResult result = importCsvFile(doc, localPath(choice->fileName), utf8ToAnsi,
-                                                     [this](int percent) { host_.SetProStatus(percent); });
+                                                     progressTo(host_));
         if (const QString failure = importFailureText(result.status); !failure.isEmpty())
             prompts.message(failure, QString(), MsgIcon::Error, MsgButtons::Ok);
         if (result.recordsAdded > 0) {

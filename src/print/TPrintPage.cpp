@@ -1,6 +1,7 @@
 #include "print/TPrintPage.h"
 
 #include "picture/FormHost.h"
+#include "platform/Controls.h"
 #include "platform/HoverImageButton.h"
 #include "platform/Printer.h"
 #include "platform/ProgramPictures.h"
@@ -216,7 +217,7 @@ void TPrintPage::GoBtn1Click()
         return;
     if (!PrintingAll && (!printerReady() || !host_.prompts().printDialog()))
         return;
-    const auto progress = [this](int percent) { host_.SetProStatus(percent); };
+    const auto progress = progressTo(host_);
     if (!printPages(currentPrinter(), pageRequest(n), {n}, progress))
         reportFailedPrint();
     else
@@ -243,7 +244,7 @@ void TPrintPage::PrintAllBtnClick()
         if (pageCanBeMade(1)) {
             std::vector<int> records(size_t(count), 0);
             std::iota(records.begin(), records.end(), 1);
-            const auto progress = [this](int percent) { host_.SetProStatus(percent); };
+            const auto progress = progressTo(host_);
             const auto showRecord = [this](int n) { host_.setCurrentRecordNumber(n); };
             if (!printPages(currentPrinter(), pageRequest(1), records, progress, showRecord))
                 reportFailedPrint();
