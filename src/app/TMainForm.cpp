@@ -347,8 +347,7 @@ void TMainForm::FormShow()
         shownBefore_ = true;
         restoreSettings();
         if (arguments_.size() > 1 && !OpenFORM(arguments_[1]))
-            prompts_->message(QStringLiteral("Form ") + arguments_[1] + QStringLiteral(" can not be created."),
-                              QString(), MsgIcon::Error, MsgButtons::Ok);
+            showError(*prompts_, QStringLiteral("Form ") + arguments_[1] + QStringLiteral(" can not be created."));
     }
     printPage_->derivePrinterFactors();
 }

@@ -2,9 +2,8 @@
 #include "document/FormFile.h"
 #include "formcmd/FormCommand.h"
 #include "formcmd/FormMaking.h"
+#include "platform/LocalFileName.h"
 #include "print/PaperSize.h"
-
-#include <QFile>
 
 namespace {
 
@@ -58,7 +57,7 @@ int runNew(const QStringList& arguments)
     progress.finish();
     if (!made)
         return commandFailed(error);
-    if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
+    if (!writeFormFile(localFileName(*output), document))
         return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
     return kExitOk;
 }

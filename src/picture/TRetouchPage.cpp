@@ -180,7 +180,7 @@ void TRetouchPage::HellpBtnClick()
     HKForm->TrackBar2->setValue(100);
     DibOwner copy(copyPicture(host_.document().picture.get()));
     if (!copy) {
-        host_.prompts().message(QStringLiteral("Can not create the bitmap."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("Can not create the bitmap."));
         return;
     }
     HKForm->setApply([this, &copy](int brightness, int contrast) { applyAdjustment(copy.get(), brightness, contrast); });
@@ -224,7 +224,7 @@ void TRetouchPage::RotateBtnClick()
         const Dib& turned = host_.document().picture.get();
         host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
     } else {
-        host_.prompts().message(QStringLiteral("An error occured."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("An error occured."));
     }
     repaintRetouchViews();
 }
@@ -246,8 +246,7 @@ void TRetouchPage::FlipVBtnClick()
 void TRetouchPage::SchnittBtnClick()
 {
     if (isEmptySelection(host_.selection())) {
-        host_.prompts().message(QStringLiteral("Select an rectangle area first!"), QStringLiteral("Error"), MsgIcon::Error,
-                                MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("Select an rectangle area first!"), QStringLiteral("Error"));
         return;
     }
     DibOwner cropped(cropDib(host_.document().picture.get(), host_.selection(),

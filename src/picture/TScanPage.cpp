@@ -9,6 +9,7 @@
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 #include "platform/HoverImageButton.h"
+#include "platform/LocalFileName.h"
 #include "platform/ProgramPictures.h"
 #include "platform/WriteFailure.h"
 #include "scanlink2/Scanlink2.h"
@@ -38,7 +39,6 @@ void withProgress(FormHost& host, const std::function<void(const DibProgress&)>&
     host.SetProStatus(0);
 }
 
-std::string fileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 QLineEdit* makeInfoBox(const QString& designText, const QString& hint, QWidget* parent)
 {
@@ -129,10 +129,10 @@ void TScanPage::OpenPicBtnClick()
 
     DibOwner opened;
     withProgress(host_, [&](const DibProgress& progress) {
-        opened = DibOwner(OpenDib(fileSystemName(choice->fileName), DibFormatAuto, progress));
+        opened = DibOwner(OpenDib(localFileName(choice->fileName), DibFormatAuto, progress));
     });
     if (!opened) {
-        host_.prompts().message("Can not open the file.", "Error", MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), "Can not open the file.", "Error");
         return;
     }
     host_.takeInNewPicture(opened.release());
@@ -149,7 +149,7 @@ void TScanPage::SaveBtnClick()
         return;
     lastSaveFilterIndex_ = choice->filterIndex;
 
-    const SaveTarget target = saveTargetFor(fileSystemName(choice->fileName), choice->filterIndex);
+    const SaveTarget target = saveTargetFor(localFileName(choice->fileName), choice->filterIndex);
     const QString targetName = QFile::decodeName(QByteArray::fromStdString(target.fileName));
     lastSaveName_ = targetName;
     // The extension may be added only now, after the dialog, so the dialog could not have
@@ -166,9 +166,8 @@ void TScanPage::SaveBtnClick()
         saved = SaveDib(host_.document().picture.get(), target.fileName, target.formatCode, progress);
     });
     if (!saved)
-        host_.prompts().message(saved.opened ? writeFailureText(targetName, saved.error)
-                                             : QStringLiteral("Can not save the file."),
-                                QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(),
+                  saved.opened ? writeFailureText(targetName, saved.error) : QStringLiteral("Can not save the file."));
 }
 
 void TScanPage::SelectButtonClick()

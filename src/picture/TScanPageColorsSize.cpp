@@ -70,7 +70,7 @@ void TScanPage::SizeBtnClick()
         const Dib& result = host_.document().picture.get();
         host_.selection() = SelectionRect{0, 0, DibWidth(result), DibHeight(result)};
     } else {
-        host_.prompts().message(QStringLiteral("Erro: Can not resize."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("Erro: Can not resize."));
     }
     showPictureInfo();
     host_.FBreitEdinChange();

@@ -48,7 +48,7 @@ bool IsFormSizeOk(const FormDocument& document, Prompts& prompts, bool showMessa
         return true;
     case FormSizeVerdict::Invalid:
         if (showMessages)
-            prompts.message(QString::fromLatin1(kInvalidText), QString(), MsgIcon::Error, MsgButtons::Ok);
+            showError(prompts, QString::fromLatin1(kInvalidText));
         return false;
     case FormSizeVerdict::PoorMatch:
         return showMessages && userAccepts(prompts, poorMatchText(check.match));

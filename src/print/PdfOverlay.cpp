@@ -2,6 +2,7 @@
 
 #include "imgrove/FileReplacement.h"
 #include "platform/Printer.h"
+#include "platform/LocalFileName.h"
 #include "print/Calibration.h"
 
 #include <qpdf/Buffer.hh>
@@ -181,7 +182,7 @@ bool printPdfOntoOriginal(const PageRequest& request, const std::vector<int>& re
     const QByteArray result = original.underlay(written.readAll(), page, error);
     if (result.isEmpty())
         return false;
-    FileReplacement replacement(QFile::encodeName(target).toStdString());
+    FileReplacement replacement(localFileName(target));
     if (replacement.file())
         replacement.write(result.constData(), size_t(result.size()));
     if (!replacement.file() || !replacement.commit()) {

@@ -192,7 +192,7 @@ PageRequest TPrintPage::pageRequest(int n) const
 bool TPrintPage::pageCanBeMade(int n)
 {
     if (ADSatzCheck->isChecked() && !recordNumberValid(host_.document(), n)) {
-        host_.prompts().message(QStringLiteral("Invalid data set"), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("Invalid data set"));
         return false;
     }
     return IsFormSizeOk(host_.document(), host_.prompts(), true);
@@ -205,8 +205,7 @@ bool TPrintPage::printerReady(bool askFileAgain)
 
 void TPrintPage::reportFailedPrint()
 {
-    host_.prompts().message(QStringLiteral("The form could not be printed."), QString(), MsgIcon::Error,
-                            MsgButtons::Ok);
+    showError(host_.prompts(), QStringLiteral("The form could not be printed."));
 }
 
 void TPrintPage::GoBtn1Click()
@@ -274,8 +273,7 @@ void TPrintPage::PrevBtnClick()
     const std::unique_ptr<Bitmap> page =
         renderPreviewPage(pageRequest(n), printer.pageWidth(), printer.pageHeight(), dpiX, dpiY);
     if (!page) {
-        host_.prompts().message(QStringLiteral("The preview could not be made."), QString(), MsgIcon::Error,
-                                MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("The preview could not be made."));
         return;
     }
     PrevForm->showPage(*page, double(ScreenPixelsPerInch()) / kPreviewPixelsPerInch);
