@@ -299,7 +299,7 @@ void TFieldsPage::PaintBox1Paint(Dc& dc)
 {
     const FormDocument& doc = host_.document();
     const CanvasGeometry fitted = geometry();
-    const double fontScale = canvasFontScale(doc, host_.prompts(), host_.printerMmPerInchX(), fitted.scaleX);
+    const double fontScale = canvasFontScale(doc, host_.printerMmPerInchX(), fitted.scaleX);
     paintFieldCanvas(dc, doc, fitted, fontScale, ScreenPixelsPerInch());
 }
 

@@ -36,8 +36,16 @@ int32_t documentPictureHeight(const FormDocument& document)
     return document.picture.get().header ? DibHeight(document.picture.get()) : 0;
 }
 
+bool formSizeUsable(const FormDocument& document)
+{
+    return checkFormSize(orderFormSize(document), documentPictureWidth(document), documentPictureHeight(document))
+               .verdict == FormSizeVerdict::Ok;
+}
+
 bool IsFormSizeOk(const FormDocument& document, Prompts& prompts, bool showMessages)
 {
+    if (!showMessages)
+        return formSizeUsable(document);
     const OrderedFormSize size = orderFormSize(document);
     const int32_t width = documentPictureWidth(document);
     const int32_t height = documentPictureHeight(document);
