@@ -6,6 +6,7 @@
 #include "picture/DrawDib.h"
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
+#include "platform/Controls.h"
 #include "platform/Headline.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramData.h"
@@ -91,16 +92,6 @@ QWidget* makeLeftPanel(const TabLook& look)
     return panel;
 }
 
-QToolButton* makeDocumentButton(const QString& text, const QString& hint)
-{
-    auto* button = new QToolButton;
-    button->setText(text);
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    button->setMinimumWidth(72);
-    return button;
-}
-
 }  // namespace
 
 QString helpFileIn(const QString& programDir)
@@ -170,9 +161,9 @@ void TMainForm::buildLayout()
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(2);
 
-    auto* newButton = makeDocumentButton(QStringLiteral("New"), QStringLiteral("Create new form"));
-    auto* openButton = makeDocumentButton(QStringLiteral("Open..."), QStringLiteral("Open form..."));
-    auto* saveButton = makeDocumentButton(QStringLiteral("Save as..."), QStringLiteral("Save form as..."));
+    auto* newButton = toolButton({.text = QStringLiteral("New"), .hint = QStringLiteral("Create new form"), .minimumWidth = 72});
+    auto* openButton = toolButton({.text = QStringLiteral("Open..."), .hint = QStringLiteral("Open form..."), .minimumWidth = 72});
+    auto* saveButton = toolButton({.text = QStringLiteral("Save as..."), .hint = QStringLiteral("Save form as..."), .minimumWidth = 72});
     newButton->setObjectName("NewBtn");
     openButton->setObjectName("OpenBtn");
     saveButton->setObjectName("SaveAsBtn");
@@ -355,8 +346,7 @@ void TMainForm::FormShow()
         shownBefore_ = true;
         restoreSettings();
         if (arguments_.size() > 1 && !OpenFORM(arguments_[1]))
-            prompts_->message(QStringLiteral("Form ") + arguments_[1] + QStringLiteral(" can not be created."),
-                              QString(), MsgIcon::Error, MsgButtons::Ok);
+            showError(*prompts_, QStringLiteral("Form ") + arguments_[1] + QStringLiteral(" can not be created."));
     }
     printPage_->derivePrinterFactors();
 }

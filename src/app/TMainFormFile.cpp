@@ -4,22 +4,17 @@
 #include "editor/TFieldsPage.h"
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
+#include "platform/Controls.h"
+#include "platform/LocalFileName.h"
 #include "platform/WriteFailure.h"
 #include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"
 #include "print/TPrintPage.h"
 
-#include <QFile>
-
 namespace {
 
 const char* const kFormFilter = "Formulare|*.frm";
 const char* const kFormExtension = "frm";
-
-std::string localPath(const QString& fileName)
-{
-    return QFile::encodeName(fileName).toStdString();
-}
 
 } // namespace
 
@@ -27,7 +22,7 @@ bool TMainForm::OpenFORM(const QString& fileName)
 {
     const bool fieldsChangedBefore = FieldsChanged;
     const FormReadStatus status =
-        readFormFile(localPath(fileName), document_, [this](int percent) { SetProStatus(percent); });
+        readFormFile(localFileName(fileName), document_, progressTo(*this));
     if (status == FormReadStatus::CannotOpen) {
         // Nothing was read, so the views keep what they show, the crop selection included.
         formSizePage_->documentChanged();
@@ -66,7 +61,7 @@ void TMainForm::OpenBtnClick()
     if (!choice)
         return;
     if (!OpenFORM(choice->fileName))
-        prompts_->message("Can not open the form file.", QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(*prompts_, "Can not open the form file.");
 }
 
 void TMainForm::SaveAsBtnClick()
@@ -80,10 +75,9 @@ void TMainForm::SaveAsBtnClick()
     if (!choice)
         return;
     const WriteResult saved =
-        writeFormFile(localPath(choice->fileName), document_, [this](int percent) { SetProStatus(percent); });
+        writeFormFile(localFileName(choice->fileName), document_, progressTo(*this));
     SetProStatus(0);
     if (!saved)
-        prompts_->message(saved.opened ? writeFailureText(choice->fileName, saved.error)
-                                       : QStringLiteral("Can not save the form file."),
-                          QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(*prompts_,
+                  saved.opened ? writeFailureText(choice->fileName, saved.error) : QStringLiteral("Can not save the form file."));
 }

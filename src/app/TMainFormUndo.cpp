@@ -3,6 +3,7 @@
 #include "editor/TFieldsPage.h"
 #include "picture/DrawDib.h"
 #include "picture/TScanPage.h"
+#include "platform/Controls.h"
 #include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"
 #include "print/TPrintPage.h"
@@ -12,16 +13,6 @@
 #include <QToolButton>
 
 namespace {
-
-QToolButton* makeUndoButton(const QString& text, const char* name)
-{
-    auto* button = new QToolButton;
-    button->setText(text);
-    button->setObjectName(name);
-    button->setAutoRaise(true);
-    button->setMinimumWidth(72);
-    return button;
-}
 
 // The hint names the step the button would take back or make again.
 QString undoHint(const QString& verb, const QString& stepText)
@@ -36,8 +27,8 @@ QString undoHint(const QString& verb, const QString& stepText)
 void TMainForm::buildUndoControls(QHBoxLayout* documentBar)
 {
     QUndoStack& stack = history_.stack();
-    UndoBtn = makeUndoButton(QStringLiteral("Undo"), "UndoBtn");
-    RedoBtn = makeUndoButton(QStringLiteral("Redo"), "RedoBtn");
+    UndoBtn = toolButton({.text = QStringLiteral("Undo"), .name = "UndoBtn", .minimumWidth = 72});
+    RedoBtn = toolButton({.text = QStringLiteral("Redo"), .name = "RedoBtn", .minimumWidth = 72});
     documentBar->addWidget(UndoBtn);
     documentBar->addWidget(RedoBtn);
     connect(UndoBtn, &QToolButton::clicked, &stack, &QUndoStack::undo);

@@ -77,9 +77,9 @@ void sunkenFrame(Dc& dc, const DcRect& r)
 
 }  // namespace
 
-double canvasFontScale(const FormDocument& document, Prompts& prompts, double printerMmPerInchX, double scaleX)
+double canvasFontScale(const FormDocument& document, double printerMmPerInchX, double scaleX)
 {
-    if (!IsFormSizeOk(document, prompts, false))
+    if (!formSizeUsable(document))
         return 1;
     const OrderedFormSize size = orderFormSize(document);
     return (double(size.px2) - size.px1) / ((size.x2mm - size.x1mm) / printerMmPerInchX) * scaleX;

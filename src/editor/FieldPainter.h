@@ -6,11 +6,10 @@
 #include "editor/FieldCanvas.h"
 
 class Dc;
-class Prompts;
 
 // Canvas pixels per paper inch, so that names show at their printed size relative to the
 // picture; 1 while the form size is not set up (checked without messages).
-double canvasFontScale(const FormDocument& document, Prompts& prompts, double printerMmPerInchX, double scaleX);
+double canvasFontScale(const FormDocument& document, double printerMmPerInchX, double scaleX);
 
 // Height on the canvas of a field font height: height x fontScale / screen pixels per inch,
 // truncated toward zero.

@@ -9,6 +9,7 @@
 #include "host/FormHost.h"
 #include "imgrove/Numeric.h"
 #include "platform/CodePage.h"
+#include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 #include "platform/ProgramPictures.h"
@@ -38,64 +39,12 @@
 
 namespace {
 
-// PaintBox1: paints through the page and hands the mouse and the keys to it.
-class FieldCanvasWidget : public QWidget {
-public:
-    FieldCanvasWidget(TFieldsPage& page, QWidget* parent) : QWidget(parent), page_(page)
-    {
-        setObjectName("PaintBox1");
-        setMouseTracking(true);
-        // Focus here moves the keyboard into the tab, which is when the main window reminds the
-        // user to take changed fields over.
-        setFocusPolicy(Qt::StrongFocus);
-        setCursor(Qt::CrossCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        WidgetDc dc(this);
-        page_.PaintBox1Paint(dc);
-    }
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        // The focus comes here before the press does, and the reminder it may bring up takes the
-        // release; a press whose button is up again by now would start a drag that never ends.
-        if (event->spontaneous() && !(QGuiApplication::mouseButtons() & event->button()))
-            return;
-        const QPoint at = canvasPoint(event);
-        page_.PaintBox1MouseDown(buttonOf(event->button()), at.x(), at.y());
-    }
-    void mouseMoveEvent(QMouseEvent* event) override
-    {
-        const QPoint at = canvasPoint(event);
-        page_.PaintBox1MouseMove(at.x(), at.y());
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        const QPoint at = canvasPoint(event);
-        page_.PaintBox1MouseUp(at.x(), at.y());
-    }
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (!page_.PaintBox1KeyDown(event->key(), event->modifiers() & Qt::ShiftModifier))
-            QWidget::keyPressEvent(event);
-    }
-
-private:
-    static QPoint canvasPoint(const QMouseEvent* event)
-    {
-        return {int(std::floor(event->position().x())), int(std::floor(event->position().y()))};
-    }
-    static MouseButton buttonOf(Qt::MouseButton button)
-    {
-        if (button == Qt::LeftButton)
-            return MouseButton::Left;
-        return button == Qt::RightButton ? MouseButton::Right : MouseButton::Other;
-    }
-
-    TFieldsPage& page_;
-};
+MouseButton buttonOf(Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        return MouseButton::Left;
+    return button == Qt::RightButton ? MouseButton::Right : MouseButton::Other;
+}
 
 QCursor qCursorFor(CanvasCursor cursor)
 {
@@ -120,28 +69,6 @@ QCursor qCursorFor(CanvasCursor cursor)
     return Qt::ArrowCursor;
 }
 
-QToolButton* toolButton(const QString& text, const char* name, QWidget* parent)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setText(text);
-    button->setCheckable(true);
-    button->setAutoRaise(true);
-    button->setMinimumWidth(56);
-    return button;
-}
-
-QAction* menuItem(QMenu* menu, const QString& text, const char* name, const QString& hint = {})
-{
-    QAction* action = menu->addAction(text);
-    action->setObjectName(QLatin1String(name));
-    if (!hint.isEmpty()) {
-        action->setToolTip(hint);
-        action->setStatusTip(hint);
-    }
-    return action;
-}
-
 }  // namespace
 
 TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host)
@@ -154,7 +81,19 @@ TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), hos
     palette.setColor(QPalette::Window, QColor(GetRValue(workspace), GetGValue(workspace), GetBValue(workspace)));
     ScrollBox->setPalette(palette);
     ScrollBox->setBackgroundRole(QPalette::Window);
-    PaintBox1 = new FieldCanvasWidget(*this, ScrollBox);
+    PaintBox1 = new PaintBox({.paintOn = [this](Dc& dc) { PaintBox1Paint(dc); },
+                              .mouseDown = [this](Qt::MouseButton button, int x, int y) {
+                                  PaintBox1MouseDown(buttonOf(button), x, y);
+                              },
+                              .mouseMove = [this](int x, int y) { PaintBox1MouseMove(x, y); },
+                              .mouseUp = [this](int x, int y) { PaintBox1MouseUp(x, y); },
+                              .keyDown = [this](int key, bool shift) { return PaintBox1KeyDown(key, shift); }},
+                             ScrollBox);
+    PaintBox1->setObjectName("PaintBox1");
+    // Focus here moves the keyboard into the tab, which is when the main window reminds the
+    // user to take changed fields over.
+    PaintBox1->setFocusPolicy(Qt::StrongFocus);
+    PaintBox1->setCursor(Qt::CrossCursor);
     PaintBox1->setPalette(palette);
     PaintBox1->setAutoFillBackground(true);
     ScrollBox->setWidget(PaintBox1);
@@ -242,9 +181,9 @@ QWidget* TFieldsPage::buildTopBar()
 QWidget* TFieldsPage::buildToolBar()
 {
     auto* bar = new QWidget(this);
-    FieldBtn = toolButton(QStringLiteral("Fields"), "FieldBtn", bar);
-    LupeBtn = toolButton(QStringLiteral("Zoom"), "LupeBtn", bar);
-    HandBtn = toolButton(QStringLiteral("Hand"), "HandBtn", bar);
+    FieldBtn = toolButton({.text = QStringLiteral("Fields"), .name = "FieldBtn", .checkable = true, .minimumWidth = 56}, bar);
+    LupeBtn = toolButton({.text = QStringLiteral("Zoom"), .name = "LupeBtn", .checkable = true, .minimumWidth = 56}, bar);
+    HandBtn = toolButton({.text = QStringLiteral("Hand"), .name = "HandBtn", .checkable = true, .minimumWidth = 56}, bar);
     FieldBtn->setChecked(true);
     auto* group = new QButtonGroup(bar);
     group->setExclusive(true);
@@ -263,20 +202,20 @@ void TFieldsPage::buildPopupMenu()
     FieldPopUp = new QMenu(this);
     FieldPopUp->setObjectName("FieldPopUp");
     FieldPopUp->setToolTipsVisible(true);
-    lschen1 = menuItem(FieldPopUp, QStringLiteral("Delete"), "lschen1", QStringLiteral("Remove the field"));
-    Duplizieren1 = menuItem(FieldPopUp, QStringLiteral("Duplicate"), "Duplizieren1",
+    lschen1 = menuItem(FieldPopUp, "lschen1", QStringLiteral("Delete"), QStringLiteral("Remove the field"));
+    Duplizieren1 = menuItem(FieldPopUp, "Duplizieren1", QStringLiteral("Duplicate"),
                             QStringLiteral("Duplicates the objects properties"));
     FieldPopUp->addSeparator();
-    Greandern1 = menuItem(FieldPopUp, QStringLiteral("Size and position..."), "Greandern1");
-    Schriftart1 = menuItem(FieldPopUp, QStringLiteral("Font..."), "Schriftart1",
+    Greandern1 = menuItem(FieldPopUp, "Greandern1", QStringLiteral("Size and position..."));
+    Schriftart1 = menuItem(FieldPopUp, "Schriftart1", QStringLiteral("Font..."),
                            QStringLiteral("Chose the font and font size"));
-    Umbenennen1 = menuItem(FieldPopUp, QStringLiteral("Rename..."), "Umbenennen1", QStringLiteral("Rename the field"));
+    Umbenennen1 = menuItem(FieldPopUp, "Umbenennen1", QStringLiteral("Rename..."), QStringLiteral("Rename the field"));
     FieldPopUp->addSeparator();
-    Linksbndig1 = menuItem(FieldPopUp, QStringLiteral("Left aligned"), "Linksbndig1");
-    Zentriert1 = menuItem(FieldPopUp, QStringLiteral("Center"), "Zentriert1");
-    Rechtsbndig1 = menuItem(FieldPopUp, QStringLiteral("Right aligned"), "Rechtsbndig1");
+    Linksbndig1 = menuItem(FieldPopUp, "Linksbndig1", QStringLiteral("Left aligned"));
+    Zentriert1 = menuItem(FieldPopUp, "Zentriert1", QStringLiteral("Center"));
+    Rechtsbndig1 = menuItem(FieldPopUp, "Rechtsbndig1", QStringLiteral("Right aligned"));
     FieldPopUp->addSeparator();
-    Mehrzeilig1 = menuItem(FieldPopUp, QStringLiteral("Multi lined"), "Mehrzeilig1");
+    Mehrzeilig1 = menuItem(FieldPopUp, "Mehrzeilig1", QStringLiteral("Multi lined"));
     for (QAction* item : {Linksbndig1, Zentriert1, Rechtsbndig1, Mehrzeilig1})
         item->setCheckable(true);
 
@@ -361,7 +300,7 @@ void TFieldsPage::PaintBox1Paint(Dc& dc)
 {
     const FormDocument& doc = host_.document();
     const CanvasGeometry fitted = geometry();
-    const double fontScale = canvasFontScale(doc, host_.prompts(), host_.printerMmPerInchX(), fitted.scaleX);
+    const double fontScale = canvasFontScale(doc, host_.printerMmPerInchX(), fitted.scaleX);
     paintFieldCanvas(dc, doc, fitted, fontScale, ScreenPixelsPerInch());
 }
 

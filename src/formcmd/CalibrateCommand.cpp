@@ -2,11 +2,11 @@
 // as the calibration dialog's "Measure from a scan..." measures it.
 #include "formcmd/FormCommand.h"
 #include "imgrove/DibFiles.h"
+#include "platform/LocalFileName.h"
 #include "print/CalibrationReport.h"
 #include "print/CalibrationSheet.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -80,7 +80,7 @@ int runCalibrate(const QStringList& arguments)
     }
 
     const QString& file = line->positional[0];
-    DibOwner scan(OpenDib(QFile::encodeName(file).toStdString(), 0));
+    DibOwner scan(OpenDib(localFileName(file), 0));
     if (!scan)
         return commandFailed(QStringLiteral("cannot read the picture file \"%1\"").arg(file));
     const CalibrationScanResult result = measureCalibrationScan(dibToGray(scan.get()), calibrationValues(printedWith), paper);

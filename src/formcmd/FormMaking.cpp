@@ -1,9 +1,9 @@
 #include "formcmd/FormMaking.h"
 
 #include "imgrove/DibFiles.h"
+#include "platform/LocalFileName.h"
 #include "print/FormSize.h"
 
-#include <QFile>
 #include <QSizeF>
 
 namespace {
@@ -30,7 +30,7 @@ bool fromPdf(const NewFormSource& source, FormDocument& document, const PdfProgr
 
 bool fromPicture(const NewFormSource& source, FormDocument& document, const PdfProgress& progress, QString* error)
 {
-    DibOwner picture(OpenDib(QFile::encodeName(source.file).toStdString(), DibFormatAuto, progress));
+    DibOwner picture(OpenDib(localFileName(source.file), DibFormatAuto, progress));
     if (!picture) {
         *error = QStringLiteral("cannot open the picture \"%1\"").arg(source.file);
         return false;

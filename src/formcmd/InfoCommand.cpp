@@ -3,10 +3,10 @@
 #include "formcmd/FormCommand.h"
 #include "picture/PdfPages.h"
 #include "platform/CodePage.h"
+#include "platform/LocalFileName.h"
 #include "print/FormReadReason.h"
 #include "print/FormSize.h"
 
-#include <QFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -93,7 +93,7 @@ int runInfo(const QStringList& arguments)
         return usageError(kInfoCommand, QStringLiteral("give exactly one form file"));
     const QString& file = line->positional[0];
     FormDocument document;
-    const FormReadStatus status = readFormFile(QFile::encodeName(file).toStdString(), document);
+    const FormReadStatus status = readFormFile(localFileName(file), document);
     if (status != FormReadStatus::Ok)
         return commandFailed(formReadFailure(status, file));
 

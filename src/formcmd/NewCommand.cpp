@@ -2,10 +2,9 @@
 #include "document/FormFile.h"
 #include "formcmd/FormCommand.h"
 #include "formcmd/FormMaking.h"
+#include "platform/LocalFileName.h"
 #include "platform/WriteFailure.h"
 #include "print/PaperSize.h"
-
-#include <QFile>
 
 namespace {
 
@@ -59,7 +58,7 @@ int runNew(const QStringList& arguments)
     progress.finish();
     if (!made)
         return commandFailed(error);
-    const WriteResult written = writeFormFile(QFile::encodeName(*output).toStdString(), document);
+    const WriteResult written = writeFormFile(localFileName(*output), document);
     if (!written)
         return commandFailed(written.opened ? writeFailureText(*output, written.error)
                                             : QStringLiteral("cannot write \"%1\"").arg(*output));

@@ -1,5 +1,7 @@
 #include "picture/TDepthForms.h"
 
+#include "platform/Controls.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -29,14 +31,6 @@ QHBoxLayout* okCancel(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel)
     row->addWidget(ok);
     row->addWidget(cancel);
     return row;
-}
-
-QRadioButton* radio(const QString& caption, const char* name, QGroupBox* group)
-{
-    auto* button = new QRadioButton(caption, group);
-    button->setObjectName(name);
-    group->layout()->addWidget(button);
-    return button;
 }
 
 QGroupBox* group(const QString& title, QWidget* parent)
@@ -81,12 +75,12 @@ TDepthDownForm::TDepthDownForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Less colors"));
     QGroupBox* palette = group(QStringLiteral("Palette"), this);
-    OptPalCheck = radio(QStringLiteral("Optimized color palette"), "OptPalCheck", palette);
-    StdPalCheck = radio(QStringLiteral("Default color palette"), "StdPalCheck", palette);
+    OptPalCheck = radioButton(QStringLiteral("Optimized color palette"), "OptPalCheck", palette, palette->layout());
+    StdPalCheck = radioButton(QStringLiteral("Default color palette"), "StdPalCheck", palette, palette->layout());
     QGroupBox* function = group(QStringLiteral("Function"), this);
-    NearCheck = radio(QStringLiteral("Nearest color"), "NearCheck", function);
-    DitherCheck = radio(QStringLiteral("Default color palette"), "DitherCheck", function);
-    FSErrCheck = radio(QStringLiteral("Floyd-Steinberg dithering"), "FSErrCheck", function);
+    NearCheck = radioButton(QStringLiteral("Nearest color"), "NearCheck", function, function->layout());
+    DitherCheck = radioButton(QStringLiteral("Default color palette"), "DitherCheck", function, function->layout());
+    FSErrCheck = radioButton(QStringLiteral("Floyd-Steinberg dithering"), "FSErrCheck", function, function->layout());
     QGroupBox* options = group(QStringLiteral("Options"), this);
     WinColCheck = new QCheckBox(QStringLiteral("Include Windows colors"), options);
     WinColCheck->setObjectName("WinColCheck");

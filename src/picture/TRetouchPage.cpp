@@ -9,6 +9,7 @@
 #include "picture/TRotateForm.h"
 #include "imgrove/Numeric.h"
 #include "imgrove/Palette.h"
+#include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 
@@ -28,46 +29,6 @@
 #include <cmath>
 
 namespace {
-
-// The paint box of the view: its painting and mouse go to the page's handlers.
-class RetouchPaintBox : public QWidget {
-public:
-    RetouchPaintBox(TRetouchPage& page, QWidget* parent) : QWidget(parent), page_(page) { setMouseTracking(true); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { page_.RetuschPaintPaint(); }
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        page_.RetuschPaintMouseDown(int(std::floor(event->position().x())), int(std::floor(event->position().y())));
-    }
-    void mouseMoveEvent(QMouseEvent* event) override
-    {
-        page_.RetuschPaintMouseMove(int(std::floor(event->position().x())), int(std::floor(event->position().y())));
-    }
-    void mouseReleaseEvent(QMouseEvent*) override { page_.R(); }
-
-private:
-    TRetouchPage& page_;
-};
-
-QAction* menuItem(QMenu* menu, const char* name, const QString& caption, const QString& hint)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    action->setToolTip(hint);
-    action->setStatusTip(hint);
-    return action;
-}
-
-QToolButton* menuButton(const char* name, const QString& caption, const QString& hint, QWidget* parent)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setText(caption);
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    return button;
-}
 
 Qt::CursorShape cursorShape(RetouchCursor cursor)
 {
@@ -100,7 +61,11 @@ TRetouchPage::TRetouchPage(FormHost& host, QWidget* parent) : QWidget(parent), h
     palette.setColor(QPalette::Window, QColor(GetRValue(workspace), GetGValue(workspace), GetBValue(workspace)));
     RetuschScrollBox->viewport()->setPalette(palette);
     RetuschScrollBox->viewport()->setAutoFillBackground(true);
-    RetuschPaint = new RetouchPaintBox(*this, RetuschScrollBox);
+    RetuschPaint = new PaintBox({.paint = [this] { RetuschPaintPaint(); },
+                                 .mouseDown = [this](Qt::MouseButton, int x, int y) { RetuschPaintMouseDown(x, y); },
+                                 .mouseMove = [this](int x, int y) { RetuschPaintMouseMove(x, y); },
+                                 .mouseUp = [this](int, int) { R(); }},
+                                RetuschScrollBox);
     RetuschPaint->setObjectName("RetuschPaint");
     RetuschScrollBox->setWidget(RetuschPaint);
     RetuschScrollBox->viewport()->installEventFilter(this);
@@ -114,7 +79,7 @@ QWidget* TRetouchPage::buildMenuPanel()
 {
     auto* MenuPanel = new QWidget(this);
     MenuPanel->setObjectName("MenuPanel");
-    DateiButton = menuButton("DateiButton", QStringLiteral("File"), QStringLiteral("File menu"), MenuPanel);
+    DateiButton = toolButton({.text = QStringLiteral("File"), .name = "DateiButton", .hint = QStringLiteral("File menu")}, MenuPanel);
     connect(DateiButton, &QToolButton::clicked, this, &TRetouchPage::DateiButtonClick);
     DateiPopup = new QMenu(this);
     DateiPopup->setObjectName("DateiPopup");
@@ -125,7 +90,7 @@ QWidget* TRetouchPage::buildMenuPanel()
             savePicture_();
     });
 
-    RetuscheButton = menuButton("RetuscheButton", QStringLiteral("Retouch"), QStringLiteral("Retouch picture"), MenuPanel);
+    RetuscheButton = toolButton({.text = QStringLiteral("Retouch"), .name = "RetuscheButton", .hint = QStringLiteral("Retouch picture")}, MenuPanel);
     connect(RetuscheButton, &QToolButton::clicked, this, &TRetouchPage::RetuscheButtonClick);
     buildRetouchMenu();
 
@@ -203,7 +168,7 @@ bool TRetouchPage::replacePicture(Dib replacement, const QString& stepText)
 void TRetouchPage::applyAdjustment(const Dib& copy, int brightness, int contrast)
 {
     Dib& picture = host_.document().picture.get();
-    const DibProgress progress = [this](int percent) { host_.SetProStatus(percent); };
+    const DibProgress progress = progressTo(host_);
     restoreFromCopy(picture, copy);
     Helligkeit(picture, brightness, progress);
     Kontrast(picture, contrast, progress);
@@ -216,7 +181,7 @@ void TRetouchPage::HellpBtnClick()
     HKForm->TrackBar2->setValue(100);
     DibOwner copy(copyPicture(host_.document().picture.get()));
     if (!copy) {
-        host_.prompts().message(QStringLiteral("Can not create the bitmap."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("Can not create the bitmap."));
         return;
     }
     HKForm->setApply([this, &copy](int brightness, int contrast) { applyAdjustment(copy.get(), brightness, contrast); });
@@ -236,7 +201,7 @@ void TRetouchPage::RotateBtnClick()
     RotateForm->prepareFor(bits);
     if (RotateForm->exec() != QDialog::Accepted)
         return;
-    const DibProgress progress = [this](int percent) { host_.SetProStatus(percent); };
+    const DibProgress progress = progressTo(host_);
     Dib rotated;
     switch (RotateForm->operation()) {
     case RotateOperation::Left:
@@ -260,21 +225,21 @@ void TRetouchPage::RotateBtnClick()
         const Dib& turned = host_.document().picture.get();
         host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
     } else {
-        host_.prompts().message(QStringLiteral("An error occured."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("An error occured."));
     }
     repaintRetouchViews();
 }
 
 void TRetouchPage::FlipHBtnClick()
 {
-    if (replacePicture(mirrorDib(host_.document().picture.get(), [this](int percent) { host_.SetProStatus(percent); }),
+    if (replacePicture(mirrorDib(host_.document().picture.get(), progressTo(host_)),
                        QStringLiteral("Mirror")))
         repaintRetouchViews();
 }
 
 void TRetouchPage::FlipVBtnClick()
 {
-    if (replacePicture(flipDib(host_.document().picture.get(), [this](int percent) { host_.SetProStatus(percent); }),
+    if (replacePicture(flipDib(host_.document().picture.get(), progressTo(host_)),
                        QStringLiteral("Flip")))
         repaintRetouchViews();
 }
@@ -282,12 +247,11 @@ void TRetouchPage::FlipVBtnClick()
 void TRetouchPage::SchnittBtnClick()
 {
     if (isEmptySelection(host_.selection())) {
-        host_.prompts().message(QStringLiteral("Select an rectangle area first!"), QStringLiteral("Error"), MsgIcon::Error,
-                                MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("Select an rectangle area first!"), QStringLiteral("Error"));
         return;
     }
     DibOwner cropped(cropDib(host_.document().picture.get(), host_.selection(),
-                             [this](int percent) { host_.SetProStatus(percent); }));
+                             progressTo(host_)));
     if (cropped) {
         host_.takeInNewPicture(cropped.release(), TakeIn::WithoutViewsAndTab, QStringLiteral("Crop"));
         repaintRetouchViews();

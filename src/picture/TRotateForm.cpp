@@ -1,5 +1,6 @@
 #include "picture/TRotateForm.h"
 
+#include "platform/Controls.h"
 #include "platform/Prompts.h"
 #include "platform/Settings.h"
 
@@ -17,30 +18,23 @@ namespace {
 
 const QString kGroup = QStringLiteral("TRotateForm");
 
-QRadioButton* radio(const QString& caption, const char* name, QWidget* parent)
-{
-    auto* button = new QRadioButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
 }  // namespace
 
 TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts)
 {
     setWindowTitle(QStringLiteral("Rotate picture..."));
     auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
-    RotLeftCheck = radio(QStringLiteral("Left"), "RotLeftCheck", direction);
-    RotRightCheck = radio(QStringLiteral("Right"), "RotRightCheck", direction);
+    RotLeftCheck = radioButton(QStringLiteral("Left"), "RotLeftCheck", direction);
+    RotRightCheck = radioButton(QStringLiteral("Right"), "RotRightCheck", direction);
     auto* directionLayout = new QVBoxLayout(direction);
     directionLayout->addWidget(RotLeftCheck);
     directionLayout->addWidget(RotRightCheck);
 
     auto* angle = new QGroupBox(QStringLiteral("Angel in degrees"), this);
-    Grad90Check = radio(QStringLiteral("90"), "Grad90Check", angle);
-    Grad180Check = radio(QStringLiteral("180"), "Grad180Check", angle);
-    Grad270Check = radio(QStringLiteral("270"), "Grad270Check", angle);
-    FreiGradCheck = radio(QStringLiteral("Free:"), "FreiGradCheck", angle);
+    Grad90Check = radioButton(QStringLiteral("90"), "Grad90Check", angle);
+    Grad180Check = radioButton(QStringLiteral("180"), "Grad180Check", angle);
+    Grad270Check = radioButton(QStringLiteral("270"), "Grad270Check", angle);
+    FreiGradCheck = radioButton(QStringLiteral("Free:"), "FreiGradCheck", angle);
     GradEdit = new QDoubleSpinBox(angle);
     GradEdit->setObjectName("GradEdit");
     GradEdit->setDecimals(2);

@@ -7,9 +7,11 @@
 #include "picture/PictureFiles.h"
 #include "picture/TPdfPageForm.h"
 #include "platform/BusyCursor.h"
+#include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 #include "platform/HoverImageButton.h"
+#include "platform/LocalFileName.h"
 #include "platform/ProgramPictures.h"
 #include "platform/WriteFailure.h"
 #include "scanlink2/Scanlink2.h"
@@ -29,30 +31,16 @@
 
 namespace {
 
-// A box that leaves its painting to its owner; it paints no background of its own, so what
-// the owner leaves out shows the page behind it.
-class PaintBox : public QWidget {
-public:
-    PaintBox(std::function<void()> paint, QWidget* parent) : QWidget(parent), paint_(std::move(paint)) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override { paint_(); }
-
-private:
-    std::function<void()> paint_;
-};
-
 // Runs a picture file operation under the busy cursor with its progress on the bar, which is
 // cleared before and after.
 void withProgress(FormHost& host, const std::function<void(const DibProgress&)>& work)
 {
     BusyCursor busy;
     host.SetProStatus(0);
-    work([&host](int percent) { host.SetProStatus(percent); });
+    work(progressTo(host));
     host.SetProStatus(0);
 }
 
-std::string fileSystemName(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 // The picture files' filter with PDF files beside them: a form may come as a PDF page.
 QString openFilterWithPdf()
@@ -103,7 +91,7 @@ TScanPage::TScanPage(FormHost& host, QWidget* parent)
     Tief = makeInfoBox("256", "Number of colors", this);
     Tief->setObjectName("Tief");
 
-    PrevPaintBox = new PaintBox([this] { PrevPaintBoxPaint(); }, this);
+    PrevPaintBox = new PaintBox({.paint = [this] { PrevPaintBoxPaint(); }}, this);
     PrevPaintBox->setObjectName("PrevPaintBox");
     PrevPaintBox->setToolTip("Preview of the picture");
     PrevPaintBox->setMinimumSize(160, 120);
@@ -159,10 +147,10 @@ void TScanPage::OpenPicBtnClick()
 
     DibOwner opened;
     withProgress(host_, [&](const DibProgress& progress) {
-        opened = DibOwner(OpenDib(fileSystemName(choice->fileName), DibFormatAuto, progress));
+        opened = DibOwner(OpenDib(localFileName(choice->fileName), DibFormatAuto, progress));
     });
     if (!opened) {
-        host_.prompts().message("Can not open the file.", "Error", MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), "Can not open the file.", "Error");
         return;
     }
     // The form no longer comes from the PDF it may have come from.
@@ -210,7 +198,7 @@ void TScanPage::SaveBtnClick()
         return;
     lastSaveFilterIndex_ = choice->filterIndex;
 
-    const SaveTarget target = saveTargetFor(fileSystemName(choice->fileName), choice->filterIndex);
+    const SaveTarget target = saveTargetFor(localFileName(choice->fileName), choice->filterIndex);
     const QString targetName = QFile::decodeName(QByteArray::fromStdString(target.fileName));
     lastSaveName_ = targetName;
     // The extension may be added only now, after the dialog, so the dialog could not have
@@ -227,9 +215,8 @@ void TScanPage::SaveBtnClick()
         saved = SaveDib(host_.document().picture.get(), target.fileName, target.formatCode, progress);
     });
     if (!saved)
-        host_.prompts().message(saved.opened ? writeFailureText(targetName, saved.error)
-                                             : QStringLiteral("Can not save the file."),
-                                QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(),
+                  saved.opened ? writeFailureText(targetName, saved.error) : QStringLiteral("Can not save the file."));
 }
 
 void TScanPage::SelectButtonClick()

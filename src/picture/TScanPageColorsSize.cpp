@@ -5,6 +5,7 @@
 #include "picture/DrawDib.h"
 #include "host/FormHost.h"
 #include "picture/PictureFiles.h"
+#include "platform/Controls.h"
 #include "imageops/ResizeDib.h"
 #include "picture/TDepthForms.h"
 #include "picture/TResizeForm.h"
@@ -38,7 +39,7 @@ void TScanPage::FTiefeBtnClick()
     if (DepthChangeForm->exec() != QDialog::Accepted)
         return;
     const int target = bitsForColorBoxItem(DepthChangeForm->ColorBox->currentIndex());
-    const DibProgress progress = [this](int percent) { host_.SetProStatus(percent); };
+    const DibProgress progress = progressTo(host_);
     Dib changed;
     if (target > bits) {
         changed = DepthUpTo(picture, target, programRandomByte, progress);
@@ -63,13 +64,13 @@ void TScanPage::SizeBtnClick()
     if (ResizeForm->exec() != QDialog::Accepted)
         return;
     DibOwner resized(Resize(picture, ResizeForm->BreitEdit->value(), ResizeForm->HochEdit->value(),
-                            ResizeForm->InterpolCheck->isChecked(), [this](int percent) { host_.SetProStatus(percent); }));
+                            ResizeForm->InterpolCheck->isChecked(), progressTo(host_)));
     if (resized) {
         host_.history().replacePicture(resized.release(), QStringLiteral("Resize"));
         const Dib& result = host_.document().picture.get();
         host_.selection() = SelectionRect{0, 0, DibWidth(result), DibHeight(result)};
     } else {
-        host_.prompts().message(QStringLiteral("Erro: Can not resize."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("Erro: Can not resize."));
     }
     showPictureInfo();
     host_.pictureChanged(PictureChange::Proportions);

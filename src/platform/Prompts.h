@@ -57,3 +57,6 @@ public:
 
 // Text a message box shows for an empty caption.
 QString defaultMessageCaption();
+
+// An error box with the one button OK; an empty caption is the default caption.
+void showError(Prompts& prompts, const QString& text, const QString& caption = {});

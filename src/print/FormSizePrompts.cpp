@@ -36,8 +36,16 @@ int32_t documentPictureHeight(const FormDocument& document)
     return document.picture.get().header ? DibHeight(document.picture.get()) : 0;
 }
 
+bool formSizeUsable(const FormDocument& document)
+{
+    return checkFormSize(orderFormSize(document), documentPictureWidth(document), documentPictureHeight(document))
+               .verdict == FormSizeVerdict::Ok;
+}
+
 bool IsFormSizeOk(const FormDocument& document, Prompts& prompts, bool showMessages)
 {
+    if (!showMessages)
+        return formSizeUsable(document);
     const OrderedFormSize size = orderFormSize(document);
     const int32_t width = documentPictureWidth(document);
     const int32_t height = documentPictureHeight(document);
@@ -48,7 +56,7 @@ bool IsFormSizeOk(const FormDocument& document, Prompts& prompts, bool showMessa
         return true;
     case FormSizeVerdict::Invalid:
         if (showMessages)
-            prompts.message(QString::fromLatin1(kInvalidText), QString(), MsgIcon::Error, MsgButtons::Ok);
+            showError(prompts, QString::fromLatin1(kInvalidText));
         return false;
     case FormSizeVerdict::PoorMatch:
         return showMessages && userAccepts(prompts, poorMatchText(check.match));

@@ -6,6 +6,10 @@
 
 class Prompts;
 
+// True when the form size may be used as it is, with nothing to ask: for painting and the
+// command-line tools.
+bool formSizeUsable(const FormDocument& document);
+
 // True when the form size may be used. Without showMessages nothing is shown and every problem
 // gives false.
 bool IsFormSizeOk(const FormDocument& document, Prompts& prompts, bool showMessages);

@@ -2,6 +2,7 @@
 
 #include "imgrove/FileReplacement.h"
 #include "platform/Printer.h"
+#include "platform/LocalFileName.h"
 #include "platform/WriteFailure.h"
 #include "print/Calibration.h"
 
@@ -183,7 +184,7 @@ bool printPdfOntoOriginal(const PageRequest& request, const std::vector<int>& re
     const QByteArray result = original.underlay(written.readAll(), page, error);
     if (result.isEmpty())
         return false;
-    FileReplacement replacement(QFile::encodeName(target).toStdString());
+    FileReplacement replacement(localFileName(target));
     if (replacement.file())
         replacement.write(result.constData(), size_t(result.size()));
     if (!replacement.file()) {

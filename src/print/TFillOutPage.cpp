@@ -3,13 +3,13 @@
 #include "document/RecordCsv.h"
 #include "host/FormHost.h"
 #include "platform/CodePage.h"
+#include "platform/Controls.h"
+#include "platform/LocalFileName.h"
 #include "platform/Printer.h"
 #include "platform/WriteFailure.h"
 #include "print/FormSizePrompts.h"
 #include "print/TStringGrid.h"
 #include "print/TextLength.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <QHBoxLayout>
@@ -30,14 +30,6 @@ const char* const kNoRecordsCaption = "of 0 data sets";
 const char* const kCsvFilter = "CSV (Trennzeichen getrennt) (*.csv)|*.csv|Alle Dateien (*.*)|*.*";
 const char* const kCsvExtension = "csv";
 
-QToolButton* makeToolButton(const QString& text, QWidget* parent)
-{
-    auto* button = new QToolButton(parent);
-    button->setText(text);
-    button->setAutoRaise(true);
-    return button;
-}
-
 FileRequest csvRequest(const QString& title)
 {
     FileRequest request;
@@ -48,7 +40,6 @@ FileRequest csvRequest(const QString& title)
     return request;
 }
 
-std::string localPath(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
 
 // Why an import read no record from the file; empty when the file was read.
 QString importFailureText(CsvImportStatus status)
@@ -100,11 +91,11 @@ TFillOutPage::TFillOutPage(FormHost& host, QWidget* parent) : QWidget(parent), h
 
 void TFillOutPage::buildLayout()
 {
-    OvertakeBtn = makeToolButton(QStringLiteral("Take over form fields... "), this);
+    OvertakeBtn = toolButton({.text = QStringLiteral("Take over form fields... ")}, this);
     OvertakeBtn->setToolTip(QStringLiteral("Click here if you have changed the form fields"));
-    FontBtn = makeToolButton(QStringLiteral("Font"), this);
-    ImportTBtn = makeToolButton(QStringLiteral("Import..."), this);
-    ExportTBtn = makeToolButton(QStringLiteral("Export..."), this);
+    FontBtn = toolButton({.text = QStringLiteral("Font")}, this);
+    ImportTBtn = toolButton({.text = QStringLiteral("Import...")}, this);
+    ExportTBtn = toolButton({.text = QStringLiteral("Export...")}, this);
     auto* toolRow = new QHBoxLayout;
     for (QToolButton* button : {OvertakeBtn, FontBtn, ImportTBtn, ExportTBtn})
         toolRow->addWidget(button);
@@ -176,8 +167,7 @@ void TFillOutPage::OvertakeBtnClick()
     FormDocument& doc = host_.document();
     Prompts& prompts = host_.prompts();
     if (doc.fields.empty()) {
-        prompts.message(QStringLiteral("You have to define some form fields!"), QStringLiteral("Error"), MsgIcon::Error,
-                        MsgButtons::Ok);
+        showError(prompts, QStringLiteral("You have to define some form fields!"), QStringLiteral("Error"));
     } else if (prompts.message(QStringLiteral("Attention: you will lose all existing records!"),
                                QStringLiteral("Overtake form fields... "), MsgIcon::Information,
                                MsgButtons::OkCancel) == MsgAnswer::Ok) {
@@ -208,7 +198,7 @@ void TFillOutPage::NewDSatzBtnClick()
 {
     FormDocument& doc = host_.document();
     if (doc.records.empty()) {
-        host_.prompts().message(QString::fromLatin1(kNoRecordsText), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QString::fromLatin1(kNoRecordsText));
         return;
     }
     UndoStep step(host_.history(), PartRecords, QStringLiteral("New record"));
@@ -223,12 +213,10 @@ void TFillOutPage::DelDSatzBtnClick()
     UndoStep step(host_.history(), PartRecords, QStringLiteral("Delete record"));
     switch (doc.deleteRecord(DSatzED->value())) {
     case RecordDeletion::InvalidNumber:
-        host_.prompts().message(QStringLiteral("You have to select a valid record!"), QString(), MsgIcon::Error,
-                                MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("You have to select a valid record!"));
         return;
     case RecordDeletion::LastRecord:
-        host_.prompts().message(QStringLiteral("You can not delete the last record."), QString(), MsgIcon::Error,
-                                MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("You can not delete the last record."));
         return;
     case RecordDeletion::Deleted:
         break;
@@ -268,7 +256,7 @@ void TFillOutPage::StringGridSetEditText(int col, int row, const QString& text)
     if (number < 1 || number > doc.recordCount())
         return;
     if (doc.records.front().empty()) {
-        prompts.message(QStringLiteral("Invalid data set"), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(prompts, QStringLiteral("Invalid data set"));
         return;
     }
     const std::string value = qStringToAnsi(text);
@@ -307,7 +295,7 @@ void TFillOutPage::ExportTBtnClick()
     const FormDocument& doc = host_.document();
     Prompts& prompts = host_.prompts();
     if (doc.records.empty()) {
-        prompts.message(QString::fromLatin1(kNoRecordsText), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(prompts, QString::fromLatin1(kNoRecordsText));
         return;
     }
     FileRequest request = csvRequest(QStringLiteral("Export records"));
@@ -316,11 +304,10 @@ void TFillOutPage::ExportTBtnClick()
     if (!choice)
         return;
     const WriteResult written =
-        exportCsvFile(doc, localPath(choice->fileName), [this](int percent) { host_.SetProStatus(percent); });
+        exportCsvFile(doc, localFileName(choice->fileName), progressTo(host_));
     if (!written)
-        prompts.message(written.opened ? writeFailureText(choice->fileName, written.error)
-                                       : QStringLiteral("Can not create the file."),
-                        QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(prompts,
+                  written.opened ? writeFailureText(choice->fileName, written.error) : QStringLiteral("Can not create the file."));
 }
 
 void TFillOutPage::ImportTBtnClick()
@@ -328,15 +315,15 @@ void TFillOutPage::ImportTBtnClick()
     FormDocument& doc = host_.document();
     Prompts& prompts = host_.prompts();
     if (doc.records.empty()) {
-        prompts.message(QString::fromLatin1(kNoRecordsText), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(prompts, QString::fromLatin1(kNoRecordsText));
         return;
     }
     if (const std::optional<FileChoice> choice = prompts.openFile(csvRequest(QStringLiteral("Import records")))) {
         UndoStep step(host_.history(), PartRecords, QStringLiteral("Import records"));
-        const CsvImportResult result = importCsvFile(doc, localPath(choice->fileName), utf8ToAnsi,
-                                                     [this](int percent) { host_.SetProStatus(percent); });
+        const CsvImportResult result = importCsvFile(doc, localFileName(choice->fileName), utf8ToAnsi,
+                                                     progressTo(host_));
         if (const QString failure = importFailureText(result.status); !failure.isEmpty())
-            prompts.message(failure, QString(), MsgIcon::Error, MsgButtons::Ok);
+            showError(prompts, failure);
         if (result.recordsAdded > 0) {
             showRecordCount();
             DSatzED->setValue(doc.recordCount());

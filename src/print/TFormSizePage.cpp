@@ -3,6 +3,7 @@
 #include "imgrove/Numeric.h"
 #include "picture/DrawDib.h"
 #include "host/FormHost.h"
+#include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 #include "platform/Headline.h"
@@ -29,29 +30,6 @@
 #include <cmath>
 
 namespace {
-
-// The point view: paints through the page and hands clicks to it.
-class PointView : public QWidget {
-public:
-    PointView(TFormSizePage& page, QWidget* parent) : QWidget(parent), page_(page)
-    {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        WidgetDc dc(this);
-        page_.PaintBox2Paint(dc);
-    }
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        page_.PaintBox2MouseDown(int(std::floor(event->position().x())), int(std::floor(event->position().y())));
-    }
-
-private:
-    TFormSizePage& page_;
-};
 
 QDoubleSpinBox* numberBox(double minimum, double maximum, double step, double value, QWidget* parent)
 {
@@ -189,7 +167,10 @@ QWidget* TFormSizePage::buildExtendedPage()
 
     EditScrollBox = new QScrollArea(page);
     EditScrollBox->setWidgetResizable(false);
-    PaintBox2 = new PointView(*this, EditScrollBox);
+    PaintBox2 = new PaintBox({.paintOn = [this](Dc& dc) { PaintBox2Paint(dc); },
+                              .mouseDown = [this](Qt::MouseButton, int x, int y) { PaintBox2MouseDown(x, y); }},
+                             EditScrollBox);
+    PaintBox2->setAttribute(Qt::WA_OpaquePaintEvent);
     PaintBox2->setCursor(Qt::CrossCursor);
     EditScrollBox->setWidget(PaintBox2);
     EditScrollBox->viewport()->installEventFilter(this);

@@ -135,8 +135,7 @@ void TKalForm::BitBtn1Click()
     if (!makePrinterReady(currentPrinter(), prompts_, hasPrinters()))
         return;
     if (!printTestRectangle(currentPrinter()))
-        prompts_.message(QStringLiteral("The test rectangle could not be printed."), QString(), MsgIcon::Error,
-                         MsgButtons::Ok);
+        showError(prompts_, QStringLiteral("The test rectangle could not be printed."));
 }
 
 void TKalForm::MessBtnClick()
@@ -162,8 +161,7 @@ bool TKalForm::printSheetIfWanted()
         return false;
     if (printCalibrationSheet(printer, calibration()))
         return true;
-    prompts_.message(QStringLiteral("The calibration sheet could not be printed."), QString(), MsgIcon::Error,
-                     MsgButtons::Ok);
+    showError(prompts_, QStringLiteral("The calibration sheet could not be printed."));
     return false;
 }
 
@@ -176,8 +174,8 @@ void TKalForm::openScanFile()
         return;
     DibOwner scan(OpenDib(choice->fileName.toStdString(), 0));
     if (!scan) {
-        prompts_.message(QStringLiteral("The picture file \"%1\" could not be read.").arg(choice->fileName),
-                         kMeasureCaption, MsgIcon::Error, MsgButtons::Ok);
+        showError(prompts_,
+                  QStringLiteral("The picture file \"%1\" could not be read.").arg(choice->fileName), kMeasureCaption);
         return;
     }
     measureScan(scan.get());

@@ -1,6 +1,7 @@
 #include "print/TPrevForm.h"
 
 #include "imgrove/Numeric.h"
+#include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
 
@@ -12,24 +13,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-namespace {
-
-class PaintBox : public QWidget {
-public:
-    PaintBox(TPrevForm& form, QWidget* parent) : QWidget(parent), form_(form) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        WidgetDc dc(this);
-        form_.PaintBox1Paint(dc);
-    }
-
-private:
-    TPrevForm& form_;
-};
-
-}  // namespace
+#include <cmath>
 
 TPrevForm::TPrevForm(QWidget* parent) : QDialog(parent)
 {
@@ -39,7 +23,7 @@ TPrevForm::TPrevForm(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     ScrollBox1 = new QScrollArea(this);
-    PaintBox1 = new PaintBox(*this, ScrollBox1);
+    PaintBox1 = new PaintBox({.paintOn = [this](Dc& dc) { PaintBox1Paint(dc); }}, ScrollBox1);
     ScrollBox1->setWidget(PaintBox1);
     ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(ScrollBox1, 1);

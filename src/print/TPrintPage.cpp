@@ -1,6 +1,7 @@
 #include "print/TPrintPage.h"
 
 #include "host/FormHost.h"
+#include "platform/Controls.h"
 #include "platform/HoverImageButton.h"
 #include "platform/Printer.h"
 #include "platform/ProgramPictures.h"
@@ -218,7 +219,7 @@ PageRequest TPrintPage::pageRequest(int n) const
 bool TPrintPage::pageCanBeMade(int n)
 {
     if (ADSatzCheck->isChecked() && !recordNumberValid(host_.document(), n)) {
-        host_.prompts().message(QStringLiteral("Invalid data set"), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("Invalid data set"));
         return false;
     }
     return IsFormSizeOk(host_.document(), host_.prompts(), true);
@@ -235,7 +236,7 @@ void TPrintPage::reportFailedPrint()
     const QString text = printer.writeError() && printer.qprinter()
                              ? writeFailureText(printer.qprinter()->outputFileName(), printer.writeError())
                              : QStringLiteral("The form could not be printed.");
-    host_.prompts().message(text, QString(), MsgIcon::Error, MsgButtons::Ok);
+    showError(host_.prompts(), text);
 }
 
 void TPrintPage::GoBtn1Click()
@@ -260,7 +261,7 @@ bool TPrintPage::printsOntoOriginal()
 bool TPrintPage::printRecords(int firstRequest, const std::vector<int>& records,
                               const std::function<void(int)>& showRecord)
 {
-    const auto progress = [this](int percent) { host_.SetProStatus(percent); };
+    const auto progress = progressTo(host_);
     if (!printsOntoOriginal()) {
         if (printPages(currentPrinter(), pageRequest(firstRequest), records, progress, showRecord))
             return true;
@@ -328,8 +329,7 @@ void TPrintPage::PrevBtnClick()
     const std::unique_ptr<Bitmap> page =
         renderPreviewPage(pageRequest(n), printer.pageWidth(), printer.pageHeight(), dpiX, dpiY);
     if (!page) {
-        host_.prompts().message(QStringLiteral("The preview could not be made."), QString(), MsgIcon::Error,
-                                MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("The preview could not be made."));
         return;
     }
     PrevForm->showPage(*page, double(ScreenPixelsPerInch()) / kPreviewPixelsPerInch);

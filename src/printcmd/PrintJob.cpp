@@ -3,6 +3,7 @@
 #include "document/FormFile.h"
 #include "document/RecordCsv.h"
 #include "platform/CodePage.h"
+#include "platform/LocalFileName.h"
 #include "platform/Printer.h"
 #include "platform/WriteFailure.h"
 #include "print/FormReadReason.h"
@@ -29,7 +30,6 @@ namespace {
 // The "Print" tab's shift boxes hold inches with two decimals; the shift printed is what they show.
 constexpr double kShiftLimitInch = 1e6;
 
-std::string localPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 double shiftMm(std::optional<double> inches, double formShiftMm)
 {
@@ -50,7 +50,7 @@ PageOrientation orientationOf(const PrintOptions& options)
 std::error_code replaceFile(const QString& temporary, const QString& target)
 {
     std::error_code error;
-    std::filesystem::rename(localPath(temporary), localPath(target), error);
+    std::filesystem::rename(localFileName(temporary), localFileName(target), error);
     return error;
 }
 
@@ -109,7 +109,7 @@ bool PrintJob::prepare(const CalibrationPlaces& places, QString* error)
 
 bool PrintJob::readForm(QString* error)
 {
-    const FormReadStatus status = readFormFile(localPath(options_.formFile), document_);
+    const FormReadStatus status = readFormFile(localFileName(options_.formFile), document_);
     *error = formReadFailure(status, options_.formFile);
     // Checked and printed as the window holds the form size, not as the file stores it.
     holdPaperPositions(document_);
@@ -126,7 +126,7 @@ bool PrintJob::readCsv(QString* error)
         return false;
     }
     const size_t own = document_.records.size();
-    const CsvImportResult result = importCsvFile(document_, localPath(options_.csvFile), utf8ToAnsi);
+    const CsvImportResult result = importCsvFile(document_, localFileName(options_.csvFile), utf8ToAnsi);
     if (result.status == CsvImportStatus::Empty || result.status == CsvImportStatus::NotText) {
         *error = QStringLiteral("the CSV file \"%1\" %2")
                      .arg(options_.csvFile, result.status == CsvImportStatus::Empty ? QStringLiteral("is empty")

@@ -176,7 +176,7 @@ void TScanDialog::ScanBtnClick()
         return;
     const int status = device_->apply(settings());
     if (status != SANE_STATUS_GOOD) {
-        prompts().message(QString::fromStdString(scanStatusText(status)), "Scanner", MsgIcon::Error, MsgButtons::Ok);
+        showError(prompts(), QString::fromStdString(scanStatusText(status)), "Scanner");
         return;
     }
     setControlsEnabled(false);
@@ -215,7 +215,7 @@ void TScanDialog::scanEnded(int status)
     setControlsEnabled(true);
     StatusLabel->clear();
     if (status != SANE_STATUS_CANCELLED)
-        prompts().message(QString::fromStdString(scanStatusText(status)), "Scanner", MsgIcon::Error, MsgButtons::Ok);
+        showError(prompts(), QString::fromStdString(scanStatusText(status)), "Scanner");
 }
 
 void TScanDialog::setControlsEnabled(bool enabled)

@@ -1,7 +1,6 @@
 #include "editor/FieldPainter.h"
 
 #include "platform/Dc.h"
-#include "platform/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 
@@ -91,15 +90,13 @@ TEST(FieldPainter, FontScaleFollowsTheFormSize)
     };
     FormDocument doc;
     doc.picture.reset(plainPicture(400, 300, kBlue));
-    ScriptedPrompts prompts;
     for (const Scale& row : scales) {
         doc.FirstPoint = row.first;
         doc.SecondPoint = row.second;
         doc.FirstPointMm = row.firstMm;
         doc.SecondPointMm = row.secondMm;
-        EXPECT_DOUBLE_EQ(canvasFontScale(doc, prompts, row.printerMmPerInchX, row.scaleX), row.fontScale) << row.what;
+        EXPECT_DOUBLE_EQ(canvasFontScale(doc, row.printerMmPerInchX, row.scaleX), row.fontScale) << row.what;
     }
-    EXPECT_TRUE(prompts.messages().empty());
 
     struct Row {
         int32_t height;

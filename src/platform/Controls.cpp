@@ -1,0 +1,111 @@
+#include "platform/Controls.h"
+
+#include "platform/WidgetDc.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+QPoint boxPoint(const QMouseEvent* event)
+{
+    return {int(std::floor(event->position().x())), int(std::floor(event->position().y()))};
+}
+
+}  // namespace
+
+PaintBox::PaintBox(PaintBoxHandlers handlers, QWidget* parent) : QWidget(parent), handlers_(std::move(handlers))
+{
+    setMouseTracking(bool(handlers_.mouseMove));
+}
+
+void PaintBox::paintEvent(QPaintEvent* event)
+{
+    if (handlers_.paintOn) {
+        WidgetDc dc(this);
+        handlers_.paintOn(dc);
+    } else if (handlers_.paint) {
+        handlers_.paint();
+    } else {
+        QWidget::paintEvent(event);
+    }
+}
+
+void PaintBox::mousePressEvent(QMouseEvent* event)
+{
+    if (!handlers_.mouseDown)
+        return QWidget::mousePressEvent(event);
+    // A message that the focus brought up before the press arrived takes the release; a press
+    // whose button is up again by now would start a drag that never ends.
+    if (event->spontaneous() && !(QGuiApplication::mouseButtons() & event->button()))
+        return;
+    const QPoint at = boxPoint(event);
+    handlers_.mouseDown(event->button(), at.x(), at.y());
+}
+
+void PaintBox::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!handlers_.mouseMove)
+        return QWidget::mouseMoveEvent(event);
+    const QPoint at = boxPoint(event);
+    handlers_.mouseMove(at.x(), at.y());
+}
+
+void PaintBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!handlers_.mouseUp)
+        return QWidget::mouseReleaseEvent(event);
+    const QPoint at = boxPoint(event);
+    handlers_.mouseUp(at.x(), at.y());
+}
+
+void PaintBox::keyPressEvent(QKeyEvent* event)
+{
+    if (!handlers_.keyDown || !handlers_.keyDown(event->key(), event->modifiers() & Qt::ShiftModifier))
+        QWidget::keyPressEvent(event);
+}
+
+QAction* menuItem(QMenu* menu, const char* name, const QString& text, const QString& hint)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    }
+    return action;
+}
+
+QToolButton* toolButton(const ToolButtonLook& look, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    if (look.name)
+        button->setObjectName(QLatin1String(look.name));
+    button->setText(look.text);
+    if (!look.hint.isEmpty())
+        button->setToolTip(look.hint);
+    button->setCheckable(look.checkable);
+    button->setAutoRaise(true);
+    if (look.minimumWidth > 0)
+        button->setMinimumWidth(look.minimumWidth);
+    return button;
+}
+
+QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into)
+{
+    auto* button = new QRadioButton(caption, parent);
+    if (name)
+        button->setObjectName(QLatin1String(name));
+    if (into)
+        into->addWidget(button);
+    return button;
+}

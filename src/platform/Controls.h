@@ -1,0 +1,65 @@
+// The controls every page and dialog builds the same way: a paint box whose painting, mouse and
+// keys go to its owner's handlers, menu items, tool buttons and radio buttons.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class Dc;
+class QAction;
+class QLayout;
+class QMenu;
+class QRadioButton;
+class QToolButton;
+
+// What a paint box hands on; an empty handler leaves the event to the widget. Mouse positions
+// are whole pixels of the box, rounded down.
+struct PaintBoxHandlers {
+    std::function<void()> paint = {};       // the owner makes its own device context
+    std::function<void(Dc&)> paintOn = {};  // the box's device context
+    std::function<void(Qt::MouseButton button, int x, int y)> mouseDown = {};
+    std::function<void(int x, int y)> mouseMove = {};  // also while no button is held
+    std::function<void(int x, int y)> mouseUp = {};
+    std::function<bool(int key, bool shift)> keyDown = {};  // false: not taken, the widget's own
+};
+
+class PaintBox : public QWidget {
+public:
+    PaintBox(PaintBoxHandlers handlers, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    PaintBoxHandlers handlers_;
+};
+
+// A menu item; the hint, where there is one, is its tool tip and status tip.
+QAction* menuItem(QMenu* menu, const char* name, const QString& text, const QString& hint = {});
+
+struct ToolButtonLook {
+    QString text = {};
+    const char* name = nullptr;
+    QString hint = {};
+    bool checkable = false;
+    int minimumWidth = 0;
+};
+// A flat tool button; the parent may be none when a layout takes it.
+QToolButton* toolButton(const ToolButtonLook& look, QWidget* parent = nullptr);
+
+// into, where given, is the layout that places it.
+QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into = nullptr);
+
+// The progress of a long piece of work shown on the window's progress bar: host is anything with
+// SetProStatus(percent), and it outlives the work.
+template <class Host>
+std::function<void(int)> progressTo(Host& host)
+{
+    return [&host](int percent) { host.SetProStatus(percent); };
+}
