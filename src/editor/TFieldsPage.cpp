@@ -80,6 +80,16 @@ protected:
         if (!page_.PaintBox1KeyDown(event->key(), event->modifiers() & Qt::ShiftModifier))
             QWidget::keyPressEvent(event);
     }
+    bool event(QEvent* event) override
+    {
+        // The window's shortcuts (undo, redo) change fields too: while the mouse holds the canvas
+        // the canvas takes every key, and PaintBox1KeyDown lets it go unused.
+        if (event->type() == QEvent::ShortcutOverride && page_.mouseHeld()) {
+            event->accept();
+            return true;
+        }
+        return QWidget::event(event);
+    }
 
 private:
     static QPoint canvasPoint(const QMouseEvent* event)
@@ -446,6 +456,10 @@ void TFieldsPage::recordPress()
 
 bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
 {
+    // A field being dragged belongs to the mouse until the button is released: a key that deleted
+    // or moved it would leave the rest of the drag to another field.
+    if (mouseHeld())
+        return true;
     if (key == Qt::Key_Delete) {
         if (host_.document().selectedField()) {
             host_.setFieldsChanged();
@@ -464,9 +478,6 @@ bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
     default: return false;
     }
     FormDocument& doc = host_.document();
-    // A field being dragged belongs to the mouse until the button is released.
-    if (drag_.buttonHeld())
-        return true;
     UndoStep nudge(host_.history(), PartFields, QStringLiteral("Move field"));
     // Without a selection the keys scroll the canvas, as they do in any scroll box.
     if (!nudgeSelected(doc, dx, dy, grid(), documentPictureWidth(doc), documentPictureHeight(doc)))
