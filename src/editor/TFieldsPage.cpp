@@ -304,6 +304,10 @@ void TFieldsPage::repaintView() { PaintBox1->update(); }
 
 void TFieldsPage::repaintCanvas() { PaintBox1->repaint(); }
 
+// The window system gives the focus back to whatever it chooses when a dialog closes (the zoom box
+// would take the arrows); the field just changed is the one the keys go on with.
+void TFieldsPage::focusCanvas() { PaintBox1->setFocus(Qt::OtherFocusReason); }
+
 void TFieldsPage::documentChanged()
 {
     showSelectedName();
@@ -523,6 +527,7 @@ void TFieldsPage::Greandern1Click()
         return;
     const std::optional<PositionSize> chosen = NewPosSizeForm->ask(
         positionSizeOf(*field), documentPictureWidth(doc) - 1, documentPictureHeight(doc) - 1);
+    focusCanvas();
     if (!chosen)
         return;
     UndoStep step(host_.history(), PartFields, QStringLiteral("Size and position"));
@@ -551,6 +556,7 @@ void TFieldsPage::Umbenennen1Click()
     if (!field)
         return;
     const std::optional<QString> name = NewNameForm->ask(ansiToQString(field->name));
+    focusCanvas();
     if (!name)
         return;
     UndoStep step(host_.history(), PartFields, QStringLiteral("Rename field"));
@@ -604,6 +610,7 @@ void TFieldsPage::ListederObjekte1Click()
     ObjListForm->fill(doc);
     listPopupAt_.reset();
     ObjListForm->exec();
+    focusCanvas();
     // The menu opens once the list has closed, so the command it runs has the tab to itself.
     if (listPopupAt_)
         openFieldPopup(*listPopupAt_);

@@ -111,6 +111,8 @@ private:
     std::string nameBoxText() const;
     int32_t grid() const;
     void repaintCanvas();
+    // After a field dialog: the arrows and Delete act on the canvas again.
+    void focusCanvas();
     // The press or drag that began at beforePress_ becomes a step, named by what it did.
     void recordPress();
 
