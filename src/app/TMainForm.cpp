@@ -55,6 +55,7 @@ const TabLook kTabs[6] = {
     {"Print", "tab_print", "Print the form now!", "Print - choose what to print and click on \"Go!\""},
 };
 
+constexpr int kFieldsTab = 3;
 constexpr int kFillOutTab = 4;
 
 QWidget* makeLeftPanel(const TabLook& look)
@@ -196,16 +197,20 @@ void TMainForm::buildLayout()
         QWidget* tab = makeTab(i, contents[i]);
         PageControl1->addTab(tab, programIcon(kTabs[i].icon), QString::fromUtf8(kTabs[i].caption));
     }
-    fieldsTab_ = PageControl1->widget(3);
+    fieldsTab_ = PageControl1->widget(kFieldsTab);
     layout->addWidget(PageControl1, 1);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == kFillOutTab)
+        if (index == kFillOutTab || index == kFieldsTab)
             warnIfFieldsChanged();
     });
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        const bool wasInside = old && (old == fieldsTab_ || fieldsTab_->isAncestorOf(old));
-        const bool isInside = now && (now == fieldsTab_ || fieldsTab_->isAncestorOf(now));
-        if (isInside && !wasInside)
+        auto inFieldsTab = [this](const QWidget* widget) {
+            return widget && (widget == fieldsTab_ || fieldsTab_->isAncestorOf(widget));
+        };
+        // Only a move from another control of this window enters the tab: the focus that comes back
+        // from the tab's own dialogs or from another program comes from no widget or another window.
+        const bool fromThisWindow = old && old->window() == this && !inFieldsTab(old);
+        if (fromThisWindow && inFieldsTab(now))
             warnIfFieldsChanged();
     });
 

@@ -4,12 +4,17 @@
 #include "platform/Settings.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QSpinBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -139,5 +144,71 @@ TEST(FieldsTab, KeysThatChangeFieldsWaitForTheDragToEnd)
     };
     for (const Row& row : rows)
         EXPECT_EQ(dragWithKey(row.key, row.modifiers), plain) << row.what;
+    setProgramSettingsFile({});
+}
+
+TEST(FieldsTab, ReminderOnlyWhenTheFocusComesFromElsewhereInTheWindow)
+{
+    struct Row {
+        const char* what;
+        // Runs with the "Form fields" tab shown, the focus on its canvas and a selected field.
+        std::function<void(TMainForm&, TFieldsPage&)> act;
+        int reminders;
+    };
+    auto closeNextDialog = [] {
+        QTimer::singleShot(0, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+    };
+    const Row rows[] = {
+        {"from the tab bar", [](TMainForm& form, TFieldsPage& page) {
+             form.pageControl()->tabBar()->setFocus();
+             form.FieldsChanged = true;
+             page.GitterED->setFocus();
+         }, 1},
+        {"the tab changed to", [](TMainForm& form, TFieldsPage&) {
+             form.showTab(0);
+             form.FieldsChanged = true;
+             form.showTab(3);
+         }, 1},
+        {"Rename... closed", [&](TMainForm& form, TFieldsPage& page) {
+             form.FieldsChanged = true;
+             closeNextDialog();
+             page.Umbenennen1Click();
+             QApplication::setActiveWindow(&form);
+         }, 0},
+        {"list of fields closed", [&](TMainForm& form, TFieldsPage& page) {
+             closeNextDialog();
+             page.ListederObjekte1Click();
+             QApplication::setActiveWindow(&form);
+         }, 0},
+        {"another program and back", [](TMainForm& form, TFieldsPage&) {
+             form.FieldsChanged = true;
+             QApplication::setActiveWindow(nullptr);
+             QApplication::setActiveWindow(&form);
+         }, 0},
+    };
+    QTemporaryDir settingsDir;
+    setProgramSettingsFile(settingsDir.filePath("velmora.ini"));
+    for (const Row& row : rows) {
+        auto* scripted = new ScriptedPrompts;
+        TMainForm form(QStringList{QStringLiteral("velmora")}, std::unique_ptr<Prompts>(scripted));
+        form.show();
+        QApplication::setActiveWindow(&form);
+        form.showTab(3);
+        auto* page = form.findChild<TFieldsPage*>();
+        ASSERT_NE(page, nullptr);
+        form.document().addField(FontSpec{});
+        form.document().SelectedField = 1;
+        page->PaintBox1->setFocus();
+        ASSERT_TRUE(page->PaintBox1->hasFocus());
+        form.FieldsChanged = false;
+
+        row.act(form, *page);
+        EXPECT_EQ(scripted->messageTexts(), QStringList(row.reminders, kReminder)) << row.what;
+        // A reminder not given stays due for the "Fill out the form" tab.
+        EXPECT_EQ(form.FieldsChanged, row.reminders == 0) << row.what;
+    }
     setProgramSettingsFile({});
 }

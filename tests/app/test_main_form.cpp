@@ -321,22 +321,6 @@ TEST_F(MainFormTest, FieldsWarningShowsOnceWhenTheFillOutTabIsEntered)
     EXPECT_FALSE(form.FieldsChanged);
 }
 
-TEST_F(MainFormTest, FieldsWarningShowsWhenTheFocusMovesIntoTheFieldsTab)
-{
-    form.show();
-    QApplication::setActiveWindow(&form);
-    form.showTab(3);
-    QWidget* fieldsTab = form.pageControl()->widget(3);
-    auto* inside = new QPushButton("x", fieldsTab);
-    inside->show();
-    form.pageControl()->tabBar()->setFocus();
-    form.FieldsChanged = true;
-    inside->setFocus();
-    ASSERT_TRUE(inside->hasFocus());
-    EXPECT_EQ(scripted->messageTexts(),
-              QStringList({"If you have changed the form fields you have to click on \"Overtake\" now!"}));
-}
-
 TEST_F(MainFormTest, StoredPlaceIsRestoredAtTheFirstShowing)
 {
     {
