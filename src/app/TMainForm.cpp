@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -342,8 +343,11 @@ void TMainForm::InfoBtnClick() { AboutBox->exec(); }
 void TMainForm::HelpBtnClick()
 {
     const QString file = helpFileIn(ProgramDir);
-    if (!file.isEmpty())
-        shellOpen(file);
+    // A desktop without a program for the manual's kind of file would otherwise do nothing at all.
+    if (!file.isEmpty() && !shellOpen(file))
+        prompts_->message(QStringLiteral("No program on this computer opens the manual. Open the file \"%1\" yourself.")
+                              .arg(QDir::toNativeSeparators(file)),
+                          QStringLiteral("Help"), MsgIcon::Information, MsgButtons::Ok);
 }
 
 void TMainForm::QuitBtnClick() { close(); }

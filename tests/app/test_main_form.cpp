@@ -361,6 +361,24 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheManualAndSaysNothingWhenBothAreMis
     EXPECT_TRUE(scripted->messages().empty());
 }
 
+TEST_F(MainFormTest, HelpWithoutAProgramForItsFileNamesTheFile)
+{
+    QTemporaryDir dir;
+    const QString programDir = dir.path() + "/";
+    QDir(dir.path()).mkdir("manual");
+    QFile(programDir + "manual/index.html").open(QIODevice::WriteOnly);
+    setShellOpenHandler([](const QString&) { return false; });
+    form.ProgramDir = programDir;
+    form.HelpBtnClick();
+    setShellOpenHandler({});
+    ASSERT_EQ(scripted->messages().size(), 1u);
+    EXPECT_EQ(scripted->messages()[0].text,
+              "No program on this computer opens the manual. Open the file \"" +
+                  QDir::toNativeSeparators(programDir + "manual/index.html") + "\" yourself.");
+    EXPECT_EQ(scripted->messages()[0].caption, "Help");
+    EXPECT_EQ(scripted->messages()[0].icon, MsgIcon::Information);
+}
+
 class CommandLineTest : public MainFormTest {
 protected:
     CommandLineTest() : MainFormTest({"velmora", "/no/such/folder/Tax form.frm"}) {}
