@@ -390,15 +390,33 @@ void TMainForm::restoreSettings()
                        settings->value(QStringLiteral("Width"), width()).toInt(),
                        settings->value(QStringLiteral("Height"), height()).toInt());
     settings->endGroup();
-    // A place on a screen that is no longer attached would hide the window.
-    const QScreen* screen = QGuiApplication::screenAt(stored.center());
-    if (stored.width() > 0 && stored.height() > 0 && screen) {
-        resize(stored.size());
-        move(stored.topLeft());
-    }
+    if (stored.width() > 0 && stored.height() > 0)
+        placeOnScreen(stored);
     formSizePage_->loadSettings(*settings);
     fieldsPage_->loadSettings(*settings);
     printPage_->loadSettings(*settings);
+}
+
+void TMainForm::placeOnScreen(const QRect& stored)
+{
+    // The frame's position and the client's size, as saveSettings stores them. A place on a
+    // screen no longer attached, or partly beyond the screen's edge (the bar of buttons at the
+    // bottom or the title above), is moved onto the nearest screen as a whole.
+    const QScreen* screen = QGuiApplication::screenAt(stored.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    resize(stored.size());
+    if (!screen) {
+        move(stored.topLeft());
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    const QSize outer = stored.size().grownBy(frame);
+    const int x = std::clamp(stored.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width()));
+    const int y = std::clamp(stored.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+    move(x, y);
 }
 
 void TMainForm::saveSettings()
