@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,6 +57,7 @@ const TabLook kTabs[6] = {
     {"Print", "tab_print", "Print the form now!", "Print - choose what to print and click on \"Go!\""},
 };
 
+constexpr int kFieldsTab = 3;
 constexpr int kFillOutTab = 4;
 
 QWidget* makeLeftPanel(const TabLook& look)
@@ -187,16 +189,20 @@ void TMainForm::buildLayout()
         QWidget* tab = makeTab(i, contents[i]);
         PageControl1->addTab(tab, programIcon(kTabs[i].icon), QString::fromUtf8(kTabs[i].caption));
     }
-    fieldsTab_ = PageControl1->widget(3);
+    fieldsTab_ = PageControl1->widget(kFieldsTab);
     layout->addWidget(PageControl1, 1);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == kFillOutTab)
+        if (index == kFillOutTab || index == kFieldsTab)
             warnIfFieldsChanged();
     });
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        const bool wasInside = old && (old == fieldsTab_ || fieldsTab_->isAncestorOf(old));
-        const bool isInside = now && (now == fieldsTab_ || fieldsTab_->isAncestorOf(now));
-        if (isInside && !wasInside)
+        auto inFieldsTab = [this](const QWidget* widget) {
+            return widget && (widget == fieldsTab_ || fieldsTab_->isAncestorOf(widget));
+        };
+        // Only a move from another control of this window enters the tab: the focus that comes back
+        // from the tab's own dialogs or from another program comes from no widget or another window.
+        const bool fromThisWindow = old && old->window() == this && !inFieldsTab(old);
+        if (fromThisWindow && inFieldsTab(now))
             warnIfFieldsChanged();
     });
 
@@ -327,8 +333,11 @@ void TMainForm::InfoBtnClick() { AboutBox->exec(); }
 void TMainForm::HelpBtnClick()
 {
     const QString file = helpFileIn(ProgramDir);
-    if (!file.isEmpty())
-        shellOpen(file);
+    // A desktop without a program for the manual's kind of file would otherwise do nothing at all.
+    if (!file.isEmpty() && !shellOpen(file))
+        prompts_->message(QStringLiteral("No program on this computer opens the manual. Open the file \"%1\" yourself.")
+                              .arg(QDir::toNativeSeparators(file)),
+                          QStringLiteral("Help"), MsgIcon::Information, MsgButtons::Ok);
 }
 
 void TMainForm::QuitBtnClick() { close(); }
@@ -370,15 +379,33 @@ void TMainForm::restoreSettings()
                        settings->value(QStringLiteral("Width"), width()).toInt(),
                        settings->value(QStringLiteral("Height"), height()).toInt());
     settings->endGroup();
-    // A place on a screen that is no longer attached would hide the window.
-    const QScreen* screen = QGuiApplication::screenAt(stored.center());
-    if (stored.width() > 0 && stored.height() > 0 && screen) {
-        resize(stored.size());
-        move(stored.topLeft());
-    }
+    if (stored.width() > 0 && stored.height() > 0)
+        placeOnScreen(stored);
     formSizePage_->loadSettings(*settings);
     fieldsPage_->loadSettings(*settings);
     printPage_->loadSettings(*settings);
+}
+
+void TMainForm::placeOnScreen(const QRect& stored)
+{
+    // The frame's position and the client's size, as saveSettings stores them. A place on a
+    // screen no longer attached, or partly beyond the screen's edge (the bar of buttons at the
+    // bottom or the title above), is moved onto the nearest screen as a whole.
+    const QScreen* screen = QGuiApplication::screenAt(stored.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    resize(stored.size());
+    if (!screen) {
+        move(stored.topLeft());
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    const QSize outer = stored.size().grownBy(frame);
+    const int x = std::clamp(stored.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width()));
+    const int y = std::clamp(stored.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height()));
+    move(x, y);
 }
 
 void TMainForm::saveSettings()

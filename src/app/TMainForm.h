@@ -105,6 +105,8 @@ private:
     // The "Overtake" warning, once per change of the fields.
     void warnIfFieldsChanged();
     void restoreSettings();
+    // Restores the stored frame position and client size, kept whole on a screen.
+    void placeOnScreen(const QRect& stored);
     // The undo and redo buttons beside the document buttons, and their keys.
     void buildUndoControls(class QHBoxLayout* documentBar);
     void showUndoHints();

@@ -87,7 +87,8 @@ TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), hos
                               },
                               .mouseMove = [this](int x, int y) { PaintBox1MouseMove(x, y); },
                               .mouseUp = [this](int x, int y) { PaintBox1MouseUp(x, y); },
-                              .keyDown = [this](int key, bool shift) { return PaintBox1KeyDown(key, shift); }},
+                              .keyDown = [this](int key, bool shift) { return PaintBox1KeyDown(key, shift); },
+                              .holdsKeys = [this] { return mouseHeld(); }},
                              ScrollBox);
     PaintBox1->setObjectName("PaintBox1");
     // Focus here moves the keyboard into the tab, which is when the main window reminds the
@@ -233,6 +234,10 @@ void TFieldsPage::buildPopupMenu()
 void TFieldsPage::repaintView() { PaintBox1->update(); }
 
 void TFieldsPage::repaintCanvas() { PaintBox1->repaint(); }
+
+// The window system gives the focus back to whatever it chooses when a dialog closes (the zoom box
+// would take the arrows); the field just changed is the one the keys go on with.
+void TFieldsPage::focusCanvas() { PaintBox1->setFocus(Qt::OtherFocusReason); }
 
 void TFieldsPage::documentChanged()
 {
@@ -386,6 +391,10 @@ void TFieldsPage::recordPress()
 
 bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
 {
+    // A field being dragged belongs to the mouse until the button is released: a key that deleted
+    // or moved it would leave the rest of the drag to another field.
+    if (mouseHeld())
+        return true;
     if (key == Qt::Key_Delete) {
         if (host_.document().selectedField()) {
             host_.setFieldsChanged();
@@ -404,9 +413,6 @@ bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
     default: return false;
     }
     FormDocument& doc = host_.document();
-    // A field being dragged belongs to the mouse until the button is released.
-    if (drag_.buttonHeld())
-        return true;
     UndoStep nudge(host_.history(), PartFields, QStringLiteral("Move field"));
     // Without a selection the keys scroll the canvas, as they do in any scroll box.
     if (!nudgeSelected(doc, dx, dy, grid(), documentPictureWidth(doc), documentPictureHeight(doc)))
@@ -452,6 +458,7 @@ void TFieldsPage::Greandern1Click()
         return;
     const std::optional<PositionSize> chosen = NewPosSizeForm->ask(
         positionSizeOf(*field), documentPictureWidth(doc) - 1, documentPictureHeight(doc) - 1);
+    focusCanvas();
     if (!chosen)
         return;
     UndoStep step(host_.history(), PartFields, QStringLiteral("Size and position"));
@@ -480,6 +487,7 @@ void TFieldsPage::Umbenennen1Click()
     if (!field)
         return;
     const std::optional<QString> name = NewNameForm->ask(ansiToQString(field->name));
+    focusCanvas();
     if (!name)
         return;
     UndoStep step(host_.history(), PartFields, QStringLiteral("Rename field"));
@@ -533,6 +541,7 @@ void TFieldsPage::ListederObjekte1Click()
     ObjListForm->fill(doc);
     listPopupAt_.reset();
     ObjListForm->exec();
+    focusCanvas();
     // The menu opens once the list has closed, so the command it runs has the tab to itself.
     if (listPopupAt_)
         openFieldPopup(*listPopupAt_);

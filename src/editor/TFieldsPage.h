@@ -44,8 +44,10 @@ public:
     void PaintBox1MouseMove(int x, int y);
     void PaintBox1MouseUp(int x, int y);
     // Arrow keys move the selected field by a grid step (ten with Shift); Delete deletes it.
-    // False for any other key.
+    // False for any other key. While the mouse holds the canvas every key is taken and unused.
     bool PaintBox1KeyDown(int key, bool shift);
+    // A mouse button pressed on the canvas (a field drag or the hand tool) is still down.
+    bool mouseHeld() const { return drag_.buttonHeld() || panning_; }
     void ZoomEdChange();
     void TabSheetResize();
     EditorTool tool() const;
@@ -109,6 +111,8 @@ private:
     std::string nameBoxText() const;
     int32_t grid() const;
     void repaintCanvas();
+    // After a field dialog: the arrows and Delete act on the canvas again.
+    void focusCanvas();
     // The press or drag that began at beforePress_ becomes a step, named by what it did.
     void recordPress();
 

@@ -74,6 +74,15 @@ void PaintBox::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
+bool PaintBox::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && handlers_.holdsKeys && handlers_.holdsKeys()) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 QAction* menuItem(QMenu* menu, const char* name, const QString& text, const QString& hint)
 {
     QAction* action = menu->addAction(text);

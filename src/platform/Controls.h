@@ -23,6 +23,9 @@ struct PaintBoxHandlers {
     std::function<void(int x, int y)> mouseMove = {};  // also while no button is held
     std::function<void(int x, int y)> mouseUp = {};
     std::function<bool(int key, bool shift)> keyDown = {};  // false: not taken, the widget's own
+    // True while the box takes every key, the window's shortcuts too (a drag that keys must not
+    // change under it).
+    std::function<bool()> holdsKeys = {};
 };
 
 class PaintBox : public QWidget {
@@ -35,6 +38,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     PaintBoxHandlers handlers_;

@@ -262,12 +262,19 @@ void TFillOutPage::StringGridSetEditText(int col, int row, const QString& text)
     const std::string value = qStringToAnsi(text);
     if (IsFormSizeOk(doc, prompts, true)) {
         const FormRecord& record = doc.records[size_t(number - 1)];
-        if (col == 1 && row >= 1 && size_t(row) <= record.size()
-            && textTooLong(currentPrinter(), orderFormSize(doc), host_.printerMmPerInchX(),
-                           record.layout(size_t(row - 1)), value))
-            prompts.message(
-                QStringLiteral("The text is to long. Use multi lines fields (Form field/right mouse button)."),
-                QStringLiteral("Hint"), MsgIcon::Information, MsgButtons::Ok);
+        if (col == 1 && row >= 1 && size_t(row) <= record.size()) {
+            const auto tooLong = [&](std::string_view candidate) {
+                return textTooLong(currentPrinter(), orderFormSize(doc), host_.printerMmPerInchX(),
+                                   record.layout(size_t(row - 1)), candidate);
+            };
+            // The hint comes as the value grows too long, not again on every further key: the value
+            // it replaces must have been short enough (or empty).
+            const std::string previous = record.value(size_t(row - 1)).value_or(std::string());
+            if (tooLong(value) && (previous.empty() || !tooLong(previous)))
+                prompts.message(
+                    QStringLiteral("The text is to long. Use multi lines fields (Form field/right mouse button)."),
+                    QStringLiteral("Hint"), MsgIcon::Information, MsgButtons::Ok);
+        }
     }
     if (col == 1 && row >= 1) {
         FormState before = host_.history().capture(PartRecords);

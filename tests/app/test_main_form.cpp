@@ -9,6 +9,7 @@
 #include "platform/WindowMessages.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QDate>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -321,34 +322,39 @@ TEST_F(MainFormTest, FieldsWarningShowsOnceWhenTheFillOutTabIsEntered)
     EXPECT_FALSE(form.FieldsChanged);
 }
 
-TEST_F(MainFormTest, FieldsWarningShowsWhenTheFocusMovesIntoTheFieldsTab)
+TEST(MainFormPlace, StoredPlaceIsRestoredOnAVisibleScreen)
 {
-    form.show();
-    QApplication::setActiveWindow(&form);
-    form.showTab(3);
-    QWidget* fieldsTab = form.pageControl()->widget(3);
-    auto* inside = new QPushButton("x", fieldsTab);
-    inside->show();
-    form.pageControl()->tabBar()->setFocus();
-    form.FieldsChanged = true;
-    inside->setFocus();
-    ASSERT_TRUE(inside->hasFocus());
-    EXPECT_EQ(scripted->messageTexts(),
-              QStringList({"If you have changed the form fields you have to click on \"Overtake\" now!"}));
-}
-
-TEST_F(MainFormTest, StoredPlaceIsRestoredAtTheFirstShowing)
-{
-    {
-        QSettings stored(settingsFile, QSettings::IniFormat);
-        stored.setValue("MainWindow/Left", 40);
-        stored.setValue("MainWindow/Top", 50);
-        stored.setValue("MainWindow/Width", 700);
-        stored.setValue("MainWindow/Height", 560);
+    struct Row {
+        const char* what;
+        QRect stored;  // frame position, client size
+        QPoint expected;
+    };
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const Row rows[] = {
+        {"on the screen", {40, 50, 700, 540}, {40, 50}},
+        {"above the top", {60, -30, 700, 540}, {60, screen.top()}},
+        {"left of the screen", {-900, 20, 700, 540}, {screen.left(), 20}},
+        {"on no screen", {5000, 5000, 700, 540}, {}},
+    };
+    for (const Row& row : rows) {
+        QTemporaryDir settingsDir;
+        setProgramSettingsFile(settingsDir.filePath("velmora.ini"));
+        {
+            QSettings stored(settingsDir.filePath("velmora.ini"), QSettings::IniFormat);
+            stored.setValue("MainWindow/Left", row.stored.x());
+            stored.setValue("MainWindow/Top", row.stored.y());
+            stored.setValue("MainWindow/Width", row.stored.width());
+            stored.setValue("MainWindow/Height", row.stored.height());
+        }
+        TMainForm form(QStringList{"velmora"}, std::make_unique<ScriptedPrompts>());
+        form.show();
+        EXPECT_EQ(form.size(), row.stored.size()) << row.what;
+        EXPECT_TRUE(screen.contains(form.frameGeometry())) << row.what;
+        if (!row.expected.isNull()) {
+            EXPECT_EQ(form.pos(), row.expected) << row.what;
+        }
+        setProgramSettingsFile({});
     }
-    form.show();
-    EXPECT_EQ(form.size(), QSize(700, 560));
-    EXPECT_EQ(form.pos(), QPoint(40, 50));
 }
 
 TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheManualAndSaysNothingWhenBothAreMissing)
@@ -375,6 +381,24 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheManualAndSaysNothingWhenBothAreMis
     setShellOpenHandler({});
     EXPECT_EQ(opened, QStringList({programDir + "velmoraeng.chm"}));
     EXPECT_TRUE(scripted->messages().empty());
+}
+
+TEST_F(MainFormTest, HelpWithoutAProgramForItsFileNamesTheFile)
+{
+    QTemporaryDir dir;
+    const QString programDir = dir.path() + "/";
+    QDir(dir.path()).mkdir("manual");
+    QFile(programDir + "manual/index.html").open(QIODevice::WriteOnly);
+    setShellOpenHandler([](const QString&) { return false; });
+    form.ProgramDir = programDir;
+    form.HelpBtnClick();
+    setShellOpenHandler({});
+    ASSERT_EQ(scripted->messages().size(), 1u);
+    EXPECT_EQ(scripted->messages()[0].text,
+              "No program on this computer opens the manual. Open the file \"" +
+                  QDir::toNativeSeparators(programDir + "manual/index.html") + "\" yourself.");
+    EXPECT_EQ(scripted->messages()[0].caption, "Help");
+    EXPECT_EQ(scripted->messages()[0].icon, MsgIcon::Information);
 }
 
 class CommandLineTest : public MainFormTest {

@@ -289,3 +289,34 @@ TEST(TFieldsPage, ADragAndEachArrowPressAreOneStepEach)
     steps.undo();
     EXPECT_TRUE(shown.host.doc.fields.empty());
 }
+
+TEST(TFieldsPage, TheCanvasHasTheKeysAgainWhenAFieldDialogCloses)
+{
+    struct Row {
+        const char* what;
+        void (TFieldsPage::*command)();
+        bool accept;
+    };
+    const Row rows[] = {
+        {"Rename... with OK", &TFieldsPage::Umbenennen1Click, true},
+        {"Rename... cancelled", &TFieldsPage::Umbenennen1Click, false},
+        {"Size and position... with OK", &TFieldsPage::Greandern1Click, true},
+        {"Size and position... cancelled", &TFieldsPage::Greandern1Click, false},
+        {"List of fields", &TFieldsPage::ListederObjekte1Click, true},
+    };
+    for (const Row& row : rows) {
+        ShownPage shown;
+        QApplication::setActiveWindow(&shown.page);
+        shown.drag({20, 20}, {120, 60});
+        // Where the window system may put the focus meanwhile: the arrows would change the zoom.
+        shown.page.ZoomEd->setFocus();
+        whenDialogOpens([&row](QWidget* dialog) {
+            auto* box = static_cast<QDialog*>(dialog);
+            row.accept ? box->accept() : box->reject();
+        });
+        (shown.page.*row.command)();
+        // The window system makes the page's window the active one again.
+        QApplication::setActiveWindow(&shown.page);
+        EXPECT_TRUE(shown.page.PaintBox1->hasFocus()) << row.what;
+    }
+}

@@ -5,6 +5,7 @@
 #include "print/TStringGrid.h"
 #include "support/FileSizeLimit.h"
 #include <QDir>
+#include <QAbstractSpinBox>
 
 #include <QFile>
 #include <QHeaderView>
@@ -49,6 +50,19 @@ struct Page {
         return host.doc.records.at(size_t(record - 1)).value(size_t(entry - 1));
     }
 };
+
+// Types into a widget as the keyboard does: '\b' is Backspace, '\n' is Return; a number box gets
+// its text replaced.
+void typeKeys(QWidget* widget, const QString& keys)
+{
+    if (auto* box = qobject_cast<QAbstractSpinBox*>(widget))
+        box->selectAll();
+    for (const QChar c : keys) {
+        const int code = c == u'\b' ? Qt::Key_Backspace : c == u'\n' ? Qt::Key_Return : 0;
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, code ? QString() : QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -134,7 +148,7 @@ TEST(FillOutRecords, NewDeleteAndTheRecordNumber)
          QStringLiteral("3"), {}},
         {"delete at 3", [](TFillOutPage& page) { page.setCurrentRecordNumber(3); page.DelDSatzBtnClick(); }, 2, 2,
          QStringLiteral("2"), {}},
-        {"typing 7", [](TFillOutPage& page) { page.DSatzED->setValue(7); }, 3, 3, QStringLiteral("3"), {}},
+        {"typing 7", [](TFillOutPage& page) { typeKeys(page.DSatzED, QStringLiteral("7")); }, 3, 3, QStringLiteral("3"), {}},
         {"new record", [](TFillOutPage& page) { page.NewDSatzBtnClick(); }, 4, 4, QString(), {}},
         {"delete beyond the records", [](TFillOutPage& page) { page.DSatzED->blockSignals(true); page.DSatzED->setValue(5); page.DSatzED->blockSignals(false); page.DelDSatzBtnClick(); }, 3, 5,
          QStringLiteral("1"), {QStringLiteral("You have to select a valid record!")}},
@@ -262,6 +276,58 @@ TEST(FillOutValues, HintWhenTheTextIsAsWideAsItsPrintedField)
             EXPECT_EQ(p.prompts().messages().at(0).icon, MsgIcon::Information);
         }
         EXPECT_EQ(p.value(1, 1), std::optional<std::string>("Wide text"));
+    }
+}
+
+TEST(FillOutValues, HintOnceWhileTheTypedTextStaysTooLong)
+{
+    QTemporaryDir folder;
+    RasterPrinterScope printer(folder.path(), 100);
+    Dc& dc = printer.printer().dc();
+    DcFont arial;
+    arial.height = -13;
+    dc.SelectFont(arial);
+    // "abc" fits its printed field, "abcd" does not (as in the hint's table above: sx = 0.5,
+    // left 3 lands on 1).
+    const int32_t printedWidth = dc.TextWidth(QStringLiteral("abc")) + 1;
+    ASSERT_GE(dc.TextWidth(QStringLiteral("abcd")), printedWidth);
+
+    struct Row {
+        const char* keys;
+        int hints;
+    };
+    const Row rows[] = {
+        {"abc\n", 0},
+        {"abcdef\n", 1},      // once, not on every further key nor when the editor closes
+        {"abcd\bd\n", 2},     // short enough in between
+        {"abcde\be\n", 1},    // one key back is still too long
+        {"abcd\b\b\b\bab\n", 1},
+    };
+    for (const Row& row : rows) {
+        Page p(1, 1);
+        p.host.doc.picture.reset(newdib(2000, 2000, 8, nullptr, 0));
+        p.host.doc.FirstPoint = {1600, 1600};
+        p.host.doc.SecondPoint = {0, 0};
+        p.host.doc.FirstPointMm = {200, 200};
+        p.host.doc.SecondPointMm = {0, 0};
+        p.host.mmPerInchX = 25;
+        RecordEntry& entry = p.host.doc.records[0].entries[0];
+        entry.left = 3;
+        entry.right = 2 * (printedWidth + 1);
+        p.page.show();
+        p.page.StringGrid->setCurrentCell(0, 0);
+        p.page.StringGrid->editItem(p.page.StringGrid->item(0, 0));
+        auto* editor = p.page.StringGrid->findChild<QLineEdit*>();
+        ASSERT_TRUE(editor);
+
+        const QString keys = QString::fromLatin1(row.keys);
+        typeKeys(editor, keys);
+        const QStringList shown = p.prompts().messageTexts();
+        const QString shownKeys = QString(keys).replace(u'\b', u'<').replace(u'\n', u'|');
+        EXPECT_EQ(shown.size(), row.hints) << shownKeys.toStdString();
+        EXPECT_EQ(shown.count(QStringLiteral(
+                      "The text is to long. Use multi lines fields (Form field/right mouse button).")),
+                  shown.size());
     }
 }
 
