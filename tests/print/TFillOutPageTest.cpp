@@ -311,7 +311,7 @@ TEST(FillOutValues, HintOnceWhileTheTypedTextStaysTooLong)
         p.host.doc.FirstPointMm = {200, 200};
         p.host.doc.SecondPointMm = {0, 0};
         p.host.mmPerInchX = 25;
-        RecordEntry& entry = p.host.doc.records[0].entries[0];
+        EntryLayout& entry = p.host.doc.records[0].editLayout(0);
         entry.left = 3;
         entry.right = 2 * (printedWidth + 1);
         p.page.show();
