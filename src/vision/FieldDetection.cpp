@@ -124,9 +124,12 @@ std::vector<Candidate> enclosedRectangles(const Page& page)
         // A frame around other boxes or a region of noise has rulings inside.
         if (cv::countNonZero(page.lines(toCv(core))) > 0.02 * coreArea)
             continue;
-        // A cell filled with printed words is a heading, not a field.
+        // A cell with printed words across its middle is a heading, not a field; a small caption
+        // in the top corner leaves it a field.
         const cv::Rect textBounds = cv::boundingRect(page.text(toCv(core)));
-        if (textBounds.height >= 0.35 * inner.height() && textBounds.width >= page.px(1.5))
+        const double textMiddle = textBounds.y + textBounds.height / 2.0 + 2;
+        if (textBounds.height >= 0.25 * inner.height() && textBounds.width >= page.px(1.5) &&
+            textMiddle > 0.3 * inner.height())
             continue;
         holes.push_back({inner, ProposalKind::Box, 0, std::clamp((fill - 0.85) / 0.15, 0.0, 1.0) * 0.3 + 0.7});
     }
