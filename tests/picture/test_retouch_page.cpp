@@ -146,13 +146,14 @@ TEST_F(RetouchPageTest, PopupMenuItemsAndTheirPlace)
     };
     for (const Row& row : {Row{page.HelligkeitundKontrast1, "Brightness and contrast...", "Change the brightness and contrast"},
                            Row{page.N90nachlinksrotieren1, "Rotate...", "Rotate the picture 90 degrees to the left"},
+                           Row{page.Straighten1, "Straighten", "Measure how far the scan lies askew and turn it straight"},
                            Row{page.Horizontalspiegeln1, "Mirror", "Mirror"},
                            Row{page.Vertikalspiegeln1, "Flip", "Mirror vertical"},
                            Row{page.Randabschneiden1, "Crop to selection", "Crop to selection"}}) {
         EXPECT_EQ(row.item->text(), row.caption);
         EXPECT_EQ(row.item->toolTip(), row.hint);
     }
-    EXPECT_EQ(page.RetuschePopup->actions().size(), 8);
+    EXPECT_EQ(page.RetuschePopup->actions().size(), 9);
     EXPECT_EQ(page.RetuscheButton->text(), "Retouch");
     EXPECT_EQ(page.RetuscheButton->toolTip(), "Retouch picture");
     EXPECT_EQ(page.RetZoomED->toolTip(), "Zoom");
