@@ -24,6 +24,8 @@ struct FormCommand {
 extern const FormCommand kNewCommand;
 extern const FormCommand kInfoCommand;
 extern const FormCommand kCalibrateCommand;
+extern const FormCommand kDeskewCommand;
+extern const FormCommand kDetectCommand;
 
 // "velmora-form: reason" on stderr; returns kExitFailed.
 int commandFailed(const QString& reason);

@@ -13,6 +13,8 @@ const FormCommand* const kCommands[] = {
     &kNewCommand,
     &kInfoCommand,
     &kCalibrateCommand,
+    &kDeskewCommand,
+    &kDetectCommand,
 };
 
 QString overview()

@@ -12,6 +12,7 @@
 #include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
+#include "vision/Deskew.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -123,6 +124,8 @@ void TRetouchPage::buildRetouchMenu()
     RetuschePopup->addSeparator();
     N90nachlinksrotieren1 = menuItem(RetuschePopup, "N90nachlinksrotieren1", QStringLiteral("Rotate..."),
                                      QStringLiteral("Rotate the picture 90 degrees to the left"));
+    Straighten1 = menuItem(RetuschePopup, "Straighten1", QStringLiteral("Straighten"),
+                           QStringLiteral("Measure how far the scan lies askew and turn it straight"));
     RetuschePopup->addSeparator();
     Horizontalspiegeln1 = menuItem(RetuschePopup, "Horizontalspiegeln1", QStringLiteral("Mirror"), QStringLiteral("Mirror"));
     Vertikalspiegeln1 = menuItem(RetuschePopup, "Vertikalspiegeln1", QStringLiteral("Flip"), QStringLiteral("Mirror vertical"));
@@ -131,6 +134,7 @@ void TRetouchPage::buildRetouchMenu()
                                 QStringLiteral("Crop to selection"));
     connect(HelligkeitundKontrast1, &QAction::triggered, this, &TRetouchPage::HellpBtnClick);
     connect(N90nachlinksrotieren1, &QAction::triggered, this, &TRetouchPage::RotateBtnClick);
+    connect(Straighten1, &QAction::triggered, this, &TRetouchPage::StraightenBtnClick);
     connect(Horizontalspiegeln1, &QAction::triggered, this, &TRetouchPage::FlipHBtnClick);
     connect(Vertikalspiegeln1, &QAction::triggered, this, &TRetouchPage::FlipVBtnClick);
     connect(Randabschneiden1, &QAction::triggered, this, &TRetouchPage::SchnittBtnClick);
@@ -226,6 +230,31 @@ void TRetouchPage::RotateBtnClick()
         host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
     } else {
         showError(host_.prompts(), QStringLiteral("An error occured."));
+    }
+    repaintRetouchViews();
+}
+
+void TRetouchPage::StraightenBtnClick()
+{
+    const SkewMeasurement skew = measureSkew(host_.document().picture.get());
+    if (!skew.degrees) {
+        host_.prompts().message(QString::fromStdString(skew.error), QStringLiteral("Straighten"), MsgIcon::Information,
+                                MsgButtons::Ok);
+        return;
+    }
+    const QString question = QStringLiteral("The picture lies %1 degrees askew (%2). Straighten it?")
+                                 .arg(std::abs(*skew.degrees), 0, 'f', 2)
+                                 .arg(*skew.degrees >= 0 ? QStringLiteral("clockwise") : QStringLiteral("counter-clockwise"));
+    if (host_.prompts().message(question, QStringLiteral("Straighten"), MsgIcon::Question, MsgButtons::YesNo) !=
+        MsgAnswer::Yes)
+        return;
+    if (replacePicture(straightenedDib(host_.document().picture.get(), *skew.degrees,
+                                       [this](int percent) { host_.SetProStatus(percent); }),
+                       QStringLiteral("Straighten"))) {
+        const Dib& turned = host_.document().picture.get();
+        host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
+    } else {
+        host_.prompts().message(QStringLiteral("An error occured."), QString(), MsgIcon::Error, MsgButtons::Ok);
     }
     repaintRetouchViews();
 }

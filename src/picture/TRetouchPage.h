@@ -38,6 +38,8 @@ public:
     // The popup menu's operations.
     void HellpBtnClick();
     void RotateBtnClick();
+    // Measures the picture's skew, shows it and, when the user agrees, turns it back.
+    void StraightenBtnClick();
     void FlipHBtnClick();
     void FlipVBtnClick();
     void SchnittBtnClick();
@@ -61,6 +63,7 @@ public:
     QMenu* RetuschePopup = nullptr;
     QAction* HelligkeitundKontrast1 = nullptr;
     QAction* N90nachlinksrotieren1 = nullptr;
+    QAction* Straighten1 = nullptr;
     QAction* Horizontalspiegeln1 = nullptr;
     QAction* Vertikalspiegeln1 = nullptr;
     QAction* Randabschneiden1 = nullptr;

@@ -5,6 +5,8 @@
 #include "picture/THKForm.h"
 #include "picture/TRetouchPage.h"
 #include "picture/TRotateForm.h"
+#include "imageops/RotateDib.h"
+#include "vision/Deskew.h"
 #include "platform/Settings.h"
 #include "support/TestFormHost.h"
 
@@ -146,13 +148,14 @@ TEST_F(RetouchPageTest, PopupMenuItemsAndTheirPlace)
     };
     for (const Row& row : {Row{page.HelligkeitundKontrast1, "Brightness and contrast...", "Change the brightness and contrast"},
                            Row{page.N90nachlinksrotieren1, "Rotate...", "Rotate the picture 90 degrees to the left"},
+                           Row{page.Straighten1, "Straighten", "Measure how far the scan lies askew and turn it straight"},
                            Row{page.Horizontalspiegeln1, "Mirror", "Mirror"},
                            Row{page.Vertikalspiegeln1, "Flip", "Mirror vertical"},
                            Row{page.Randabschneiden1, "Crop to selection", "Crop to selection"}}) {
         EXPECT_EQ(row.item->text(), row.caption);
         EXPECT_EQ(row.item->toolTip(), row.hint);
     }
-    EXPECT_EQ(page.RetuschePopup->actions().size(), 8);
+    EXPECT_EQ(page.RetuschePopup->actions().size(), 9);
     EXPECT_EQ(page.RetuscheButton->text(), "Retouch");
     EXPECT_EQ(page.RetuscheButton->toolTip(), "Retouch picture");
     EXPECT_EQ(page.RetZoomED->toolTip(), "Zoom");
@@ -347,4 +350,43 @@ TEST_F(RetouchPageTest, ARotationTooLargeToMakeSaysSoAndKeepsThePicture)
     EXPECT_EQ(host.scripted.messages()[0].icon, MsgIcon::Error);
     EXPECT_EQ(DibWidth(picture()), 32768);
     EXPECT_EQ(host.sel, (SelectionRect{1, 2, 3, 4}));
+}
+
+TEST_F(RetouchPageTest, StraightenShowsTheSkewAndTurnsThePictureBackAsTheFreeRotationDoes)
+{
+    // Rulings falling 2 degrees to the right on white paper, 24 bits.
+    const double slope = std::tan(2 * 3.14159265358979 / 180);
+    const auto askew = [&](int32_t x, int32_t y) {
+        const double row = y - x * slope;
+        return (int(row) % 20 < 2 && row > 10 && row < 280) ? 0u : rgb(255, 255, 255);
+    };
+    struct Row {
+        MsgAnswer answer;
+        bool turned;
+    };
+    for (const Row row : {Row{MsgAnswer::No, false}, Row{MsgAnswer::Yes, true}}) {
+        usePicture(pictureOf(400, 300, 24, askew));
+        const SkewMeasurement skew = measureSkew(picture());
+        ASSERT_TRUE(skew.degrees);
+        ASSERT_NEAR(*skew.degrees, 2, 0.1);
+        // The rotate dialog's free rotation to the left by that angle on white.
+        DibOwner expected(DibRotxxx(picture(), false, *skew.degrees, rgb(255, 255, 255)));
+        host.scripted.queueAnswer(row.answer);
+        page.StraightenBtnClick();
+        ASSERT_FALSE(host.scripted.messages().empty());
+        EXPECT_EQ(host.scripted.messages().back().text,
+                  QStringLiteral("The picture lies %1 degrees askew (clockwise). Straighten it?")
+                      .arg(*skew.degrees, 0, 'f', 2));
+        EXPECT_EQ(host.scripted.messages().back().caption, QStringLiteral("Straighten"));
+        EXPECT_EQ(DibWidth(picture()), row.turned ? DibWidth(expected.get()) : 400);
+        if (row.turned) {
+            EXPECT_EQ(std::memcmp(picture().bits, expected.get().bits,
+                                  size_t(picture().rowSize) * size_t(DibHeight(picture()))),
+                      0);
+        }
+    }
+    usePicture(pictureOf(40, 30, 24, [](int32_t, int32_t) { return rgb(255, 255, 255); }));
+    page.StraightenBtnClick();
+    EXPECT_EQ(host.scripted.messages().back().text,
+              QStringLiteral("The picture shows no printed lines or rows of text to measure its skew by."));
 }

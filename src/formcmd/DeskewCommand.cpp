@@ -1,0 +1,56 @@
+// velmora-form deskew: the skew of a form's picture measured, and the picture straightened.
+#include "document/FormFile.h"
+#include "formcmd/FormCommand.h"
+#include "print/FormReadReason.h"
+#include "vision/Deskew.h"
+
+#include <QFile>
+#include <QTextStream>
+
+namespace {
+
+int runDeskew(const QStringList& arguments)
+{
+    QString error;
+    const std::optional<CommandLine> line = parseCommandLine(arguments, {"-o"}, {}, &error);
+    if (!line)
+        return usageError(kDeskewCommand, error);
+    if (line->help)
+        return showUsage(kDeskewCommand);
+    if (line->positional.size() != 1)
+        return usageError(kDeskewCommand, QStringLiteral("give exactly one form file"));
+    const QString& file = line->positional[0];
+    FormDocument document;
+    const FormReadStatus status = readFormFile(QFile::encodeName(file).toStdString(), document);
+    if (status != FormReadStatus::Ok)
+        return commandFailed(formReadFailure(status, file));
+
+    const SkewMeasurement skew = measureSkew(document.picture.get());
+    if (!skew.degrees)
+        return commandFailed(QString::fromStdString(skew.error));
+    QTextStream(stdout) << QStringLiteral("%1\n").arg(*skew.degrees, 0, 'f', 2);
+
+    const std::optional<QString> output = line->value(QStringLiteral("-o"));
+    if (!output)
+        return kExitOk;
+    PercentReport report(QStringLiteral("straightening"), false);
+    DibOwner straight(straightenedDib(document.picture.get(), *skew.degrees, [&](int percent) { report(percent); }));
+    report.finish();
+    if (!straight)
+        return commandFailed(QStringLiteral("there is not enough memory to straighten the picture"));
+    document.picture.reset(straight.release());
+    if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
+        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
+    return kExitOk;
+}
+
+}  // namespace
+
+const FormCommand kDeskewCommand{
+    "deskew", "the skew of a form's picture measured and taken out",
+    "Usage: velmora-form deskew FORM.frm [-o OUT.frm]\n"
+    "Measures how far the form's picture lies askew (from its printed lines and rows of text, up to 10 degrees\n"
+    "either way) and prints the angle in degrees, clockwise positive. -o: writes the form with its picture\n"
+    "turned back by that angle, as the Retouch tab's free rotation does on a white background; the fields stay\n"
+    "where they are.\n",
+    runDeskew};

@@ -1,0 +1,110 @@
+// velmora-form detect: the fields printed on a form's picture found and named.
+#include "document/FormFile.h"
+#include "formcmd/FormCommand.h"
+#include "platform/CodePage.h"
+#include "print/FormReadReason.h"
+#include "vision/ProposalFields.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+QJsonArray proposalsAsJson(const std::vector<FieldProposal>& proposals)
+{
+    QJsonArray list;
+    for (const FieldProposal& p : proposals) {
+        QJsonObject rect{{"left", p.rect.left}, {"top", p.rect.top}, {"width", p.rect.width()},
+                         {"height", p.rect.height()}};
+        QJsonObject item{{"rect", rect},
+                         {"name", QString::fromStdString(p.name)},
+                         {"kind", QLatin1String(proposalKindName(p.kind))},
+                         {"confidence", std::round(p.confidence * 100) / 100},
+                         {"font_points", p.fontPoints}};
+        if (p.kind == ProposalKind::Comb)
+            item.insert("cells", p.combCells);
+        list.append(item);
+    }
+    return list;
+}
+
+int runDetect(const QStringList& arguments)
+{
+    QString error;
+    const std::optional<CommandLine> line = parseCommandLine(arguments, {"-o", "--lang"}, {"--json"}, &error);
+    if (!line)
+        return usageError(kDetectCommand, error);
+    if (line->help)
+        return showUsage(kDetectCommand);
+    if (line->positional.size() != 1)
+        return usageError(kDetectCommand, QStringLiteral("give exactly one form file"));
+    const QString language = line->value(QStringLiteral("--lang")).value_or(QStringLiteral("eng"));
+    if (language.isEmpty())
+        return usageError(kDetectCommand, QStringLiteral("--lang takes a language such as eng, deu or eng+deu"));
+    const QString& file = line->positional[0];
+    FormDocument document;
+    const FormReadStatus status = readFormFile(QFile::encodeName(file).toStdString(), document);
+    if (status != FormReadStatus::Ok)
+        return commandFailed(formReadFailure(status, file));
+
+    const DetectionOptions options = detectionOptionsFor(document, language.toStdString(), [](std::string_view ansi) {
+        return ansiToQString(ansi).toStdString();
+    });
+    PercentReport report(QStringLiteral("finding fields"), false);
+    const DetectionResult result = detectFields(document.picture.get(), options, [&](int percent) {
+        report(percent);
+        return true;
+    });
+    report.finish();
+    if (!result.error.empty())
+        return commandFailed(QString::fromStdString(result.error));
+
+    QTextStream out(stdout);
+    if (line->flags.count(QStringLiteral("--json"))) {
+        out << QJsonDocument(proposalsAsJson(result.proposals)).toJson(QJsonDocument::Indented);
+    } else {
+        int number = 0;
+        for (const FieldProposal& p : result.proposals)
+            out << QStringLiteral("%1. \"%2\" %3 at %4,%5-%6,%7\n")
+                       .arg(++number)
+                       .arg(QString::fromStdString(p.name))
+                       .arg(QLatin1String(proposalKindName(p.kind)))
+                       .arg(p.rect.left)
+                       .arg(p.rect.top)
+                       .arg(p.rect.right)
+                       .arg(p.rect.bottom);
+    }
+    out.flush();
+    std::fprintf(stderr, "velmora-form detect: %d fields found\n", int(result.proposals.size()));
+
+    const std::optional<QString> output = line->value(QStringLiteral("-o"));
+    if (!output)
+        return kExitOk;
+    const FontSpec font;
+    for (const FieldProposal& p : result.proposals)
+        document.fields.push_back(fieldFromProposal(p, font, [](std::string_view utf8) {
+            return qStringToAnsi(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+        }));
+    if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
+        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
+    return kExitOk;
+}
+
+}  // namespace
+
+const FormCommand kDetectCommand{
+    "detect", "the fields printed on a form found and named after their labels",
+    "Usage: velmora-form detect FORM.frm [-o OUT.frm] [--lang eng] [--json]\n"
+    "Finds the boxes, the underlines after a label, the rows of character boxes (one field each, \"[comb N]\" in\n"
+    "the name) and the table cells printed on the form's picture, where the form has no field yet, and names\n"
+    "each after the label before or above it. Prints the proposals, one a line: number, name, kind, rectangle\n"
+    "in picture pixels. --json: the proposals as a JSON list (rect, name, kind, confidence, font_points, cells);\n"
+    "-o: writes the form with the proposals added as fields; --lang: the Tesseract language(s) of the labels,\n"
+    "such as eng, deu or eng+deu (default eng).\n",
+    runDetect};

@@ -1,0 +1,529 @@
+#include "vision/FieldDetection.h"
+
+#include "vision/LabelReader.h"
+#include "vision/WorkPicture.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <set>
+
+namespace {
+
+// Sizes on the paper, millimetres.
+constexpr double kHorizontalStrokeMm = 3.5;  // shortest printed line taken for a ruling
+constexpr double kVerticalStrokeMm = 3.2;
+constexpr double kMinBoxMm = 3;
+constexpr double kMinUnderlineMm = 12;
+constexpr double kUnderlineFieldMm = 6;      // an underline's field reaches this high above it
+constexpr double kFlatLineMm = 2;            // a ruling no taller than this is a lone line
+constexpr double kRulingMm = 5;              // shorter strokes may be parts of letters
+constexpr double kNeighbourGapMm = 2.5;      // cells sharing a ruling lie this close
+constexpr double kLabelGapLeftMm = 60;
+constexpr double kLabelGapAboveMm = 12;
+constexpr double kCellLabelGapAboveMm = 120;
+// Holes beyond this many are not looked at: a form has far fewer, noise has many.
+constexpr size_t kMaxHoles = 4000;
+constexpr size_t kMaxLabels = 400;
+
+struct WorkRect {
+    int left, top, right, bottom;  // inclusive, working pixels
+    int width() const { return right - left + 1; }
+    int height() const { return bottom - top + 1; }
+};
+
+WorkRect fromCv(const cv::Rect& r) { return {r.x, r.y, r.x + r.width - 1, r.y + r.height - 1}; }
+cv::Rect toCv(const WorkRect& r) { return {r.left, r.top, r.width(), r.height()}; }
+
+int verticalOverlap(const WorkRect& a, const WorkRect& b)
+{
+    return std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
+}
+int horizontalOverlap(const WorkRect& a, const WorkRect& b)
+{
+    return std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
+}
+
+struct Candidate {
+    WorkRect rect;
+    ProposalKind kind;
+    int cells = 0;
+    double confidence = 0;
+    int label = -1;  // index into the phrases
+};
+
+struct Page {
+    double perMm;  // working pixels per millimetre
+    cv::Mat horizontal, vertical, lines;
+    cv::Mat rulings;  // the lines that are longer than any letter's stroke
+    cv::Mat text;
+    int px(double mm) const { return std::max(1, int(std::lround(mm * perMm))); }
+};
+
+cv::Mat openedAlong(const cv::Mat& ink, cv::Size kernel)
+{
+    cv::Mat opened;
+    cv::morphologyEx(ink, opened, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, kernel));
+    return opened;
+}
+
+Page rulingsOf(const cv::Mat& ink, double perMm)
+{
+    Page page{perMm, {}, {}, {}, {}, {}};
+    page.horizontal = openedAlong(ink, {page.px(kHorizontalStrokeMm), 1});
+    page.vertical = openedAlong(ink, {1, page.px(kVerticalStrokeMm)});
+    cv::bitwise_or(page.horizontal, page.vertical, page.lines);
+    // Corners where a blurred or broken ruling leaves a gap of a pixel or two.
+    cv::morphologyEx(page.lines, page.lines, cv::MORPH_CLOSE, cv::getStructuringElement(cv::MORPH_RECT, {3, 3}));
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(page.lines, labels, stats, centroids, 8, CV_32S);
+    std::vector<uint8_t> keep(size_t(count), 0);
+    const int ruling = page.px(kRulingMm);
+    for (int i = 1; i < count; ++i)
+        keep[size_t(i)] = stats.at<int>(i, cv::CC_STAT_WIDTH) >= ruling || stats.at<int>(i, cv::CC_STAT_HEIGHT) >= ruling;
+    page.rulings = cv::Mat::zeros(page.lines.size(), CV_8U);
+    for (int y = 0; y < labels.rows; ++y) {
+        const int* label = labels.ptr<int>(y);
+        uint8_t* out = page.rulings.ptr<uint8_t>(y);
+        for (int x = 0; x < labels.cols; ++x)
+            out[x] = keep[size_t(label[x])] ? 255 : 0;
+    }
+    cv::Mat nearLines;
+    cv::dilate(page.rulings, nearLines, cv::getStructuringElement(cv::MORPH_RECT, {5, 5}));
+    cv::bitwise_and(ink, ~nearLines, page.text);
+    return page;
+}
+
+// The empty rectangles that rulings close in, with the text they hold.
+std::vector<Candidate> enclosedRectangles(const Page& page)
+{
+    std::vector<std::vector<cv::Point>> contours;
+    std::vector<cv::Vec4i> hierarchy;
+    cv::findContours(page.lines.clone(), contours, hierarchy, cv::RETR_CCOMP, cv::CHAIN_APPROX_SIMPLE);
+    std::vector<Candidate> holes;
+    const int minSide = page.px(kMinBoxMm);
+    const int cols = page.lines.cols;
+    const int rows = page.lines.rows;
+    for (size_t i = 0; i < contours.size() && holes.size() < kMaxHoles; ++i) {
+        if (hierarchy[i][3] < 0)
+            continue;
+        const cv::Rect bounds = cv::boundingRect(contours[i]);
+        // The hole's contour runs on the rulings' inner pixels.
+        const WorkRect inner{bounds.x + 1, bounds.y + 1, bounds.x + bounds.width - 2, bounds.y + bounds.height - 2};
+        if (inner.width() < minSide || inner.height() < minSide)
+            continue;
+        if (double(inner.width()) * inner.height() > 0.5 * double(cols) * rows)
+            continue;
+        const double fill = cv::contourArea(contours[i]) / (double(bounds.width) * bounds.height);
+        if (fill < 0.85)
+            continue;
+        const WorkRect core{inner.left + 2, inner.top + 2, inner.right - 2, inner.bottom - 2};
+        const double coreArea = double(core.width()) * core.height();
+        // A frame around other boxes or a region of noise has rulings inside.
+        if (cv::countNonZero(page.lines(toCv(core))) > 0.02 * coreArea)
+            continue;
+        // A cell with printed words across its middle is a heading, not a field; a small caption
+        // in the top corner leaves it a field.
+        const cv::Rect textBounds = cv::boundingRect(page.text(toCv(core)));
+        const double textMiddle = textBounds.y + textBounds.height / 2.0 + 2;
+        if (textBounds.height >= 0.25 * inner.height() && textBounds.width >= page.px(1.5) &&
+            textMiddle > 0.3 * inner.height())
+            continue;
+        holes.push_back({inner, ProposalKind::Box, 0, std::clamp((fill - 0.85) / 0.15, 0.0, 1.0) * 0.3 + 0.7});
+    }
+    return holes;
+}
+
+// Holes sharing rulings: rows of character boxes become one field, the rest table cells.
+std::vector<Candidate> groupCells(std::vector<Candidate> holes, const Page& page)
+{
+    const int gap = page.px(kNeighbourGapMm);
+    const int tolerance = page.px(1);
+    const size_t n = holes.size();
+    std::vector<int> rightOf(n, -1);
+    std::vector<bool> hasLeft(n, false), hasVertical(n, false), hasAny(n, false);
+    std::sort(holes.begin(), holes.end(), [](const Candidate& a, const Candidate& b) {
+        return a.rect.left != b.rect.left ? a.rect.left < b.rect.left : a.rect.top < b.rect.top;
+    });
+    for (size_t i = 0; i < n; ++i) {
+        const WorkRect& a = holes[i].rect;
+        for (size_t j = i + 1; j < n; ++j) {
+            const WorkRect& b = holes[j].rect;
+            if (b.left > a.right + gap)
+                break;
+            const bool sideBySide = b.left > a.right && b.left - a.right <= gap &&
+                                    std::abs(a.top - b.top) <= tolerance && std::abs(a.bottom - b.bottom) <= tolerance;
+            if (sideBySide && rightOf[i] < 0) {
+                rightOf[i] = int(j);
+                hasLeft[j] = true;
+            }
+            if (sideBySide)
+                hasAny[i] = hasAny[j] = true;
+        }
+        for (size_t j = 0; j < n; ++j) {
+            const WorkRect& b = holes[j].rect;
+            const bool stacked = b.top > a.bottom && b.top - a.bottom <= gap &&
+                                 horizontalOverlap(a, b) >= 0.5 * std::min(a.width(), b.width());
+            if (stacked)
+                hasVertical[i] = hasVertical[j] = hasAny[i] = hasAny[j] = true;
+        }
+    }
+    std::vector<Candidate> grouped;
+    std::vector<bool> used(n, false);
+    for (size_t i = 0; i < n; ++i) {
+        if (used[i] || hasLeft[i] || rightOf[i] < 0)
+            continue;
+        std::vector<size_t> chain{i};
+        for (int k = rightOf[i]; k >= 0; k = rightOf[size_t(k)])
+            chain.push_back(size_t(k));
+        std::vector<int> widths;
+        for (const size_t k : chain)
+            widths.push_back(holes[k].rect.width());
+        std::nth_element(widths.begin(), widths.begin() + long(widths.size() / 2), widths.end());
+        const int median = widths[widths.size() / 2];
+        const bool comb = chain.size() >= 3 && std::all_of(chain.begin(), chain.end(), [&](size_t k) {
+            const WorkRect& r = holes[k].rect;
+            return !hasVertical[k] && r.width() <= 1.5 * r.height() && std::abs(r.width() - median) <= 0.25 * median;
+        });
+        if (!comb)
+            continue;
+        Candidate row = holes[chain.front()];
+        row.rect.right = holes[chain.back()].rect.right;
+        for (const size_t k : chain) {
+            used[k] = true;
+            row.rect.top = std::min(row.rect.top, holes[k].rect.top);
+            row.rect.bottom = std::max(row.rect.bottom, holes[k].rect.bottom);
+        }
+        row.kind = ProposalKind::Comb;
+        row.cells = int(chain.size());
+        grouped.push_back(row);
+    }
+    for (size_t i = 0; i < n; ++i) {
+        if (used[i])
+            continue;
+        if (hasAny[i])
+            holes[i].kind = ProposalKind::Cell;
+        grouped.push_back(holes[i]);
+    }
+    return grouped;
+}
+
+// Lone horizontal rulings with printed words just before them.
+std::vector<Candidate> underlines(const Page& page)
+{
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(page.lines, labels, stats, centroids, 8, CV_32S);
+    std::vector<Candidate> found;
+    const int minLength = page.px(kMinUnderlineMm);
+    const int flat = page.px(kFlatLineMm);
+    const int fieldHeight = page.px(kUnderlineFieldMm);
+    for (int i = 1; i < count && found.size() < kMaxHoles; ++i) {
+        const int x = stats.at<int>(i, cv::CC_STAT_LEFT);
+        const int y = stats.at<int>(i, cv::CC_STAT_TOP);
+        const int w = stats.at<int>(i, cv::CC_STAT_WIDTH);
+        const int h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
+        if (w < minLength || h > flat || w > 0.9 * page.lines.cols)
+            continue;
+        // The label ends a few millimetres before the line and sits on it.
+        const int labelLeft = std::max(0, x - page.px(8));
+        const int labelTop = std::max(0, y - fieldHeight);
+        const cv::Rect labelZone(labelLeft, labelTop, x - labelLeft, y + h - labelTop);
+        if (labelZone.width <= 0 || labelZone.height <= 0 ||
+            cv::countNonZero(page.text(labelZone)) < std::max(4.0, 0.2 * page.perMm * page.perMm))
+            continue;
+        WorkRect field{x, std::max(0, y - fieldHeight), x + w - 1, y - 1};
+        // A ruling above within reach bounds the field.
+        for (int row = y - 2; row >= field.top; --row) {
+            if (cv::countNonZero(page.horizontal(cv::Rect(x, row, w, 1))) > w / 2) {
+                field.top = row + 1;
+                break;
+            }
+        }
+        if (field.height() < page.px(kMinBoxMm))
+            continue;
+        found.push_back({field, ProposalKind::Underline, 0, 0.7});
+    }
+    return found;
+}
+
+// Printed words grouped into phrases: runs of words on one line.
+std::vector<WorkRect> phrasesOf(const Page& page)
+{
+    cv::Mat joined;
+    cv::dilate(page.text, joined,
+               cv::getStructuringElement(cv::MORPH_RECT, {page.px(2.0) | 1, std::max(1, page.px(0.4)) | 1}));
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(joined, labels, stats, centroids, 8, CV_32S);
+    std::vector<WorkRect> phrases;
+    for (int i = 1; i < count; ++i) {
+        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const cv::Rect inked = cv::boundingRect(page.text(r));
+        if (inked.empty())
+            continue;
+        const WorkRect phrase = fromCv(inked + r.tl());
+        if (phrase.height() < page.px(1.2) || phrase.height() > page.px(12) || phrase.width() < page.px(1.0))
+            continue;
+        phrases.push_back(phrase);
+    }
+    return phrases;
+}
+
+// The phrase naming a field: the nearest one before it on its line, else the nearest one above.
+int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& fields,
+             const std::vector<WorkRect>& phrases, const Page& page)
+{
+    const WorkRect& f = field.rect;
+    int best = -1;
+    int bestGap = page.px(kLabelGapLeftMm) + 1;
+    const int slack = page.px(1);
+    for (size_t i = 0; i < phrases.size(); ++i) {
+        const WorkRect& p = phrases[i];
+        const int centre = (p.top + p.bottom) / 2;
+        if (p.right > f.left + slack || centre < f.top - slack || centre > f.bottom + slack)
+            continue;
+        const int gap = f.left - p.right;
+        if (gap >= bestGap)
+            continue;
+        const bool blocked = std::any_of(fields.begin(), fields.end(), [&](const Candidate& other) {
+            return &other != &fields[self] && other.rect.left >= p.right && other.rect.right <= f.left &&
+                   verticalOverlap(other.rect, f) > 0;
+        });
+        if (!blocked) {
+            best = int(i);
+            bestGap = gap;
+        }
+    }
+    if (best >= 0)
+        return best;
+    bestGap = page.px(field.kind == ProposalKind::Cell ? kCellLabelGapAboveMm : kLabelGapAboveMm) + 1;
+    for (size_t i = 0; i < phrases.size(); ++i) {
+        const WorkRect& p = phrases[i];
+        if (p.bottom > f.top + slack || horizontalOverlap(p, f) <= 0 || p.left < f.left - page.px(5))
+            continue;
+        const int gap = f.top - p.bottom;
+        if (gap < bestGap) {
+            best = int(i);
+            bestGap = gap;
+        }
+    }
+    return best;
+}
+
+void sortInReadingOrder(std::vector<FieldProposal>& proposals, double perMmPicture)
+{
+    std::sort(proposals.begin(), proposals.end(),
+              [](const FieldProposal& a, const FieldProposal& b) { return a.rect.top < b.rect.top; });
+    const int32_t band = std::max<int32_t>(1, int32_t(std::lround(3 * perMmPicture)));
+    size_t start = 0;
+    while (start < proposals.size()) {
+        size_t end = start + 1;
+        while (end < proposals.size() && proposals[end].rect.top - proposals[start].rect.top <= band)
+            ++end;
+        std::sort(proposals.begin() + long(start), proposals.begin() + long(end),
+                  [](const FieldProposal& a, const FieldProposal& b) { return a.rect.left < b.rect.left; });
+        start = end;
+    }
+}
+
+bool overlapsExisting(const PixelRect& rect, const std::vector<PixelRect>& existing)
+{
+    const double area = double(rect.width()) * rect.height();
+    for (const PixelRect& e : existing) {
+        const int32_t w = std::min(rect.right, e.right) - std::max(rect.left, e.left) + 1;
+        const int32_t h = std::min(rect.bottom, e.bottom) - std::max(rect.top, e.top) + 1;
+        if (w <= 0 || h <= 0 || e.width() <= 0 || e.height() <= 0)
+            continue;
+        const double smaller = std::min(area, double(e.width()) * e.height());
+        if (double(w) * h >= 0.5 * smaller)
+            return true;
+    }
+    return false;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+}  // namespace
+
+const char* proposalKindName(ProposalKind kind)
+{
+    switch (kind) {
+    case ProposalKind::Box:
+        return "box";
+    case ProposalKind::Underline:
+        return "underline";
+    case ProposalKind::Comb:
+        return "comb";
+    case ProposalKind::Cell:
+        return "cell";
+    }
+    return "box";
+}
+
+double overlapRatio(const PixelRect& a, const PixelRect& b)
+{
+    if (a.width() <= 0 || a.height() <= 0 || b.width() <= 0 || b.height() <= 0)
+        return 0;
+    const int64_t w = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
+    const int64_t h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
+    if (w <= 0 || h <= 0)
+        return 0;
+    const double inter = double(w) * double(h);
+    return inter / (double(a.width()) * a.height() + double(b.width()) * b.height() - inter);
+}
+
+std::string cleanLabel(const std::string& text)
+{
+    std::string line;
+    for (const char c : text) {
+        if (isBlank(c)) {
+            if (!line.empty() && line.back() != ' ')
+                line += ' ';
+        } else {
+            line += c;
+        }
+    }
+    // Marks that end or lead a label, and the rulings OCR reads as strokes beside it.
+    const std::string edgeMarks = " :;.,_-|[](){}*#~=+'\"`/\\!?<>";
+    const auto strip = [&] {
+        while (!line.empty() && edgeMarks.find(line.front()) != std::string::npos && line.front() != '(')
+            line.erase(line.begin());
+        while (!line.empty() && edgeMarks.find(line.back()) != std::string::npos &&
+               !(line.back() == ')' && line.find('(') != std::string::npos))
+            line.pop_back();
+    };
+    strip();
+    if (line.size() > 60) {
+        size_t cut = line.rfind(' ', 60);
+        if (cut == std::string::npos || cut == 0)
+            cut = 60;
+        // Never in the middle of a UTF-8 sequence.
+        while (cut > 0 && (uint8_t(line[cut]) & 0xC0) == 0x80)
+            --cut;
+        line.erase(cut);
+        strip();
+    }
+    return line;
+}
+
+void nameProposals(std::vector<FieldProposal>& proposals, const std::vector<std::string>& takenNames)
+{
+    std::set<std::string> taken(takenNames.begin(), takenNames.end());
+    for (size_t i = 0; i < proposals.size(); ++i) {
+        FieldProposal& p = proposals[i];
+        std::string base = cleanLabel(p.label);
+        if (base.empty())
+            base = "Field " + std::to_string(i + 1);
+        const std::string suffix = p.kind == ProposalKind::Comb ? " [comb " + std::to_string(p.combCells) + "]" : "";
+        std::string name = base + suffix;
+        for (int n = 2; taken.count(name); ++n)
+            name = base + " " + std::to_string(n) + suffix;
+        taken.insert(name);
+        p.name = name;
+    }
+}
+
+int fittingFontPoints(int32_t heightPixels, double pixelsPerMm)
+{
+    if (pixelsPerMm <= 0 || heightPixels <= 0)
+        return 10;
+    const double heightMm = heightPixels / pixelsPerMm;
+    const double points = heightMm * 0.65 * 72 / 25.4;
+    return std::clamp(int(std::floor(points)), 6, 48);
+}
+
+DetectionResult detectFields(const Dib& picture, const DetectionOptions& options, const DetectionProgress& progress)
+{
+    DetectionResult result;
+    const auto report = [&](int percent) {
+        if (progress && !progress(percent))
+            result.cancelled = true;
+        return !result.cancelled;
+    };
+    if (!report(0))
+        return result;
+    LabelReader reader;
+    if (!options.language.empty() && !reader.open(options.language)) {
+        char message[256];
+        std::snprintf(message, sizeof message, kNoLanguageMessage, options.language.c_str());
+        result.error = message;
+        return result;
+    }
+    const WorkPicture work = workPictureOf(picture);
+    const double perMmPicture = options.pixelsPerMm > 0 ? options.pixelsPerMm : pixelsPerMmOf(picture);
+    const double perMm = perMmPicture / work.factor;
+    if (work.gray.empty() || work.gray.cols / perMm < 20 || work.gray.rows / perMm < 20 || work.gray.cols < 32 ||
+        work.gray.rows < 32) {
+        result.error = kPictureTooSmallMessage;
+        return result;
+    }
+    if (!report(5))
+        return result;
+    const cv::Mat ink = inkMask(work.gray, int(std::lround(perMm * 6)));
+    if (cv::countNonZero(ink) > 0.3 * double(ink.rows) * ink.cols) {
+        result.error = kNotAFormMessage;
+        return result;
+    }
+    if (!report(15))
+        return result;
+    const Page page = rulingsOf(ink, perMm);
+    if (!report(35))
+        return result;
+    std::vector<Candidate> fields = groupCells(enclosedRectangles(page), page);
+    if (!report(45))
+        return result;
+    for (Candidate& line : underlines(page))
+        fields.push_back(line);
+    // Scraps of photographs and noise give hundreds of small holes; a form gives tens.
+    if (fields.size() > kMaxHoles / 2) {
+        result.error = kNotAFormMessage;
+        return result;
+    }
+    if (!report(50))
+        return result;
+
+    const std::vector<WorkRect> phrases = phrasesOf(page);
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i].label = labelFor(fields[i], i, fields, phrases, page);
+
+    // The words are read once per phrase, on the grey picture without its rulings.
+    cv::Mat clean = work.gray.clone();
+    clean.setTo(255, page.rulings);
+    std::vector<std::string> texts(phrases.size());
+    std::vector<bool> wanted(phrases.size(), false);
+    for (const Candidate& f : fields)
+        if (f.label >= 0)
+            wanted[size_t(f.label)] = true;
+    const size_t toRead = size_t(std::count(wanted.begin(), wanted.end(), true));
+    size_t done = 0;
+    for (size_t i = 0; i < phrases.size() && reader.isOpen(); ++i) {
+        if (!wanted[i] || done >= kMaxLabels)
+            continue;
+        texts[i] = reader.read(clean, toCv(phrases[i]), perMm);
+        ++done;
+        if (!report(50 + int(49 * done / std::max<size_t>(1, toRead))))
+            return result;
+    }
+
+    const int factor = work.factor;
+    for (const Candidate& f : fields) {
+        FieldProposal p;
+        p.rect = {f.rect.left * factor, f.rect.top * factor, (f.rect.right + 1) * factor - 1,
+                  (f.rect.bottom + 1) * factor - 1};
+        if (overlapsExisting(p.rect, options.existing))
+            continue;
+        p.kind = f.kind;
+        p.combCells = f.cells;
+        p.confidence = f.confidence;
+        if (f.label >= 0)
+            p.label = texts[size_t(f.label)];
+        p.fontPoints = fittingFontPoints(p.rect.height(), perMmPicture);
+        result.proposals.push_back(std::move(p));
+    }
+    sortInReadingOrder(result.proposals, perMmPicture);
+    nameProposals(result.proposals, options.takenNames);
+    report(100);
+    return result;
+}
