@@ -1,6 +1,7 @@
 // The field canvas repainted over a full A4 page scanned at 600 dpi in a screen-sized canvas, with
 // 0, 10 and 100 fields, beside DrawDib of the picture alone. A drag repaints on every mouse move.
 // Target: at most 16 ms with 100 fields and within 1.5 times the picture alone.
+#include "BenchMain.h"
 #include "editor/FieldCanvas.h"
 #include "editor/FieldPainter.h"
 #include "imgrove/Dib.h"
@@ -79,12 +80,5 @@ BENCHMARK(BM_FieldCanvas)->Arg(0)->Arg(10)->Arg(100)->Unit(benchmark::kMilliseco
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    setScreenBitsPerPixelOverride(32);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QApplication>(argc, argv, [] { setScreenBitsPerPixelOverride(32); });
 }

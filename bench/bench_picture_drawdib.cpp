@@ -1,5 +1,6 @@
 // A full A4 page scanned at 600 dpi fitted into a screen-sized view: DrawDib's row ways against
 // one QPainter::drawImage of the same picture. Target: at most 10 ms per draw.
+#include "BenchMain.h"
 #include "imgrove/Dib.h"
 #include "picture/DrawDib.h"
 #include "platform/Screen.h"
@@ -107,13 +108,6 @@ BENCHMARK(BM_QPainterDrawImage)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     // The row ways are what a screen of more than 256 colours gets.
-    setScreenBitsPerPixelOverride(32);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QApplication>(argc, argv, [] { setScreenBitsPerPixelOverride(32); });
 }

@@ -3,6 +3,7 @@
 // the glass, blur and noise. Targets: margins within 0.1 mm and factors within 0.05 % at every
 // resolution. The counters are the largest errors over the cases of a resolution; the time is
 // that of the measurement alone.
+#include "BenchMain.h"
 #include "CalibrationScans.h"
 
 #include "print/CalibrationSheet.h"
@@ -75,13 +76,4 @@ BENCHMARK(BM_CalibrationScanAccuracy)->Arg(150)->Arg(200)->Arg(300)->Iterations(
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks<QGuiApplication>(argc, argv); }

@@ -2,6 +2,7 @@
 // rendering the same page in the same run (target: no slower), and 1000 records printed onto an
 // original page beside the same records without it (targets: at least half the pages/s, the file
 // no more than the original plus 2 kB per record).
+#include "BenchMain.h"
 #include "BenchSampleForm.h"
 #include "picture/PdfPages.h"
 #include "platform/Printer.h"
@@ -120,13 +121,4 @@ BENCHMARK(BM_RecordsWithoutOriginal)->Unit(benchmark::kSecond)->Iterations(1)->U
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks<QGuiApplication>(argc, argv); }

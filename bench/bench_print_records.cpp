@@ -2,6 +2,7 @@
 // beside a plain QPdfWriter page loop that draws the same texts. Targets: at least 200 pages/s
 // without the picture, at least 20 pages/s with it, and the picture stored once in the file (a
 // few kB per record, not the picture each time).
+#include "BenchMain.h"
 #include "BenchSampleForm.h"
 #include "platform/CodePage.h"
 #include "platform/Printer.h"
@@ -99,13 +100,4 @@ BENCHMARK(BM_QPdfWriterTexts)->Unit(benchmark::kSecond)->Iterations(1)->UseRealT
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks<QGuiApplication>(argc, argv); }

@@ -1,6 +1,7 @@
 // Switching the current record on the "Fill out the form" tab while the form holds 100 000
 // records of 11 values: each switch refills the grid and the value editor, and should take no
 // more than 5 ms.
+#include "BenchMain.h"
 #include "print/TFillOutPage.h"
 
 #include "../tests/support/TestFormHost.h"
@@ -45,12 +46,4 @@ void BM_SwitchRecord(benchmark::State& state)
 
 BENCHMARK(BM_SwitchRecord)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks<QApplication>(argc, argv); }

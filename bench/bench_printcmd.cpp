@@ -5,6 +5,7 @@
 //
 // The PNG runs also take a record count, so that a busy machine can measure the rate on fewer
 // pages: --benchmark_filter='records:100/|BM_Pdf'.
+#include "BenchMain.h"
 #include "BenchSampleForm.h"
 #include "document/RecordCsv.h"
 #include "printcmd/PrintJob.h"
@@ -85,13 +86,4 @@ BENCHMARK(BM_Pdf)->ArgName("picture")->Arg(0)->Arg(1)->Unit(benchmark::kSecond)-
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks<QGuiApplication>(argc, argv); }

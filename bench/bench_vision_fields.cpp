@@ -3,6 +3,7 @@
 // Reports the share of true fields found (overlap of at least 0.8 of the union), false
 // proposals, the skew error and the names read exactly, and times the detection on an A4
 // 300-ppi scan.
+#include "BenchMain.h"
 #include "GeneratedForms.h"
 
 #include "vision/Deskew.h"
@@ -97,12 +98,4 @@ BENCHMARK(BM_SkewA4At300ppi)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks<QGuiApplication>(argc, argv); }
