@@ -6,6 +6,7 @@
 #include "platform/WidgetDc.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -25,6 +26,7 @@ TPrevForm::TPrevForm(QWidget* parent) : QDialog(parent)
     ScrollBox1 = new QScrollArea(this);
     PaintBox1 = new PaintBox({.paintOn = [this](Dc& dc) { PaintBox1Paint(dc); }}, ScrollBox1);
     ScrollBox1->setWidget(PaintBox1);
+    PaintBox1->installEventFilter(this);
     ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(ScrollBox1, 1);
 
@@ -78,4 +80,13 @@ void TPrevForm::EveryPixelCheckClick()
 {
     PaintBox1->resize(paintBoxSize());
     PaintBox1->update();
+}
+
+bool TPrevForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == PaintBox1 && event->type() == QEvent::Wheel) {
+        QCoreApplication::sendEvent(ScrollBox1->viewport(), event);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }

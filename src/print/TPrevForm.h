@@ -30,6 +30,10 @@ public:
     QPushButton* BitBtn1 = nullptr;
     QCheckBox* EveryPixelCheck = nullptr;
 
+protected:
+    // The wheel over the page scrolls it, whichever way the event reached the page.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     const Bitmap* page_ = nullptr;
     double screenScale_ = 1;

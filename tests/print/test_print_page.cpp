@@ -24,7 +24,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <functional>
 
@@ -291,16 +293,25 @@ TEST_F(PrintPage, PreviewShowsTheA4PageAtPaperSizeOrOnePixelPerPixel)
     const int screen = ScreenPixelsPerInch();
     QSize shown;
     QSize enlarged;
+    int scrolled = 0;
     QTimer::singleShot(0, [&] {
         TPrevForm& form = page->prevForm();
         shown = form.PaintBox1->size();
         form.EveryPixelCheck->click();
         enlarged = form.PaintBox1->size();
+        // The wheel over the page scrolls it.
+        QCoreApplication::processEvents();
+        const QPointF at(10, 10);
+        QWheelEvent wheel(at, form.PaintBox1->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(form.PaintBox1, &wheel);
+        scrolled = form.ScrollBox1->verticalScrollBar()->value();
         form.BitBtn1->click();
     });
     page->PrevBtnClick();  // the printer-setup dialog is cancelled: the preview shows all the same
     EXPECT_EQ(host.scripted.printerDialogs().size(), 1u);
     EXPECT_EQ(enlarged, QSize(1240, 1754));
+    EXPECT_GT(scrolled, 0);
     if (screen == 96)
         EXPECT_EQ(shown, QSize(793, 1122));
     else
