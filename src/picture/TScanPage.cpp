@@ -167,7 +167,7 @@ void TScanPage::openPdfPage(const QString& fileName)
         pdf = PdfFile::open(fileName, &error);
     }
     if (!pdf) {
-        host_.prompts().message(error, QStringLiteral("Error"), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), error, QStringLiteral("Error"));
         return;
     }
     PdfPageForm->prepareFor(*pdf);
@@ -178,7 +178,7 @@ void TScanPage::openPdfPage(const QString& fileName)
         picture = pdf->render(PdfPageForm->page(), PdfPageForm->ppi(), progress, &error);
     });
     if (!picture) {
-        host_.prompts().message(error, QStringLiteral("Error"), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), error, QStringLiteral("Error"));
         return;
     }
     host_.takeInNewPicture(picture.release(), TakeIn::Full, QStringLiteral("Open PDF page"));

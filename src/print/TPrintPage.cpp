@@ -261,25 +261,27 @@ bool TPrintPage::printsOntoOriginal()
 bool TPrintPage::printRecords(int firstRequest, const std::vector<int>& records,
                               const std::function<void(int)>& showRecord)
 {
-    const auto progress = progressTo(host_);
-    if (!printsOntoOriginal()) {
-        if (printPages(currentPrinter(), pageRequest(firstRequest), records, progress, showRecord))
-            return true;
-        reportFailedPrint();
-        return false;
-    }
+    if (printsOntoOriginal())
+        return printOntoOriginal(pageRequest(firstRequest), records, showRecord);
+    if (printPages(currentPrinter(), pageRequest(firstRequest), records, progressTo(host_), showRecord))
+        return true;
+    reportFailedPrint();
+    return false;
+}
+
+bool TPrintPage::printOntoOriginal(const PageRequest& request, const std::vector<int>& records,
+                                   const std::function<void(int)>& showRecord)
+{
     QString error;
     const std::unique_ptr<OriginalPdfPage> original = OriginalPdfPage::fromForm(*host_.document().originalPdf, &error);
-    if (original
-        && printPdfOntoOriginal(pageRequest(firstRequest), records, *original,
-                                currentPrinter().qprinter()->outputFileName(), progress, showRecord, &error)) {
-        progress(0);
-        return true;
-    }
-    progress(0);
-    host_.prompts().message(QStringLiteral("The form could not be printed onto the original PDF page: %1.").arg(error),
-                            QString(), MsgIcon::Error, MsgButtons::Ok);
-    return false;
+    const bool printed = original && printPdfOntoOriginal(request, records, *original,
+                                                          currentPrinter().qprinter()->outputFileName(),
+                                                          progressTo(host_), showRecord, &error);
+    host_.SetProStatus(0);
+    if (!printed)
+        showError(host_.prompts(),
+                  QStringLiteral("The form could not be printed onto the original PDF page: %1.").arg(error));
+    return printed;
 }
 
 void TPrintPage::tellWhereTheFileWent()

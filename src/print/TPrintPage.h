@@ -86,6 +86,8 @@ private:
     // asked for and the printer writes a PDF file. False after telling the user what failed.
     bool printRecords(int firstRequest, const std::vector<int>& records, const std::function<void(int)>& showRecord);
     bool printsOntoOriginal();
+    bool printOntoOriginal(const PageRequest& request, const std::vector<int>& records,
+                           const std::function<void(int)>& showRecord);
     void showOriginalPdfChoice();
     void showEvent(QShowEvent* event) override;
     // After a print into a file: where it went, in the status bar.

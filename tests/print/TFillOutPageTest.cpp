@@ -51,6 +51,18 @@ struct Page {
     }
 };
 
+// A form size whose points are given in either order and a printer of 25 mm per inch: the
+// printed width of a field is half its width on the picture (sx = 0.5).
+void useHalfScaleFormSize(TestFormHost& host)
+{
+    host.doc.picture.reset(newdib(2000, 2000, 8, nullptr, 0));
+    host.doc.FirstPoint = {1600, 1600};
+    host.doc.SecondPoint = {0, 0};
+    host.doc.FirstPointMm = {200, 200};
+    host.doc.SecondPointMm = {0, 0};
+    host.mmPerInchX = 25;
+}
+
 // Types into a widget as the keyboard does: '\b' is Backspace, '\n' is Return; a number box gets
 // its text replaced.
 void typeKeys(QWidget* widget, const QString& keys)
@@ -254,12 +266,7 @@ TEST(FillOutValues, HintWhenTheTextIsAsWideAsItsPrintedField)
     };
     for (const Row& row : rows) {
         Page p(1, 1);
-        p.host.doc.picture.reset(newdib(2000, 2000, 8, nullptr, 0));
-        p.host.doc.FirstPoint = {1600, 1600};
-        p.host.doc.SecondPoint = {0, 0};
-        p.host.doc.FirstPointMm = {200, 200};
-        p.host.doc.SecondPointMm = {0, 0};
-        p.host.mmPerInchX = 25;
+        useHalfScaleFormSize(p.host);
         EntryLayout& entry = p.host.doc.records[0].editLayout(0);
         entry.left = 3;
         entry.right = row.right;
@@ -305,12 +312,7 @@ TEST(FillOutValues, HintOnceWhileTheTypedTextStaysTooLong)
     };
     for (const Row& row : rows) {
         Page p(1, 1);
-        p.host.doc.picture.reset(newdib(2000, 2000, 8, nullptr, 0));
-        p.host.doc.FirstPoint = {1600, 1600};
-        p.host.doc.SecondPoint = {0, 0};
-        p.host.doc.FirstPointMm = {200, 200};
-        p.host.doc.SecondPointMm = {0, 0};
-        p.host.mmPerInchX = 25;
+        useHalfScaleFormSize(p.host);
         EntryLayout& entry = p.host.doc.records[0].editLayout(0);
         entry.left = 3;
         entry.right = 2 * (printedWidth + 1);
