@@ -53,9 +53,7 @@ int runDetect(const QStringList& arguments)
     if (status != FormReadStatus::Ok)
         return commandFailed(formReadFailure(status, file));
 
-    const DetectionOptions options = detectionOptionsFor(document, language.toStdString(), [](std::string_view ansi) {
-        return ansiToQString(ansi).toStdString();
-    });
+    const DetectionOptions options = detectionOptionsFor(document, language.toStdString(), ansiToUtf8);
     PercentReport report(QStringLiteral("finding fields"), false);
     const DetectionResult result = detectFields(document.picture.get(), options, [&](int percent) {
         report(percent);
@@ -88,9 +86,7 @@ int runDetect(const QStringList& arguments)
         return kExitOk;
     const FontSpec font;
     for (const FieldProposal& p : result.proposals)
-        document.fields.push_back(fieldFromProposal(p, font, [](std::string_view utf8) {
-            return qStringToAnsi(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
-        }));
+        document.fields.push_back(fieldFromProposal(p, font, utf8ToAnsi));
     if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
         return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
     return kExitOk;

@@ -76,3 +76,5 @@ std::string utf8ToAnsi(std::string_view utf8)
 {
     return qStringToAnsi(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
 }
+
+std::string ansiToUtf8(std::string_view ansi) { return ansiToQString(ansi).toStdString(); }

@@ -28,3 +28,5 @@ std::string qStringToAnsi(const QString& text, AnsiCodePage page);
 // UTF-8 text (a file that says so with its byte-order mark) in the code page; characters it
 // cannot hold, and bytes that are no UTF-8, become '?'.
 std::string utf8ToAnsi(std::string_view utf8);
+// The code page's text as UTF-8.
+std::string ansiToUtf8(std::string_view ansi);
