@@ -288,7 +288,7 @@ bool TMainForm::event(QEvent* event)
 void TMainForm::repaintPictureViews()
 {
     scanPage_->repaintPreview();
-    fieldsPage_->repaintView();
+    fieldsPage_->pictureChanged();
     formSizePage_->repaintView();
     retouchPage_->repaintView();
 }

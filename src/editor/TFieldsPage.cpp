@@ -3,7 +3,9 @@
 #include "editor/FieldCommands.h"
 #include "editor/FieldFont.h"
 #include "editor/FieldPainter.h"
+#include "editor/TFieldCanvasBox.h"
 #include "editor/TNewNameForm.h"
+#include "editor/TOcrLanguageBox.h"
 #include "editor/TNewPosSizeForm.h"
 #include "editor/TObjListForm.h"
 #include "host/FormHost.h"
@@ -12,11 +14,11 @@
 #include "platform/Controls.h"
 #include "platform/Dc.h"
 #include "platform/WidgetDc.h"
-#include "platform/ProgramPictures.h"
 #include "platform/Screen.h"
 #include "print/FormSize.h"
 #include "print/FormSizePrompts.h"
 #include "print/NumberBox.h"
+#include "vision/FieldDetection.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -27,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -39,35 +42,7 @@
 
 namespace {
 
-MouseButton buttonOf(Qt::MouseButton button)
-{
-    if (button == Qt::LeftButton)
-        return MouseButton::Left;
-    return button == Qt::RightButton ? MouseButton::Right : MouseButton::Other;
-}
-
-QCursor qCursorFor(CanvasCursor cursor)
-{
-    switch (cursor) {
-    case CanvasCursor::Cross:
-        return Qt::CrossCursor;
-    case CanvasCursor::SizeNwse:
-        return Qt::SizeFDiagCursor;
-    case CanvasCursor::SizeNesw:
-        return Qt::SizeBDiagCursor;
-    case CanvasCursor::SizeWe:
-        return Qt::SizeHorCursor;
-    case CanvasCursor::SizeNs:
-        return Qt::SizeVerCursor;
-    case CanvasCursor::PointingHand:
-        return Qt::PointingHandCursor;
-    case CanvasCursor::Grab:
-        return screenCursor(kCursorDragHand);
-    case CanvasCursor::Magnifier:
-        return screenCursor(kCursorMagnifier);
-    }
-    return Qt::ArrowCursor;
-}
+const QString kFindFieldsCaption = QStringLiteral("Find fields");
 
 }  // namespace
 
@@ -81,22 +56,16 @@ TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), hos
     palette.setColor(QPalette::Window, QColor(GetRValue(workspace), GetGValue(workspace), GetBValue(workspace)));
     ScrollBox->setPalette(palette);
     ScrollBox->setBackgroundRole(QPalette::Window);
-    PaintBox1 = new PaintBox({.paintOn = [this](Dc& dc) { PaintBox1Paint(dc); },
-                              .mouseDown = [this](Qt::MouseButton button, int x, int y) {
-                                  PaintBox1MouseDown(buttonOf(button), x, y);
-                              },
-                              .mouseMove = [this](int x, int y) { PaintBox1MouseMove(x, y); },
-                              .mouseUp = [this](int x, int y) { PaintBox1MouseUp(x, y); },
-                              .keyDown = [this](int key, bool shift) { return PaintBox1KeyDown(key, shift); },
-                              .holdsKeys = [this] { return mouseHeld(); }},
-                             ScrollBox);
+    PaintBox1 = new TFieldCanvasBox({.paintOn = [this](Dc& dc) { PaintBox1Paint(dc); },
+                                     .mouseDown = [this](Qt::MouseButton button, int x, int y) {
+                                         PaintBox1MouseDown(mouseButtonOf(button), x, y);
+                                     },
+                                     .mouseMove = [this](int x, int y) { PaintBox1MouseMove(x, y); },
+                                     .mouseUp = [this](int x, int y) { PaintBox1MouseUp(x, y); },
+                                     .keyDown = [this](int key, bool shift) { return PaintBox1KeyDown(key, shift); },
+                                     .holdsKeys = [this] { return mouseHeld(); }},
+                                    palette, ScrollBox);
     PaintBox1->setObjectName("PaintBox1");
-    // Focus here moves the keyboard into the tab, which is when the main window reminds the
-    // user to take changed fields over.
-    PaintBox1->setFocusPolicy(Qt::StrongFocus);
-    PaintBox1->setCursor(Qt::CrossCursor);
-    PaintBox1->setPalette(palette);
-    PaintBox1->setAutoFillBackground(true);
     ScrollBox->setWidget(PaintBox1);
     ScrollBox->viewport()->installEventFilter(this);
 
@@ -108,6 +77,7 @@ TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), hos
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addWidget(buildTopBar());
+    layout->addWidget(buildFieldSearchBar());
     layout->addLayout(row, 1);
 
     buildPopupMenu();
@@ -179,6 +149,39 @@ QWidget* TFieldsPage::buildTopBar()
     return bar;
 }
 
+QWidget* TFieldsPage::buildFieldSearchBar()
+{
+    FieldSearchBar = new QWidget(this);
+    FieldSearchBar->setObjectName("FieldSearchBar");
+    FindFieldsBtn = new QPushButton(QStringLiteral("Find fields..."), FieldSearchBar);
+    FindFieldsBtn->setObjectName("FindFieldsBtn");
+    FindFieldsBtn->setToolTip(QStringLiteral("Finds the boxes and lines printed on the form and proposes them as fields"));
+    OcrLanguageBox = new TOcrLanguageBox(FieldSearchBar);
+    OcrLanguageBox->setObjectName("OcrLanguageBox");
+    OcrLanguageBox->setToolTip(QStringLiteral("The language of the labels printed on the form: the fields found are named after them"));
+    ProposalText = new QLabel(FieldSearchBar);
+    ProposalText->setObjectName("ProposalText");
+    // The hint never widens the window: what does not fit is cut off.
+    ProposalText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    AcceptAllBtn = new QPushButton(QStringLiteral("Accept all"), FieldSearchBar);
+    AcceptAllBtn->setObjectName("AcceptAllBtn");
+    DoneBtn = new QPushButton(QStringLiteral("Done"), FieldSearchBar);
+    DoneBtn->setObjectName("DoneBtn");
+    auto* layout = new QHBoxLayout(FieldSearchBar);
+    layout->setContentsMargins(4, 0, 4, 0);
+    layout->addWidget(FindFieldsBtn);
+    layout->addWidget(OcrLanguageBox);
+    layout->addWidget(ProposalText, 1);
+    layout->addWidget(AcceptAllBtn);
+    layout->addWidget(DoneBtn);
+    layout->addStretch(0);
+    connect(AcceptAllBtn, &QPushButton::clicked, this, &TFieldsPage::AcceptAllBtnClick);
+    connect(DoneBtn, &QPushButton::clicked, this, &TFieldsPage::DoneBtnClick);
+    connect(FindFieldsBtn, &QPushButton::clicked, this, &TFieldsPage::FindFieldsBtnClick);
+    showProposals();
+    return FieldSearchBar;
+}
+
 QWidget* TFieldsPage::buildToolBar()
 {
     auto* bar = new QWidget(this);
@@ -233,6 +236,13 @@ void TFieldsPage::buildPopupMenu()
 
 void TFieldsPage::repaintView() { PaintBox1->update(); }
 
+void TFieldsPage::pictureChanged()
+{
+    review_.end();
+    showProposals();
+    repaintView();
+}
+
 void TFieldsPage::repaintCanvas() { PaintBox1->repaint(); }
 
 // The window system gives the focus back to whatever it chooses when a dialog closes (the zoom box
@@ -245,9 +255,18 @@ void TFieldsPage::documentChanged()
     repaintView();
 }
 
-void TFieldsPage::loadSettings(QSettings& settings) { defaultFont_ = loadDefaultFieldFont(settings); }
+void TFieldsPage::loadSettings(QSettings& settings)
+{
+    defaultFont_ = loadDefaultFieldFont(settings);
+    OcrLanguageBox->choose(settings.value(QStringLiteral("FieldSearch/Language")).toString());
+}
 
-void TFieldsPage::saveSettings(QSettings& settings) const { saveDefaultFieldFont(settings, defaultFont_); }
+void TFieldsPage::saveSettings(QSettings& settings) const
+{
+    saveDefaultFieldFont(settings, defaultFont_);
+    if (OcrLanguageBox->count() > 0)
+        settings.setValue(QStringLiteral("FieldSearch/Language"), OcrLanguageBox->currentData());
+}
 
 void TFieldsPage::showEvent(QShowEvent* event)
 {
@@ -307,6 +326,7 @@ void TFieldsPage::PaintBox1Paint(Dc& dc)
     const CanvasGeometry fitted = geometry();
     const double fontScale = canvasFontScale(doc, host_.printerMmPerInchX(), fitted.scaleX);
     paintFieldCanvas(dc, doc, fitted, fontScale, ScreenPixelsPerInch());
+    paintProposals(dc, review_.proposals(), fitted.scaleX);
 }
 
 void TFieldsPage::PaintBox1MouseDown(MouseButton button, int x, int y)
@@ -320,9 +340,11 @@ void TFieldsPage::PaintBox1MouseDown(MouseButton button, int x, int y)
         ZoomEd->setValue(zoomClick(ZoomEd->value(), button));
         return;
     }
-    host_.setFieldsChanged();
     FormDocument& doc = host_.document();
     const CanvasGeometry fitted = geometry();
+    if (!drag_.buttonHeld() && pressOnProposal(button, fitted.toPicture(x, y)))
+        return;
+    host_.setFieldsChanged();
     FieldDrag::Options options;
     options.grid = grid();
     options.bringToTop = BringUpCheck->isChecked();
@@ -357,7 +379,8 @@ void TFieldsPage::PaintBox1MouseMove(int x, int y)
     FormDocument& doc = host_.document();
     const PointI point = geometry().toPicture(x, y);
     if (!drag_.buttonHeld()) {
-        PaintBox1->setCursor(qCursorFor(cursorFor(tool(), doc, point)));
+        const bool onProposal = tool() == EditorTool::Fields && review_.at(point) >= 0;
+        PaintBox1->showCursor(onProposal ? CanvasCursor::PointingHand : cursorFor(tool(), doc, point));
         return;
     }
     if (drag_.move(doc, point, grid()))
@@ -395,6 +418,10 @@ bool TFieldsPage::PaintBox1KeyDown(int key, bool shift)
     // or moved it would leave the rest of the drag to another field.
     if (mouseHeld())
         return true;
+    if (key == Qt::Key_Escape && review_.active()) {
+        DoneBtnClick();
+        return true;
+    }
     if (key == Qt::Key_Delete) {
         if (host_.document().selectedField()) {
             host_.setFieldsChanged();
@@ -551,4 +578,87 @@ void TFieldsPage::StdFontBtnClick()
 {
     if (const std::optional<FontChoice> chosen = host_.prompts().fontDialog(fontChoiceFor(defaultFont_)))
         defaultFont_ = fontSpecFrom(*chosen, defaultFont_);
+}
+
+void TFieldsPage::FindFieldsBtnClick()
+{
+    FormDocument& doc = host_.document();
+    const DetectionOptions options = detectionOptionsFor(doc, OcrLanguageBox->language(), ansiToUtf8);
+    QProgressDialog progress(QStringLiteral("Finding the fields on the picture..."), QStringLiteral("Cancel"), 0, 100, this);
+    progress.setObjectName("FindFieldsProgress");
+    progress.setWindowTitle(kFindFieldsCaption);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    const DetectionResult result = detectFields(doc.picture.get(), options, [&progress](int percent) {
+        progress.setValue(percent);
+        return !progress.wasCanceled();
+    });
+    progress.close();
+    focusCanvas();
+    if (result.cancelled)
+        return;
+    if (!result.error.empty()) {
+        showError(host_.prompts(), QString::fromStdString(result.error), kFindFieldsCaption);
+        return;
+    }
+    if (result.proposals.empty()) {
+        host_.prompts().message(QStringLiteral("No fields were found on the picture."), kFindFieldsCaption,
+                                MsgIcon::Information, MsgButtons::Ok);
+        return;
+    }
+    review_.begin(result.proposals);
+    showProposals();
+    repaintCanvas();
+}
+
+bool TFieldsPage::pressOnProposal(MouseButton button, PointI picturePoint)
+{
+    const int index = review_.at(picturePoint);
+    if (index < 0 || button == MouseButton::Other)
+        return false;
+    if (button == MouseButton::Left) {
+        host_.setFieldsChanged();
+        UndoStep step(host_.history(), PartFields, QStringLiteral("Accept found field"));
+        review_.accept(index, host_.document(), defaultFont_, utf8ToAnsi);
+    } else {
+        review_.reject(index);
+    }
+    showSelectedName();
+    showProposals();
+    repaintCanvas();
+    return true;
+}
+
+void TFieldsPage::AcceptAllBtnClick()
+{
+    if (!review_.active())
+        return;
+    host_.setFieldsChanged();
+    {
+        UndoStep step(host_.history(), PartFields, QStringLiteral("Accept found fields"));
+        review_.acceptAll(host_.document(), defaultFont_, utf8ToAnsi);
+    }
+    showSelectedName();
+    showProposals();
+    repaintCanvas();
+    focusCanvas();
+}
+
+void TFieldsPage::DoneBtnClick()
+{
+    review_.end();
+    showProposals();
+    repaintCanvas();
+    focusCanvas();
+}
+
+void TFieldsPage::showProposals()
+{
+    const size_t left = review_.proposals().size();
+    for (QWidget* part : {static_cast<QWidget*>(ProposalText), static_cast<QWidget*>(AcceptAllBtn), static_cast<QWidget*>(DoneBtn)})
+        part->setVisible(left > 0);
+    ProposalText->setText(left == 0 ? QString()
+                                    : QStringLiteral("Found fields left: %1. Click one to take it, right-click to drop it.")
+                                          .arg(left));
 }

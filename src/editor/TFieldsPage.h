@@ -3,6 +3,8 @@
 #pragma once
 
 #include "editor/FieldCanvas.h"
+#include "editor/FieldProposals.h"
+#include "editor/TFieldCanvasBox.h"
 #include "host/FormHistory.h"
 
 #include <QPoint>
@@ -15,6 +17,7 @@ class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QDoubleSpinBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -22,6 +25,7 @@ class QScrollArea;
 class QSettings;
 class QSpinBox;
 class QToolButton;
+class TOcrLanguageBox;
 class TNewNameForm;
 class TNewPosSizeForm;
 class TObjListForm;
@@ -32,6 +36,8 @@ public:
     explicit TFieldsPage(FormHost& host, QWidget* parent = nullptr);
 
     void repaintView();
+    // A new or changed picture: proposals found on the old one are dropped.
+    void pictureChanged();
     // After a form file is opened or "New": the name box follows the document's selection.
     void documentChanged();
     // The default field font, kept between runs.
@@ -66,10 +72,17 @@ public:
     void ListederObjekte1Click();
     void StdFontBtnClick();
 
+    // The field search: the proposals it finds wait over the picture; a left click on one takes
+    // it as a field, a right click drops it, Esc or "Done" drops those left.
+    void FindFieldsBtnClick();
+    void AcceptAllBtnClick();
+    void DoneBtnClick();
+    const ProposalReview& proposals() const { return review_; }
+
     const FontSpec& defaultFont() const { return defaultFont_; }
 
     QScrollArea* ScrollBox = nullptr;
-    QWidget* PaintBox1 = nullptr;
+    TFieldCanvasBox* PaintBox1 = nullptr;
     QToolButton* FieldBtn = nullptr;
     QToolButton* LupeBtn = nullptr;
     QToolButton* HandBtn = nullptr;
@@ -80,6 +93,12 @@ public:
     QPushButton* DateFieldBtn = nullptr;
     QPushButton* ListederObjekte1 = nullptr;
     QPushButton* StdFontBtn = nullptr;
+    QPushButton* FindFieldsBtn = nullptr;
+    TOcrLanguageBox* OcrLanguageBox = nullptr;
+    QWidget* FieldSearchBar = nullptr;
+    QLabel* ProposalText = nullptr;
+    QPushButton* AcceptAllBtn = nullptr;
+    QPushButton* DoneBtn = nullptr;
 
     QMenu* FieldPopUp = nullptr;
     QAction* lschen1 = nullptr;
@@ -103,6 +122,12 @@ protected:
 private:
     QWidget* buildTopBar();
     QWidget* buildToolBar();
+    // "Find fields...", the label language and, while proposals wait, their count, "Accept all" and "Done".
+    QWidget* buildFieldSearchBar();
+    // After a proposal was taken or dropped: the bar counts what is left, or goes.
+    void showProposals();
+    // A left or right press on a proposal while the search's proposals wait; false elsewhere.
+    bool pressOnProposal(MouseButton button, PointI picturePoint);
     void buildPopupMenu();
     // Shows the selected field's name in the name box; the box is disabled without a selection.
     void showSelectedName();
@@ -123,5 +148,6 @@ private:
     bool panning_ = false;
     PointI panAnchor_;
     FontSpec defaultFont_;
+    ProposalReview review_;
     std::optional<QPoint> listPopupAt_;  // a right press in the list of fields asked for the popup here
 };

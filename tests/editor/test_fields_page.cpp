@@ -3,6 +3,8 @@
 #include "editor/TNewNameForm.h"
 #include "editor/TNewPosSizeForm.h"
 #include "editor/TObjListForm.h"
+#include "platform/CodePage.h"
+#include "support/GeneratedForms.h"
 #include "support/TestFormHost.h"
 
 #include <QAction>
@@ -16,12 +18,17 @@
 #include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QUndoStack>
 #include <QTimer>
 #include <QToolButton>
 #include <QDoubleSpinBox>
 #include <QCheckBox>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
@@ -319,4 +326,128 @@ TEST(TFieldsPage, TheCanvasHasTheKeysAgainWhenAFieldDialogCloses)
         QApplication::setActiveWindow(&shown.page);
         EXPECT_TRUE(shown.page.PaintBox1->hasFocus()) << row.what;
     }
+}
+
+namespace {
+
+// A made-up A4 form at 150 ppi on a canvas of half its pixels, one of its boxes already a field.
+struct FormWithFoundFields {
+    GeneratedForm form = generatedForm(150, FormLanguage::English);
+    TestFormHost host;
+    TFieldsPage page{host};
+    double scale = 0;
+
+    FormWithFoundFields()
+    {
+        host.doc.picture.reset(dibFromGray(form.page, form.pixelsPerMm));
+        FormField existing;
+        const PixelRect& taken = form.fields[0].rect;
+        std::tie(existing.left, existing.top, existing.right, existing.bottom) =
+            std::tuple(taken.left, taken.top, taken.right, taken.bottom);
+        existing.name = "Taken";
+        host.doc.fields.push_back(existing);
+        page.ScrollBox->setFrameShape(QFrame::NoFrame);
+        page.ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        page.ScrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        page.ScrollBox->setFixedSize(form.page.width() / 2, form.page.height() / 2);
+        page.resize(form.page.width() / 2 + 200, form.page.height() / 2 + 200);
+        page.show();
+        QApplication::processEvents();
+        scale = page.geometry().scaleX;
+    }
+
+    QPoint centreOf(const PixelRect& rect) const
+    {
+        return {int((rect.left + rect.right) / 2 * scale), int((rect.top + rect.bottom) / 2 * scale)};
+    }
+    const std::vector<FieldProposal>& proposals() const { return page.proposals().proposals(); }
+};
+
+}  // namespace
+
+TEST(TFieldsPage, FoundFieldsAreTakenOneByOneOrAllAndDroppedByClicks)
+{
+    FormWithFoundFields shown;
+    QUndoStack& steps = shown.host.undo.stack();
+    shown.page.FindFieldsBtn->click();
+    ASSERT_GE(shown.proposals().size(), shown.form.fields.size() / 2);
+    EXPECT_TRUE(shown.page.AcceptAllBtn->isVisible());
+    EXPECT_EQ(steps.count(), 0);
+    for (const FieldProposal& p : shown.proposals())
+        EXPECT_LT(overlapRatio(p.rect, shown.form.fields[0].rect), 0.5) << p.name << ": the form has this field";
+
+    // Drawn over the picture in their own colour, frame on the rectangle's edge.
+    const FieldProposal first = shown.proposals()[0];
+    const QImage canvas = shown.page.PaintBox1->grab().toImage();
+    EXPECT_EQ(canvas.pixelColor(int(first.rect.left * shown.scale), shown.centreOf(first.rect).y()), QColor(255, 110, 0));
+
+    click(shown.page.PaintBox1, Qt::LeftButton, shown.centreOf(first.rect));
+    ASSERT_EQ(shown.host.doc.fields.size(), 2u);
+    const FormField& taken = shown.host.doc.fields[1];
+    EXPECT_EQ(rectOf(taken), (Rect{first.rect.left, first.rect.top, first.rect.right, first.rect.bottom}));
+    EXPECT_EQ(taken.name, utf8ToAnsi(first.name));
+    EXPECT_EQ(taken.font.size, first.fontPoints);
+    EXPECT_EQ(shown.host.doc.SelectedField, 2);
+    EXPECT_EQ(shown.page.NameEd->text(), QString::fromStdString(first.name));
+    EXPECT_EQ(steps.count(), 1);
+    EXPECT_EQ(steps.undoText(), "Accept found field");
+    EXPECT_TRUE(shown.host.fieldsChanged);
+
+    const size_t before = shown.proposals().size();
+    const FieldProposal dropped = shown.proposals()[0];
+    click(shown.page.PaintBox1, Qt::RightButton, shown.centreOf(dropped.rect));
+    EXPECT_EQ(shown.proposals().size(), before - 1);
+    EXPECT_EQ(shown.host.doc.fields.size(), 2u);
+    EXPECT_EQ(steps.count(), 1);
+    EXPECT_FALSE(shown.page.FieldPopUp->isVisible());
+
+    // Undo takes the field back; the proposals still wait.
+    steps.undo();
+    EXPECT_EQ(shown.host.doc.fields.size(), 1u);
+    EXPECT_EQ(shown.proposals().size(), before - 1);
+
+    shown.page.AcceptAllBtn->click();
+    EXPECT_EQ(shown.host.doc.fields.size(), before);
+    EXPECT_FALSE(shown.page.proposals().active());
+    EXPECT_FALSE(shown.page.AcceptAllBtn->isVisible());
+    EXPECT_EQ(steps.undoText(), "Accept found fields");
+    steps.undo();
+    EXPECT_EQ(shown.host.doc.fields.size(), 1u);
+}
+
+TEST(TFieldsPage, FieldSearchEndsByEscCancelOrNewPictureAndSaysWhenNothingIsFound)
+{
+    FormWithFoundFields shown;
+    const struct {
+        const char* what;
+        std::function<void()> end;
+    } endings[] = {
+        {"Esc", [&] { key(shown.page.PaintBox1, Qt::Key_Escape); }},
+        {"Done", [&] { shown.page.DoneBtn->click(); }},
+        {"new picture", [&] { shown.page.pictureChanged(); }},
+    };
+    for (const auto& ending : endings) {
+        shown.page.FindFieldsBtn->click();
+        ASSERT_TRUE(shown.page.proposals().active()) << ending.what;
+        ending.end();
+        EXPECT_FALSE(shown.page.proposals().active()) << ending.what;
+        EXPECT_FALSE(shown.page.AcceptAllBtn->isVisible()) << ending.what;
+        EXPECT_EQ(shown.host.doc.fields.size(), 1u) << ending.what;
+    }
+
+    // Cancel in the progress dialog stops the search: nothing is proposed.
+    QTimer::singleShot(0, [&] {
+        if (auto* progress = shown.page.findChild<QProgressDialog*>("FindFieldsProgress"))
+            progress->cancel();
+    });
+    shown.page.FindFieldsBtn->click();
+    EXPECT_FALSE(shown.page.proposals().active());
+    EXPECT_TRUE(shown.host.scripted.messages().empty());
+
+    // Once every box is a field, the search has nothing to propose.
+    shown.page.FindFieldsBtn->click();
+    shown.page.AcceptAllBtn->click();
+    shown.page.FindFieldsBtn->click();
+    EXPECT_FALSE(shown.page.proposals().active());
+    EXPECT_EQ(shown.host.scripted.messageTexts(), QStringList{"No fields were found on the picture."});
 }
