@@ -11,6 +11,25 @@
 
 #include <cmath>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Every page of a PDF (and of a PNG) is deflated through a fresh zlib stream whose few hundred
+// kilobytes the heap hands back to the system when the page is done and faults in afresh for the
+// next one, which took longer than drawing the page. A job keeps them instead.
+void keepFreedMemoryForPages()
+{
+#if defined(__GLIBC__)
+    static const bool kept = [] { return mallopt(M_TRIM_THRESHOLD, 64 << 20) == 1; }();
+    (void)kept;
+#endif
+}
+
+}  // namespace
+
 // SystemPrinter ---------------------------------------------------------------------------------
 
 class SystemPrinter::PageDc : public Dc {
@@ -98,6 +117,7 @@ bool SystemPrinter::BeginDoc()
 {
     if (dc_->active())
         return false;
+    keepFreedMemoryForPages();
     writeError_.clear();
     outputFile_ = printer_->outputFileName();
     if (!outputFile_.isEmpty()) {
@@ -183,6 +203,7 @@ bool RasterPrinter::BeginDoc()
 {
     if (printing())
         return false;
+    keepFreedMemoryForPages();
     writeError_.clear();
     pageLost_ = false;
     auto page = std::make_unique<Bitmap>(pageWidth(), pageHeight(), 32);
