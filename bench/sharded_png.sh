@@ -44,6 +44,7 @@ done >"$work/shards"
 
 export print form work
 start=$(now)
+# shellcheck disable=SC2016  # the shard's own shell expands these, with the record range as $0 and $1
 xargs -P "$parallel" -L 1 bash -c '
     begin=$(date +%s.%N)
     "$print" "$form" --csv "$work/records.csv" --png "$work/sharded" --records "$0-$1" --threads 1 --quiet
@@ -54,7 +55,7 @@ sharded=$(seconds "$start" "$(now)")
 echo "one process, one thread: $whole s for $records pages"
 echo "$shards shards, $parallel at once: $sharded s"
 if diff -r "$work/whole" "$work/sharded" >/dev/null; then
-    echo "pages: $(ls "$work/whole" | wc -l) files, byte-identical"
+    echo "pages: $(find "$work/whole" -name '*.png' | wc -l) files, byte-identical"
 else
     echo "pages differ between the runs" >&2
     exit 1
