@@ -79,7 +79,7 @@ void BM_Pdf(benchmark::State& state)
 }
 
 // The peer: the records' texts straight onto a QPdfWriter at the resolution the PDF printer has,
-// one QPainter::drawText each, for the same form and records.
+// one QPainter::drawText each with the item's alignment, for the same form and records.
 void BM_PlainPdfWriter(benchmark::State& state)
 {
     QTemporaryDir dir;
@@ -104,8 +104,11 @@ void BM_PlainPdfWriter(benchmark::State& state)
                 font.setPixelSize(std::max(1, -printFontHeight(item.font.size, kDpi)));
                 painter.setFont(font);
                 const DcRect r = placement.deviceRect(item.left, item.top, item.right, item.bottom);
+                const int alignment = item.alignment == AlignRight      ? Qt::AlignRight
+                                      : item.alignment == AlignCentered ? Qt::AlignHCenter
+                                                                        : Qt::AlignLeft;
                 painter.drawText(QRect(r.left, r.top, r.width(), r.height()),
-                                 int(item.multiLine ? Qt::TextWordWrap : 0), item.text);
+                                 alignment | (item.multiLine ? Qt::TextWordWrap : 0), item.text);
             }
         }
     }

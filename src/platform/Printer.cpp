@@ -17,13 +17,17 @@
 
 namespace {
 
-// Every page of a PDF (and of a PNG) is deflated through a fresh zlib stream whose few hundred
-// kilobytes the heap hands back to the system when the page is done and faults in afresh for the
-// next one, which took longer than drawing the page. A job keeps them instead.
-void keepFreedMemoryForPages()
+// The PDF engine deflates every page through two fresh buffers of 16 MB, which the heap maps for
+// each page and hands back to the system when the page is done, to fault them in afresh for the
+// next one: that took longer than drawing the page. They stay in the heap instead (a picture is
+// larger and still mapped on its own). Raster pages are not helped: their threads then contend
+// for the heap.
+void keepFreedMemoryForPdfPages()
 {
 #if defined(__GLIBC__)
-    static const bool kept = [] { return mallopt(M_TRIM_THRESHOLD, 64 << 20) == 1; }();
+    static const bool kept = [] {
+        return mallopt(M_MMAP_THRESHOLD, 32 << 20) == 1 && mallopt(M_TRIM_THRESHOLD, 64 << 20) == 1;
+    }();
     (void)kept;
 #endif
 }
@@ -117,7 +121,7 @@ bool SystemPrinter::BeginDoc()
 {
     if (dc_->active())
         return false;
-    keepFreedMemoryForPages();
+    keepFreedMemoryForPdfPages();
     writeError_.clear();
     outputFile_ = printer_->outputFileName();
     if (!outputFile_.isEmpty()) {
@@ -203,7 +207,6 @@ bool RasterPrinter::BeginDoc()
 {
     if (printing())
         return false;
-    keepFreedMemoryForPages();
     writeError_.clear();
     pageLost_ = false;
     auto page = std::make_unique<Bitmap>(pageWidth(), pageHeight(), 32);
