@@ -10,6 +10,7 @@
 #include "print/FormSizePrompts.h"
 
 #include <utility>
+#include <vector>
 
 
 namespace {
@@ -92,40 +93,79 @@ int32_t canvasFontHeight(int32_t height, double fontScale, int screenPixelsPerIn
     return truncToInt32(double(height) * fontScale / screenPixelsPerInch);
 }
 
+namespace {
+
+DcRect canvasRect(const FormField& field, double scale)
+{
+    return {truncToInt32(field.left * scale), truncToInt32(field.top * scale), truncToInt32(field.right * scale),
+            truncToInt32(field.bottom * scale)};
+}
+
+// A field at least this large paints every pixel of its rectangle (frame, then fill inside it),
+// so whatever lies below it there is covered, whenever it was drawn.
+constexpr int32_t kCoveringSize = 5;
+
+bool coversRectangle(const DcRect& r) { return r.width() >= kCoveringSize && r.height() >= kCoveringSize; }
+
+void paintField(Dc& dc, const FormField& field, const DcRect& r, bool selected, double fontScale,
+                int screenPixelsPerInch)
+{
+    penAndBrushRect(dc, r.left + 2, r.top + 2, r.right - 2, r.bottom - 2, selected ? kWhite : kLightGrey);
+    dc.SelectFont(dcFontFor(field.font, canvasFontHeight(field.font.height, fontScale, screenPixelsPerInch)));
+    dc.DrawText(ansiToQString(field.name), r, textFormat(field));
+    sunkenFrame(dc, r);
+}
+
+}  // namespace
+
+// The picture goes first and the fields over it from the bottom one up, each clipped to what the
+// fields above leave of its rectangle, as when the fields were painted from the top down and each
+// kept out of the rest: the device then clips to a few rectangles, never to the canvas with a hole
+// for every field, which made the picture's rows crawl. A field too small to cover its rectangle
+// also keeps the picture out of all of it.
 void paintFieldCanvas(Dc& dc, const FormDocument& document, const CanvasGeometry& geometry, double fontScale,
                       int screenPixelsPerInch)
 {
     const QSize device = dc.deviceSize();
     dc.ExcludeClipRect(geometry.fittedWidth, 0, device.width(), device.height());
     dc.ExcludeClipRect(0, geometry.fittedHeight, device.width(), device.height());
+    const QRegion fitted = dc.clipRegion().value_or(QRegion());
 
-    const DcFont oldFont = dc.currentFont();
-    const int oldBkMode = dc.SetBkMode(TRANSPARENT);
-    const double scale = geometry.scaleX;
-    for (size_t i = document.fields.size(); i > 0; --i) {
-        const FormField& field = document.fields[i - 1];
-        const DcRect r{truncToInt32(field.left * scale), truncToInt32(field.top * scale), truncToInt32(field.right * scale),
-                       truncToInt32(field.bottom * scale)};
-        const bool selected = int32_t(i) == document.SelectedField;
-        // Whatever a field draws beyond its rectangle is covered later by the fields below it or
-        // the picture, so clipping it to its rectangle changes no pixel; it gives the device a
-        // clip of a few rectangles instead of the whole canvas minus every field above.
-        const std::optional<QRegion> outside = dc.clipRegion();
-        dc.IntersectClipRect(r.left, r.top, r.right, r.bottom);
-        penAndBrushRect(dc, r.left + 2, r.top + 2, r.right - 2, r.bottom - 2, selected ? kWhite : kLightGrey);
-
-        dc.SelectFont(dcFontFor(field.font, canvasFontHeight(field.font.height, fontScale, screenPixelsPerInch)));
-        dc.DrawText(ansiToQString(field.name), r, textFormat(field));
-
-        sunkenFrame(dc, r);
-        dc.SelectClipRgn(outside);
-        dc.ExcludeClipRect(r.left, r.top, r.right, r.bottom);
+    struct Placed {
+        DcRect rect;
+        QRect area;  // empty for an empty or turned-over rectangle
+        bool covers = false;
+    };
+    std::vector<Placed> placed;
+    placed.reserve(document.fields.size());
+    QRegion uncovered;
+    for (const FormField& field : document.fields) {
+        const DcRect r = canvasRect(field, geometry.scaleX);
+        const QRect area = r.right > r.left && r.bottom > r.top ? QRect(r.left, r.top, r.width(), r.height()) : QRect();
+        placed.push_back({r, area, coversRectangle(r)});
+        if (!placed.back().covers)
+            uncovered += area;
     }
 
     const Dib& picture = document.picture.get();
-    if (picture.bits && geometry.fittedWidth > 0 && geometry.fittedHeight > 0)
+    if (picture.bits && geometry.fittedWidth > 0 && geometry.fittedHeight > 0) {
+        dc.SelectClipRgn(fitted - uncovered);
         DrawDib(dc, 0, 0, geometry.fittedWidth, geometry.fittedHeight, picture, 0, 0, DibWidth(picture),
                 DibHeight(picture), true, SRCCOPY, false);
+    }
+
+    const DcFont oldFont = dc.currentFont();
+    const int oldBkMode = dc.SetBkMode(TRANSPARENT);
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const Placed& field = placed[i];
+        QRegion clip = fitted & field.area;
+        for (size_t above = i + 1; above < placed.size(); ++above)
+            if (placed[above].area.intersects(field.area))
+                clip -= placed[above].area;
+        dc.SelectClipRgn(clip);
+        paintField(dc, document.fields[i], field.rect, int32_t(i + 1) == document.SelectedField, fontScale,
+                   screenPixelsPerInch);
+    }
 
     dc.SelectClipRgn(std::nullopt);
     dc.SetBkMode(oldBkMode);

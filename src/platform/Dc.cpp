@@ -852,7 +852,9 @@ int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
         if (y >= rect.bottom)
             break;
         const QString part = shown.text.mid(line.start, line.length);
-        const int width = metrics.horizontalAdvance(part);
+        // Measuring shapes the line a second time; a left-aligned line on no background needs no width.
+        const bool measured = (format & (DT_CENTER | DT_RIGHT)) || bkMode_ == OPAQUE;
+        const int width = measured ? metrics.horizontalAdvance(part) : 0;
         int x = rect.left;
         if (format & DT_CENTER)
             x = rect.left + (rect.width() - width) / 2;

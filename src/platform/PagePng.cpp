@@ -4,7 +4,9 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstring>
 #include <vector>
 
 #include <png.h>
@@ -13,19 +15,72 @@ namespace {
 
 bool isGrey(QRgb pixel) { return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel); }
 
-// The byte row a PNG row is made in; one per thread, kept, as pages are written one after another.
-std::vector<uint8_t>& rowStore(size_t size)
+// The byte rows a PNG row is made in and a white page row to compare with; one set per thread,
+// kept, as pages are written one after another.
+struct RowStores {
+    std::vector<uint8_t> out;
+    std::vector<uint8_t> whiteOut;
+    std::vector<QRgb> white;
+};
+
+RowStores& rowStores(int width)
 {
-    thread_local std::vector<uint8_t> store;
-    if (store.size() < size)
-        store.resize(size);
-    return store;
+    thread_local RowStores stores;
+    const size_t bytes = size_t(width) * 3;
+    if (stores.out.size() < bytes) {
+        stores.out.resize(bytes);
+        stores.whiteOut.resize(bytes);
+    }
+    if (stores.white.size() < size_t(width))
+        stores.white.resize(size_t(width), 0xFFFFFFFFu);
+    return stores;
+}
+
+// What a page holds, with a flag for each row that is white from end to end: most of a printed
+// page is, and such a row needs neither a look at its pixels nor a conversion.
+struct PageScan {
+    PagePngKind kind = PagePngKind::Bilevel;
+    std::vector<uint8_t> whiteRows;
+};
+
+PageScan scanPage(const QImage& page)
+{
+    PageScan scan;
+    const int width = page.width();
+    const int height = page.height();
+    scan.whiteRows.assign(size_t(std::max(0, height)), 0);
+    const QRgb* white = rowStores(width).white.data();
+    bool bilevel = true;
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
+        if (std::memcmp(row, white, size_t(width) * sizeof(QRgb)) == 0) {
+            scan.whiteRows[size_t(y)] = 1;
+            continue;
+        }
+        bool rowWhite = true;
+        for (int x = 0; x < width; ++x) {
+            const QRgb pixel = row[x] & 0x00FFFFFFu;
+            if (pixel == 0x00FFFFFFu)
+                continue;
+            rowWhite = false;
+            if (pixel == 0)
+                continue;
+            if (!isGrey(pixel)) {
+                scan.kind = PagePngKind::Colour;
+                return scan;
+            }
+            bilevel = false;
+        }
+        scan.whiteRows[size_t(y)] = rowWhite ? 1 : 0;
+    }
+    scan.kind = bilevel ? PagePngKind::Bilevel : PagePngKind::Grey;
+    return scan;
 }
 
 struct WriteState {
     const QImage* page = nullptr;
     QIODevice* out = nullptr;
-    PagePngKind kind = PagePngKind::Colour;
+    const PageScan* scan = nullptr;
     png_structp png = nullptr;
     png_infop info = nullptr;
 };
@@ -79,8 +134,9 @@ bool writeRows(WriteState& s)
     // The row filters' trials cost more than they save on a page of white and text.
     png_set_filter(s.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_buffer_size(s.png, 1 << 16);
-    const int depth = s.kind == PagePngKind::Bilevel ? 1 : 8;
-    const int colourType = s.kind == PagePngKind::Colour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY;
+    const PagePngKind kind = s.scan->kind;
+    const int depth = kind == PagePngKind::Bilevel ? 1 : 8;
+    const int colourType = kind == PagePngKind::Colour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY;
     png_set_IHDR(s.png, s.info, png_uint_32(page.width()), png_uint_32(page.height()), depth, colourType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (page.dotsPerMeterX() > 0 && page.dotsPerMeterY() > 0)
@@ -88,10 +144,17 @@ bool writeRows(WriteState& s)
                      PNG_RESOLUTION_METER);
     png_write_info(s.png, s.info);
     const int width = page.width();
-    uint8_t* row = rowStore(size_t(width) * 3).data();
+    RowStores& stores = rowStores(width);
+    makeRow(kind, stores.white.data(), width, stores.whiteOut.data());
+    // A colour page's rows are not told apart.
+    const bool whiteKnown = kind != PagePngKind::Colour;
     for (int y = 0; y < page.height(); ++y) {
-        makeRow(s.kind, reinterpret_cast<const QRgb*>(page.constScanLine(y)), width, row);
-        png_write_row(s.png, row);
+        if (whiteKnown && s.scan->whiteRows[size_t(y)]) {
+            png_write_row(s.png, stores.whiteOut.data());
+            continue;
+        }
+        makeRow(kind, reinterpret_cast<const QRgb*>(page.constScanLine(y)), width, stores.out.data());
+        png_write_row(s.png, stores.out.data());
     }
     png_write_end(s.png, nullptr);
     return true;
@@ -99,22 +162,7 @@ bool writeRows(WriteState& s)
 
 }  // namespace
 
-PagePngKind pagePngKind(const QImage& page)
-{
-    bool bilevel = true;
-    for (int y = 0; y < page.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(page.constScanLine(y));
-        for (int x = 0; x < page.width(); ++x) {
-            const QRgb pixel = row[x] & 0x00FFFFFFu;
-            if (pixel == 0x00FFFFFFu || pixel == 0)
-                continue;
-            if (!isGrey(pixel))
-                return PagePngKind::Colour;
-            bilevel = false;
-        }
-    }
-    return bilevel ? PagePngKind::Bilevel : PagePngKind::Grey;
-}
+PagePngKind pagePngKind(const QImage& page) { return scanPage(page).kind; }
 
 bool writePagePng(const QImage& image, QIODevice& out)
 {
@@ -124,7 +172,8 @@ bool writePagePng(const QImage& image, QIODevice& out)
     WriteState state;
     state.page = &page;
     state.out = &out;
-    state.kind = pagePngKind(page);
+    const PageScan scan = scanPage(page);
+    state.scan = &scan;
     state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, failPng, ignoreWarning);
     if (!state.png)
         return false;

@@ -11,6 +11,29 @@
 
 #include <cmath>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+
+// The PDF engine deflates every page through two fresh buffers of 16 MB, which the heap maps for
+// each page and hands back to the system when the page is done, to fault them in afresh for the
+// next one: that took longer than drawing the page. They stay in the heap instead (a picture is
+// larger and still mapped on its own). Raster pages are not helped: their threads then contend
+// for the heap.
+void keepFreedMemoryForPdfPages()
+{
+#if defined(__GLIBC__)
+    static const bool kept = [] {
+        return mallopt(M_MMAP_THRESHOLD, 32 << 20) == 1 && mallopt(M_TRIM_THRESHOLD, 64 << 20) == 1;
+    }();
+    (void)kept;
+#endif
+}
+
+}  // namespace
+
 // SystemPrinter ---------------------------------------------------------------------------------
 
 class SystemPrinter::PageDc : public Dc {
@@ -98,6 +121,7 @@ bool SystemPrinter::BeginDoc()
 {
     if (dc_->active())
         return false;
+    keepFreedMemoryForPdfPages();
     writeError_.clear();
     outputFile_ = printer_->outputFileName();
     if (!outputFile_.isEmpty()) {

@@ -42,6 +42,25 @@ TEST(PagePng, SmallestKindKeepsEveryColour)
     }
 }
 
+// White rows are written without a look at their pixels; the rows between them must keep their
+// places, at every depth.
+TEST(PagePng, WhiteRowsAroundMarkedRowsKeepTheirPlaces)
+{
+    const QRgb marks[] = {qRgb(0, 0, 0), qRgb(90, 90, 90), qRgb(0, 0, 200)};
+    for (const QRgb mark : marks) {
+        QImage page(41, 9, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        for (const int y : {0, 4, 8})
+            page.setPixel(3 * y + 1, y, mark);
+        QBuffer file;
+        file.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(writePagePng(page, file));
+        QImage read;
+        ASSERT_TRUE(read.loadFromData(file.data(), "PNG"));
+        EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), page) << qRed(mark) << " " << qBlue(mark);
+    }
+}
+
 TEST(PagePng, RefusedWriteIsAFailure)
 {
     QImage page(4, 4, QImage::Format_RGB32);
