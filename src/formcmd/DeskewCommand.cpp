@@ -3,7 +3,6 @@
 #include "formcmd/FormCommand.h"
 #include "vision/Deskew.h"
 
-#include <QFile>
 #include <QTextStream>
 
 namespace {
@@ -34,9 +33,7 @@ int runDeskew(const QStringList& arguments)
     if (!straight)
         return commandFailed(QStringLiteral("there is not enough memory to straighten the picture"));
     document.picture.reset(straight.release());
-    if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
-        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
-    return kExitOk;
+    return saveForm(*output, document);
 }
 
 }  // namespace

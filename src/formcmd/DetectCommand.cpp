@@ -4,7 +4,6 @@
 #include "platform/CodePage.h"
 #include "vision/ProposalFields.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -86,9 +85,7 @@ int runDetect(const QStringList& arguments)
         document.fields.push_back(fieldFromProposal(p, font, [](std::string_view utf8) {
             return qStringToAnsi(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
         }));
-    if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
-        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
-    return kExitOk;
+    return saveForm(*output, document);
 }
 
 }  // namespace

@@ -128,3 +128,10 @@ bool openForm(const QString& file, FormDocument& document)
     commandFailed(formReadFailure(status, file));
     return false;
 }
+
+int saveForm(const QString& file, const FormDocument& document)
+{
+    if (!writeFormFile(localFileName(file), document))
+        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(file));
+    return kExitOk;
+}

@@ -58,6 +58,8 @@ std::optional<CommandLine> startCommand(const FormCommand& command, const QStrin
                                         const QString& oneArgument, int& status);
 // Reads the form file into document; false once the reason it could not be read was reported.
 bool openForm(const QString& file, FormDocument& document);
+// Writes the form file: kExitOk, else kExitFailed once it was reported that it could not be written.
+int saveForm(const QString& file, const FormDocument& document);
 // A whole number from minimum to maximum; nothing otherwise.
 std::optional<int> parseWholeNumber(const QString& text, int minimum, int maximum);
 
