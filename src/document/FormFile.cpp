@@ -384,6 +384,16 @@ public:
             b[i] = uint8_t(bits >> (8 * i));
         write(b, 8);
     }
+    void writePoint(PointI point)
+    {
+        writeI32(point.x);
+        writeI32(point.y);
+    }
+    void writePoint(PointD point)
+    {
+        writeDouble(point.x);
+        writeDouble(point.y);
+    }
     // A text ends at its first zero byte: the format has no way to hold one inside a text.
     void writeText(const std::string& text) { write(text.c_str(), std::strlen(text.c_str()) + 1); }
 };
@@ -430,16 +440,11 @@ void writeItemBlock(ByteSink& out, const Item& item)
 void writeForm(ByteSink& out, const FormDocument& document, const FormFileProgress& progress)
 {
     out.writeI32(kFormFileMagic);
-    out.writeI32(document.FirstPoint.x);
-    out.writeI32(document.FirstPoint.y);
-    out.writeI32(document.SecondPoint.x);
-    out.writeI32(document.SecondPoint.y);
-    out.writeDouble(document.FirstPointMm.x);
-    out.writeDouble(document.FirstPointMm.y);
-    out.writeDouble(document.SecondPointMm.x);
-    out.writeDouble(document.SecondPointMm.y);
-    out.writeDouble(document.PrintShiftMm.x);
-    out.writeDouble(document.PrintShiftMm.y);
+    out.writePoint(document.FirstPoint);
+    out.writePoint(document.SecondPoint);
+    out.writePoint(document.FirstPointMm);
+    out.writePoint(document.SecondPointMm);
+    out.writePoint(document.PrintShiftMm);
 
     out.writeI32(static_cast<int32_t>(document.fields.size()));
     for (const FormField& field : document.fields)

@@ -57,14 +57,11 @@ Calibration storedCalibration()
 
 int runCalibrate(const QStringList& arguments)
 {
-    QString error;
-    const std::optional<CommandLine> line = parseCommandLine(arguments, {"--paper", "--printed-with"}, {}, &error);
+    int status = kExitOk;
+    const std::optional<CommandLine> line =
+        startCommand(kCalibrateCommand, arguments, {"--paper", "--printed-with"}, {}, QStringLiteral("give exactly one scan"), status);
     if (!line)
-        return usageError(kCalibrateCommand, error);
-    if (line->help)
-        return showUsage(kCalibrateCommand);
-    if (line->positional.size() != 1)
-        return usageError(kCalibrateCommand, QStringLiteral("give exactly one scan"));
+        return status;
     std::optional<PaperSize> paper;
     if (const auto text = line->value(QStringLiteral("--paper"))) {
         paper = parsePaper(*text);

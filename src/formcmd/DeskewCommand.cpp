@@ -1,29 +1,23 @@
 // velmora-form deskew: the skew of a form's picture measured, and the picture straightened.
 #include "document/FormFile.h"
 #include "formcmd/FormCommand.h"
-#include "print/FormReadReason.h"
 #include "vision/Deskew.h"
 
-#include <QFile>
 #include <QTextStream>
 
 namespace {
 
 int runDeskew(const QStringList& arguments)
 {
-    QString error;
-    const std::optional<CommandLine> line = parseCommandLine(arguments, {"-o"}, {}, &error);
+    int status = kExitOk;
+    const std::optional<CommandLine> line =
+        startCommand(kDeskewCommand, arguments, {"-o"}, {}, QStringLiteral("give exactly one form file"), status);
     if (!line)
-        return usageError(kDeskewCommand, error);
-    if (line->help)
-        return showUsage(kDeskewCommand);
-    if (line->positional.size() != 1)
-        return usageError(kDeskewCommand, QStringLiteral("give exactly one form file"));
+        return status;
     const QString& file = line->positional[0];
     FormDocument document;
-    const FormReadStatus status = readFormFile(QFile::encodeName(file).toStdString(), document);
-    if (status != FormReadStatus::Ok)
-        return commandFailed(formReadFailure(status, file));
+    if (!openForm(file, document))
+        return kExitFailed;
 
     const SkewMeasurement skew = measureSkew(document.picture.get());
     if (!skew.degrees)
@@ -39,9 +33,7 @@ int runDeskew(const QStringList& arguments)
     if (!straight)
         return commandFailed(QStringLiteral("there is not enough memory to straighten the picture"));
     document.picture.reset(straight.release());
-    if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
-        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
-    return kExitOk;
+    return saveForm(*output, document);
 }
 
 }  // namespace

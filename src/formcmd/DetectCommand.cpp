@@ -2,10 +2,8 @@
 #include "document/FormFile.h"
 #include "formcmd/FormCommand.h"
 #include "platform/CodePage.h"
-#include "print/FormReadReason.h"
 #include "vision/ProposalFields.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -36,22 +34,18 @@ QJsonArray proposalsAsJson(const std::vector<FieldProposal>& proposals)
 
 int runDetect(const QStringList& arguments)
 {
-    QString error;
-    const std::optional<CommandLine> line = parseCommandLine(arguments, {"-o", "--lang"}, {"--json"}, &error);
+    int status = kExitOk;
+    const std::optional<CommandLine> line =
+        startCommand(kDetectCommand, arguments, {"-o", "--lang"}, {"--json"}, QStringLiteral("give exactly one form file"), status);
     if (!line)
-        return usageError(kDetectCommand, error);
-    if (line->help)
-        return showUsage(kDetectCommand);
-    if (line->positional.size() != 1)
-        return usageError(kDetectCommand, QStringLiteral("give exactly one form file"));
+        return status;
     const QString language = line->value(QStringLiteral("--lang")).value_or(QStringLiteral("eng"));
     if (language.isEmpty())
         return usageError(kDetectCommand, QStringLiteral("--lang takes a language such as eng, deu or eng+deu"));
     const QString& file = line->positional[0];
     FormDocument document;
-    const FormReadStatus status = readFormFile(QFile::encodeName(file).toStdString(), document);
-    if (status != FormReadStatus::Ok)
-        return commandFailed(formReadFailure(status, file));
+    if (!openForm(file, document))
+        return kExitFailed;
 
     const DetectionOptions options = detectionOptionsFor(document, language.toStdString(), ansiToUtf8);
     PercentReport report(QStringLiteral("finding fields"), false);
@@ -87,9 +81,7 @@ int runDetect(const QStringList& arguments)
     const FontSpec font;
     for (const FieldProposal& p : result.proposals)
         document.fields.push_back(fieldFromProposal(p, font, utf8ToAnsi));
-    if (!writeFormFile(QFile::encodeName(*output).toStdString(), document))
-        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(*output));
-    return kExitOk;
+    return saveForm(*output, document);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "formcmd/FormCommand.h"
 
+#include "document/FormFile.h"
+#include "platform/LocalFileName.h"
+#include "print/FormReadReason.h"
+
 #include "platform/Terminal.h"
 
 #include <cstdio>
@@ -97,4 +101,37 @@ void PercentReport::finish()
     if (terminal_ && last_ >= 0)
         std::fputs("\n", stderr);
     last_ = -1;
+}
+
+std::optional<CommandLine> startCommand(const FormCommand& command, const QStringList& arguments,
+                                        const std::set<QString>& valued, const std::set<QString>& flags,
+                                        const QString& oneArgument, int& status)
+{
+    QString error;
+    std::optional<CommandLine> line = parseCommandLine(arguments, valued, flags, &error);
+    if (!line)
+        status = usageError(command, error);
+    else if (line->help)
+        status = showUsage(command);
+    else if (line->positional.size() != 1)
+        status = usageError(command, oneArgument);
+    else
+        return line;
+    return std::nullopt;
+}
+
+bool openForm(const QString& file, FormDocument& document)
+{
+    const FormReadStatus status = readFormFile(localFileName(file), document);
+    if (status == FormReadStatus::Ok)
+        return true;
+    commandFailed(formReadFailure(status, file));
+    return false;
+}
+
+int saveForm(const QString& file, const FormDocument& document)
+{
+    if (!writeFormFile(localFileName(file), document))
+        return commandFailed(QStringLiteral("cannot write \"%1\"").arg(file));
+    return kExitOk;
 }

@@ -10,6 +10,8 @@
 #include <optional>
 #include <set>
 
+class FormDocument;
+
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
@@ -47,6 +49,17 @@ struct CommandLine {
 // the reason in error, for an unknown option or a missing value.
 std::optional<CommandLine> parseCommandLine(const QStringList& arguments, const std::set<QString>& valued,
                                             const std::set<QString>& flags, QString* error);
+// The start every subcommand shares: its arguments taken apart (as parseCommandLine does), --help
+// and exactly one positional argument, with oneArgument the reason given otherwise. Nothing when
+// the run ends there, with its exit status in status: a usage error, or kExitOk once --help
+// showed the usage.
+std::optional<CommandLine> startCommand(const FormCommand& command, const QStringList& arguments,
+                                        const std::set<QString>& valued, const std::set<QString>& flags,
+                                        const QString& oneArgument, int& status);
+// Reads the form file into document; false once the reason it could not be read was reported.
+bool openForm(const QString& file, FormDocument& document);
+// Writes the form file: kExitOk, else kExitFailed once it was reported that it could not be written.
+int saveForm(const QString& file, const FormDocument& document);
 // A whole number from minimum to maximum; nothing otherwise.
 std::optional<int> parseWholeNumber(const QString& text, int minimum, int maximum);
 

@@ -3,8 +3,6 @@
 #include "formcmd/FormCommand.h"
 #include "picture/PdfPages.h"
 #include "platform/CodePage.h"
-#include "platform/LocalFileName.h"
-#include "print/FormReadReason.h"
 #include "print/FormSize.h"
 
 #include <QTextStream>
@@ -83,19 +81,15 @@ void printChunks(QTextStream& out, const FormDocument& document)
 
 int runInfo(const QStringList& arguments)
 {
-    QString error;
-    const std::optional<CommandLine> line = parseCommandLine(arguments, {}, {}, &error);
+    int status = kExitOk;
+    const std::optional<CommandLine> line =
+        startCommand(kInfoCommand, arguments, {}, {}, QStringLiteral("give exactly one form file"), status);
     if (!line)
-        return usageError(kInfoCommand, error);
-    if (line->help)
-        return showUsage(kInfoCommand);
-    if (line->positional.size() != 1)
-        return usageError(kInfoCommand, QStringLiteral("give exactly one form file"));
+        return status;
     const QString& file = line->positional[0];
     FormDocument document;
-    const FormReadStatus status = readFormFile(localFileName(file), document);
-    if (status != FormReadStatus::Ok)
-        return commandFailed(formReadFailure(status, file));
+    if (!openForm(file, document))
+        return kExitFailed;
 
     QTextStream out(stdout);
     const Dib& dib = document.picture.get();

@@ -10,15 +10,11 @@ namespace {
 
 int runNew(const QStringList& arguments)
 {
-    QString error;
+    int status = kExitOk;
     const std::optional<CommandLine> line =
-        parseCommandLine(arguments, {"--page", "--ppi", "--size", "-o"}, {"--quiet"}, &error);
+        startCommand(kNewCommand, arguments, {"--page", "--ppi", "--size", "-o"}, {"--quiet"}, QStringLiteral("give exactly one picture or PDF file"), status);
     if (!line)
-        return usageError(kNewCommand, error);
-    if (line->help)
-        return showUsage(kNewCommand);
-    if (line->positional.size() != 1)
-        return usageError(kNewCommand, QStringLiteral("give exactly one picture or PDF file"));
+        return status;
     const std::optional<QString> output = line->value("-o");
     if (!output)
         return usageError(kNewCommand, QStringLiteral("no form file given (-o FORM.frm)"));
@@ -54,6 +50,7 @@ int runNew(const QStringList& arguments)
     PercentReport progress(pdf ? QStringLiteral("rendering page %1").arg(source.page) : QStringLiteral("reading the picture"),
                            line->flags.count("--quiet") > 0);
     FormDocument document;
+    QString error;
     const bool made = makeNewForm(source, document, [&](int percent) { progress(percent); }, &error);
     progress.finish();
     if (!made)

@@ -1,7 +1,6 @@
 // velmora-form: makes and inspects form files without the window, for scripts and batches.
 #include "formcmd/FormCommand.h"
-
-#include <QGuiApplication>
+#include "platform/ToolApplication.h"
 
 #include <cstdio>
 #include <iterator>
@@ -28,21 +27,11 @@ QString overview()
     return text;
 }
 
-void keepSeriousMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "velmora-form: %s\n", message.toLocal8Bit().constData());
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    qInstallMessageHandler(keepSeriousMessages);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Velmoras"));
+    const auto app = startToolApplication(argc, argv, "velmora-form");
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {

@@ -155,25 +155,33 @@ Dib RotRight(const Dib& picture, const DibProgress& progress)
                   [height](int32_t x, int32_t y) { return Point{height - 1 - y, x}; });
 }
 
-Dib Rot180(const Dib& picture, const DibProgress& progress)
+namespace {
+
+// Every row reversed left to right, kept in its place or, upside down, moved to the mirrored row.
+Dib rowsReversed(const Dib& picture, bool upsideDown, const DibProgress& progress)
 {
     if (!picture.bits)
         return Dib{};
     const int32_t width = widthOf(picture);
     const int32_t height = heightOf(picture);
+    const auto targetRow = [height, upsideDown](int32_t y) { return upsideDown ? height - 1 - y : y; };
     DibOwner result(sameKind(picture, width, height));
     if (!result)
         return Dib{};
     if (depthOf(picture) < 8) {
         movePixels(picture, result.get(), progress,
-                   [&](int32_t x, int32_t y) { return Point{width - 1 - x, height - 1 - y}; });
+                   [&](int32_t x, int32_t y) { return Point{width - 1 - x, targetRow(y)}; });
         return result.release();
     }
     eachRow(height, progress, [&](int32_t y) {
-        reverseRow(rowFromTop(picture, y), rowFromTop(result.get(), height - 1 - y), width, depthOf(picture));
+        reverseRow(rowFromTop(picture, y), rowFromTop(result.get(), targetRow(y)), width, depthOf(picture));
     });
     return result.release();
 }
+
+}  // namespace
+
+Dib Rot180(const Dib& picture, const DibProgress& progress) { return rowsReversed(picture, true, progress); }
 
 RotatedSize rotatedSize(int32_t width, int32_t height, double degrees, bool right)
 {
@@ -249,24 +257,7 @@ Dib DibRotxxx(const Dib& picture, bool right, double degrees, uint32_t backgroun
     return result.release();
 }
 
-Dib mirrorDib(const Dib& picture, const DibProgress& progress)
-{
-    if (!picture.bits)
-        return Dib{};
-    const int32_t width = widthOf(picture);
-    const int32_t height = heightOf(picture);
-    DibOwner result(sameKind(picture, width, height));
-    if (!result)
-        return Dib{};
-    if (depthOf(picture) < 8) {
-        movePixels(picture, result.get(), progress, [&](int32_t x, int32_t y) { return Point{width - 1 - x, y}; });
-        return result.release();
-    }
-    eachRow(height, progress, [&](int32_t y) {
-        reverseRow(rowFromTop(picture, y), rowFromTop(result.get(), y), width, depthOf(picture));
-    });
-    return result.release();
-}
+Dib mirrorDib(const Dib& picture, const DibProgress& progress) { return rowsReversed(picture, false, progress); }
 
 Dib flipDib(const Dib& picture, const DibProgress& progress)
 {

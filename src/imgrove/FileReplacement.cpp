@@ -106,6 +106,17 @@ void FileReplacement::write(const void* data, size_t count)
         written_ += count;
 }
 
+void FileReplacement::closeFile()
+{
+    errno = 0;
+    if (std::fflush(file_) != 0)
+        fail(lastError());
+    errno = 0;
+    if (std::fclose(file_) != 0)
+        fail(lastError());
+    file_ = nullptr;
+}
+
 bool FileReplacement::commit()
 {
     if (!file_) {
@@ -114,13 +125,7 @@ bool FileReplacement::commit()
     }
     if (inPlace_)
         return commitInPlace();
-    errno = 0;
-    if (std::fflush(file_) != 0)
-        fail(lastError());
-    errno = 0;
-    if (std::fclose(file_) != 0)
-        fail(lastError());
-    file_ = nullptr;
+    closeFile();
     if (!error_) {
         keepPermissions(target_, temporary_);
         std::error_code error;
@@ -137,13 +142,7 @@ bool FileReplacement::commit()
 
 bool FileReplacement::commitInPlace()
 {
-    errno = 0;
-    if (std::fflush(file_) != 0)
-        fail(lastError());
-    errno = 0;
-    if (std::fclose(file_) != 0)
-        fail(lastError());
-    file_ = nullptr;
+    closeFile();
     if (error_)
         return false;
     std::error_code error;

@@ -44,6 +44,8 @@ public:
 private:
     void openInPlace();
     bool commitInPlace();
+    // Flushes and closes the file, keeping the first error either gives.
+    void closeFile();
     void fail(std::error_code error);
     void discard();
 

@@ -34,15 +34,8 @@ PointD OrderedFormSize::paperOriginOnPicture() const
 
 OrderedFormSize orderFormSize(PointI first, PointI second, PointD firstMm, PointD secondMm)
 {
-    OrderedFormSize s;
-    s.px1 = first.x;
-    s.px2 = second.x;
-    s.py1 = first.y;
-    s.py2 = second.y;
-    s.x1mm = firstMm.x;
-    s.x2mm = secondMm.x;
-    s.y1mm = firstMm.y;
-    s.y2mm = secondMm.y;
+    OrderedFormSize s{.px1 = first.x, .px2 = second.x, .py1 = first.y, .py2 = second.y,
+                      .x1mm = firstMm.x, .x2mm = secondMm.x, .y1mm = firstMm.y, .y2mm = secondMm.y};
     ascending(s.px1, s.px2);
     ascending(s.py1, s.py2);
     ascending(s.x1mm, s.x2mm);

@@ -11,7 +11,9 @@ namespace {
 constexpr double kMinPaperMm = 10;
 constexpr double kMaxPaperMm = 2000;
 
-std::optional<double> parseNumber(const QString& text)
+}  // namespace
+
+std::optional<double> parseFiniteNumber(const QString& text)
 {
     bool ok = false;
     const double value = text.toDouble(&ok);
@@ -19,8 +21,6 @@ std::optional<double> parseNumber(const QString& text)
         return std::nullopt;
     return value;
 }
-
-}  // namespace
 
 std::optional<QPageSize> parsePaper(std::string_view text)
 {
@@ -34,8 +34,8 @@ std::optional<QPageSize> parsePaper(std::string_view text)
     const QStringList sides = name.chopped(2).split(u'x');
     if (sides.size() != 2)
         return std::nullopt;
-    const std::optional<double> width = parseNumber(sides[0]);
-    const std::optional<double> height = parseNumber(sides[1]);
+    const std::optional<double> width = parseFiniteNumber(sides[0]);
+    const std::optional<double> height = parseFiniteNumber(sides[1]);
     const auto fits = [](double mm) { return mm >= kMinPaperMm && mm <= kMaxPaperMm; };
     if (!width || !height || !fits(*width) || !fits(*height))
         return std::nullopt;

@@ -49,6 +49,14 @@ const char* const kGuide =
     "The farther apart the two points are, the more exactly the fields are printed. Use the zoom to "
     "hit the points exactly. If the picture shows exactly the whole sheet, the easy mode is quicker.";
 
+// A sheet of the tab: its layout, with the sheet's headline on top.
+QVBoxLayout* sheetLayout(QWidget* page, const QString& headline)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(makeHeadline(headline, page));
+    return layout;
+}
+
 }  // namespace
 
 TFormSizePage::TFormSizePage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host)
@@ -64,9 +72,7 @@ TFormSizePage::TFormSizePage(FormHost& host, QWidget* parent) : QWidget(parent),
 QWidget* TFormSizePage::buildEasyPage()
 {
     auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(
-        makeHeadline(QStringLiteral("Set form size - enter width and height of the form and click on \"OVERTAKE\""), page));
+    auto* layout = sheetLayout(page, QStringLiteral("Set form size - enter width and height of the form and click on \"OVERTAKE\""));
 
     auto* row = new QHBoxLayout;
     auto* grid = new QGridLayout;
@@ -106,9 +112,7 @@ QWidget* TFormSizePage::buildExtendedPage()
 {
     const FormDocument& doc = host_.document();
     auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(
-        makeHeadline(QStringLiteral("Set form size - you have to set the two points now - read the description"), page));
+    auto* layout = sheetLayout(page, QStringLiteral("Set form size - you have to set the two points now - read the description"));
 
     auto* top = new QHBoxLayout;
     auto* controls = new QGridLayout;

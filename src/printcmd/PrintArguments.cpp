@@ -20,15 +20,6 @@ std::optional<int> parsePositive(std::string_view text)
     return value;
 }
 
-std::optional<double> parseNumber(const QString& text)
-{
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 // The option's value: the next argument. Null when there is none.
 const QString* takeValue(const QStringList& arguments, qsizetype& i)
 {
@@ -211,7 +202,7 @@ ParsedArguments parseArguments(const QStringList& arguments)
                 return usage(error);
             o.records = *ranges;
         } else if (argument == u"--shift-x" || argument == u"--shift-y") {
-            const std::optional<double> inches = parseNumber(*value);
+            const std::optional<double> inches = parseFiniteNumber(*value);
             if (!inches)
                 return usage(QStringLiteral("%1: \"%2\" is no number of inches").arg(argument, *value));
             (argument == u"--shift-x" ? o.shiftXInch : o.shiftYInch) = inches;

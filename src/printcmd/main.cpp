@@ -1,11 +1,11 @@
 // velmora-print: prints a form file's records as the "Print" tab does, from a script, on a
 // machine without a screen.
 #include "platform/Terminal.h"
+#include "platform/ToolApplication.h"
 #include "printcmd/PrintArguments.h"
 #include "printcmd/PrintJob.h"
 #include "printcmd/ProgressReport.h"
 
-#include <QGuiApplication>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -30,25 +30,11 @@ CalibrationPlaces windowCalibrationPlaces()
                                     QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
-// Qt's notes about the environment (no runtime folder, no screen) mean nothing to a script reading
-// stderr; only real trouble gets through.
-void keepSeriousMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "velmora-print: %s\n", message.toLocal8Bit().constData());
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    qInstallMessageHandler(keepSeriousMessages);
-    // Fonts and painters need a GUI application, but never a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    // The window's name, so that the per-user calibration folder is the same.
-    QGuiApplication::setApplicationName(QStringLiteral("Velmoras"));
+    const auto app = startToolApplication(argc, argv, "velmora-print");
 
     const ParsedArguments parsed = parseArguments(QCoreApplication::arguments().mid(1));
     if (parsed.status == ParsedArguments::Status::Help) {

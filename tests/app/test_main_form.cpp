@@ -7,6 +7,7 @@
 #include "platform/Settings.h"
 #include "platform/Shell.h"
 #include "platform/WindowMessages.h"
+#include "support/MouseEvents.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -49,14 +50,6 @@ protected:
     ScriptedPrompts* scripted;  // owned by form
     TMainForm form;
 };
-
-void mouse(QWidget& target, QEvent::Type type, QPointF pos)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, pos, target.mapToGlobal(pos), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&target, &event);
-}
 
 TEST_F(MainFormTest, WindowShowsItsCaptionTabsButtonsAndHints)
 {
@@ -185,14 +178,14 @@ TEST_F(MainFormTest, QuitButtonDraggedOffAndReleasedDoesNotQuit)
 {
     form.show();
     HoverImageButton& quit = *form.quitButton();
-    mouse(quit, QEvent::MouseButtonPress, {5, 5});
+    sendMouse(quit, QEvent::MouseButtonPress, {5, 5});
     EXPECT_TRUE(quit.isPressedShown());
-    mouse(quit, QEvent::MouseMove, {-3, 5});
+    sendMouse(quit, QEvent::MouseMove, {-3, 5});
     EXPECT_FALSE(quit.isPressedShown());
-    mouse(quit, QEvent::MouseMove, {6, 6});
+    sendMouse(quit, QEvent::MouseMove, {6, 6});
     EXPECT_TRUE(quit.isPressedShown());
-    mouse(quit, QEvent::MouseMove, {quit.width() + 2.0, 6});
-    mouse(quit, QEvent::MouseButtonRelease, {quit.width() + 2.0, 6});
+    sendMouse(quit, QEvent::MouseMove, {quit.width() + 2.0, 6});
+    sendMouse(quit, QEvent::MouseButtonRelease, {quit.width() + 2.0, 6});
     EXPECT_FALSE(quit.isPressedShown());
     EXPECT_TRUE(scripted->messages().empty());
     EXPECT_TRUE(form.isVisible());
@@ -206,8 +199,8 @@ TEST_F(MainFormTest, QuitButtonAsksAndCancelKeepsEverything)
     bool pressedWhileAsking = true;
     scripted->onMessage = [&](const ShownMessage&) { pressedWhileAsking = form.quitButton()->isPressedShown(); };
 
-    mouse(*form.quitButton(), QEvent::MouseButtonPress, {5, 5});
-    mouse(*form.quitButton(), QEvent::MouseButtonRelease, {5, 5});
+    sendMouse(*form.quitButton(), QEvent::MouseButtonPress, {5, 5});
+    sendMouse(*form.quitButton(), QEvent::MouseButtonRelease, {5, 5});
 
     ASSERT_EQ(scripted->messages().size(), 1u);
     const ShownMessage& asked = scripted->messages()[0];

@@ -15,6 +15,7 @@
 #include "print/TFormSizePage.h"
 #include "print/TPrintPage.h"
 #include "print/TStringGrid.h"
+#include "support/MouseEvents.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,14 +91,7 @@ void dragOnCanvas(Window& w, PointI from, PointI to)
     const Dib& picture = w.doc().picture.get();
     const double scale = std::min(double(canvas->width()) / DibWidth(picture), double(canvas->height()) / DibHeight(picture));
     const auto at = [scale](PointI p) { return QPointF(p.x * scale, p.y * scale); };
-    const auto send = [canvas](QEvent::Type type, QPointF pos, Qt::MouseButtons held) {
-        QMouseEvent event(type, pos, canvas->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                          held, Qt::NoModifier);
-        QApplication::sendEvent(canvas, &event);
-    };
-    send(QEvent::MouseButtonPress, at(from), Qt::LeftButton);
-    send(QEvent::MouseMove, at(to), Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, at(to), Qt::NoButton);
+    dragMouse(*canvas, at(from), at(to));
 }
 
 PointI middleOf(const FormField& field) { return {(field.left + field.right) / 2, (field.top + field.bottom) / 2}; }

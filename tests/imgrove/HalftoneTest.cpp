@@ -1,18 +1,10 @@
 #include "imgrove/Halftone.h"
 #include "imgrove/StandardPalettes.h"
+#include "support/TestPictures.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-Dib filled(int width, int height, uint32_t value)
-{
-    Dib dib = newdib(width, height, 24, nullptr, 0);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            setpixel(dib, x, y, value);
-    return dib;
-}
 
 void expectStandardPalette(const Dib& dib)
 {
@@ -26,7 +18,7 @@ void expectStandardPalette(const Dib& dib)
 
 TEST(Halftone, SameSizeCopyInTheStandardPalette)
 {
-    DibOwner white(filled(13, 7, 0xFFFFFF));
+    DibOwner white(plainPicture(13, 7, 0xFFFFFF));
     DibOwner copy(DIBHalftoneDIB(white.get()));
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy.get().header->biWidth, 13);
@@ -37,7 +29,7 @@ TEST(Halftone, SameSizeCopyInTheStandardPalette)
             EXPECT_EQ(getpixel(copy.get(), x, y), 255u);
 
     // Cube colours come out exactly, with no dither pattern.
-    DibOwner cube(filled(9, 9, 51 | 102 << 8 | 204 << 16));
+    DibOwner cube(plainPicture(9, 9, 51 | 102 << 8 | 204 << 16));
     DibOwner cubeCopy(DIBHalftoneDIB(cube.get()));
     const StandardColor c = kStandardPalette256[getpixel(cubeCopy.get(), 4, 4)];
     EXPECT_EQ(c.red, 51);
@@ -48,7 +40,7 @@ TEST(Halftone, SameSizeCopyInTheStandardPalette)
 TEST(Halftone, InBetweenColoursAverageOutOverTheDitherCell)
 {
     // Grey 25 lies half-way between cube levels 0 and 51: about half of an 8 x 8 cell rounds up.
-    DibOwner grey(filled(8, 8, 25 | 25 << 8 | 25 << 16));
+    DibOwner grey(plainPicture(8, 8, 25 | 25 << 8 | 25 << 16));
     DibOwner copy(DIBHalftoneDIB(grey.get()));
     int sum = 0;
     for (int y = 0; y < 8; ++y)
@@ -106,7 +98,7 @@ TEST(Halftone, AnAreaAverageOnAHalfRoundsUp)
 
 TEST(Halftone, BadInputGivesNoPicture)
 {
-    DibOwner source(filled(4, 4, 0x808080));
+    DibOwner source(plainPicture(4, 4, 0x808080));
     EXPECT_EQ(DIBHalftoneDIB(Dib{}).bits, nullptr);
     EXPECT_EQ(DIBHalftoneDIBXY(Dib{}, 3, 3).bits, nullptr);
     EXPECT_EQ(DIBHalftoneDIBXY(source.get(), 0, 3).bits, nullptr);

@@ -6,11 +6,13 @@
 #   2. a corrupted script: the "corrupted" message, closed with xdotool, nothing installed;
 #   3. a normal run driven with xdotool: "Next >", the completion message, the same result,
 #      and the installed program started.
-# Usage: wine_installer_test.sh WIN32_BUILD_DIR WORK_DIR. Exit 77 (skipped) without Wine.
+# Usage: wine_installer_test.sh WIN32_BUILD_DIR LINKPROBE_DIR WORK_DIR. Exit 77 (skipped) without
+# Wine.
 set -euo pipefail
 
 exe_dir=$(cd "$1" && pwd)
-work=$(mkdir -p "$2" && cd "$2" && pwd)
+probe_dir=$(cd "$2" && pwd)
+work=$(mkdir -p "$3" && cd "$3" && pwd)
 for tool in wine wineboot wineserver; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIPPED: $tool is not installed; the Win32 installer is not tested under Wine."
@@ -66,7 +68,7 @@ wineserver -w || true
 pkg="$work/package"
 mkdir -p "$pkg"
 cp "$exe_dir/installer.exe" "$pkg/"
-cp "$exe_dir/linkprobe.exe" "$pkg/main.exe"
+cp "$probe_dir/linkprobe.exe" "$pkg/main.exe"
 head -c 5000 /dev/urandom >"$pkg/help.chm"
 printf 'read me\r\n' >"$pkg/readme.txt"
 head -c 3000 /dev/urandom >"$pkg/uninst.exe"
@@ -84,7 +86,7 @@ find_link() { find -L "$drive_c/users" -path "*$1" -print -quit 2>/dev/null || t
 check_link() { # $1 unix path of the .lnk, $2 expected Windows target
   local out="$work/link.txt"
   rm -f "$out"
-  wine "$exe_dir/linkprobe.exe" "$(winepath -w "$1")" "$(winepath -w "$out")" >/dev/null 2>&1 || true
+  wine "$probe_dir/linkprobe.exe" "$(winepath -w "$1")" "$(winepath -w "$out")" >/dev/null 2>&1 || true
   if [ ! -f "$out" ]; then fail "link $1 not readable"; return; fi
   local target folder show
   { read -r target; read -r folder; } < <(tr -d '\r' <"$out")

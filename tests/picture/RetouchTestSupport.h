@@ -2,19 +2,10 @@
 #pragma once
 
 #include "imgrove/Dib.h"
+#include "support/TestPictures.h"
 
 #include <cstdint>
 #include <vector>
-
-// A picture whose pixel (x, y) is value(x, y).
-template <typename Value> Dib pictureOf(int32_t width, int32_t height, int bits, Value value)
-{
-    Dib dib = newdib(width, height, bits, nullptr, 0);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            setpixel(dib, x, y, value(x, y));
-    return dib;
-}
 
 // Every pixel, row by row from the top.
 inline std::vector<uint32_t> pixelsOf(const Dib& dib)

@@ -9,6 +9,7 @@
 #include "platform/ScriptedPrompts.h"
 #include "support/TestFormHost.h"
 #include "support/TestPdf.h"
+#include "support/TestPictures.h"
 
 #include <QAction>
 #include <QDir>
@@ -32,11 +33,7 @@ constexpr uint32_t kBlue = 0xff0000;
 // A 24-bit picture, red in its upper half and blue in its lower half.
 Dib twoColourPicture(int32_t width, int32_t height)
 {
-    Dib dib = newdib(width, height, 24, nullptr, 0);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            setpixel(dib, x, y, y < height / 2 ? kRed : kBlue);
-    return dib;
+    return pictureOf(width, height, 24, [height](int32_t, int32_t y) { return y < height / 2 ? kRed : kBlue; });
 }
 
 QByteArray fileHead(const QString& name, int count)

@@ -1,5 +1,6 @@
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramPictures.h"
+#include "support/MouseEvents.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -16,15 +17,9 @@ QPixmap filled(QColor colour)
     return pixmap;
 }
 
-void send(QWidget& target, QEvent::Type type, QPointF pos, Qt::MouseButtons held)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, pos, target.mapToGlobal(pos), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&target, &event);
-}
-void press(QWidget& w, QPointF p) { send(w, QEvent::MouseButtonPress, p, Qt::LeftButton); }
-void move(QWidget& w, QPointF p) { send(w, QEvent::MouseMove, p, Qt::LeftButton); }
-void release(QWidget& w, QPointF p) { send(w, QEvent::MouseButtonRelease, p, Qt::NoButton); }
+void press(QWidget& w, QPointF p) { sendMouse(w, QEvent::MouseButtonPress, p); }
+void move(QWidget& w, QPointF p) { sendMouse(w, QEvent::MouseMove, p); }
+void release(QWidget& w, QPointF p) { sendMouse(w, QEvent::MouseButtonRelease, p); }
 
 // The colour the button shows on screen now.
 QRgb shown(HoverImageButton& button) { return button.grab().toImage().pixel(5, 5); }

@@ -1,4 +1,5 @@
 #include "print/Calibration.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,19 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 QByteArray encoded(const Calibration& c)
 {
@@ -63,13 +51,13 @@ TEST(CalibrationFile, StoredValuesAreClampedAndRounded)
 {
     QTemporaryDir program, user;
     const CalibrationPlaces places{program.path(), user.path()};
-    writeBytes(program.filePath("options.dat"), encoded({-1, 7.5, 110, 94}));
+    ASSERT_TRUE(writeFile(program.filePath("options.dat"), encoded({-1, 7.5, 110, 94})));
     EXPECT_EQ(readCalibration(places), (Calibration{0, 6, 105, 95}));
 
-    writeBytes(program.filePath("options.dat"), encoded({1.234, 2.345678, 100.004, 99.999}));
+    ASSERT_TRUE(writeFile(program.filePath("options.dat"), encoded({1.234, 2.345678, 100.004, 99.999})));
     EXPECT_EQ(readCalibration(places), (Calibration{1.23, 2.35, 100, 100}));
 
-    writeBytes(program.filePath("options.dat"), encoded({std::nan(""), 1, 100, 100}));
+    ASSERT_TRUE(writeFile(program.filePath("options.dat"), encoded({std::nan(""), 1, 100, 100})));
     EXPECT_EQ(readCalibration(places).LinksEd, 0);
 }
 
@@ -79,11 +67,11 @@ TEST(CalibrationFile, MissingOrShortFileGivesTheDefaults)
     const CalibrationPlaces places{program.path(), user.path()};
     EXPECT_EQ(readCalibration(places), (Calibration{0, 0, 100, 100}));
 
-    writeBytes(program.filePath("options.dat"), encoded({3, 3, 98, 98}).left(31));
+    ASSERT_TRUE(writeFile(program.filePath("options.dat"), encoded({3, 3, 98, 98}).left(31)));
     EXPECT_EQ(readCalibration(places), (Calibration{0, 0, 100, 100}));
 
     // Longer files are read from their start.
-    writeBytes(program.filePath("options.dat"), encoded({3, 3, 98, 98}) + "tail");
+    ASSERT_TRUE(writeFile(program.filePath("options.dat"), encoded({3, 3, 98, 98}) + "tail"));
     EXPECT_EQ(readCalibration(places), (Calibration{3, 3, 98, 98}));
 }
 
@@ -91,7 +79,7 @@ TEST(CalibrationFile, UnwritableProgramFolderFallsBackToTheUserFolder)
 {
     QTemporaryDir scratch, user;
     // A folder below a plain file can be written by nobody, not even an administrator.
-    writeBytes(scratch.filePath("plain"), "x");
+    ASSERT_TRUE(writeFile(scratch.filePath("plain"), "x"));
     const QString programDir = scratch.filePath("plain") + "/program/";
     const CalibrationPlaces places{programDir, user.filePath("a/b")};
     EXPECT_EQ(calibrationWriteDir(places), places.userDir);
@@ -108,8 +96,8 @@ TEST(CalibrationFile, UnwritableProgramFolderFallsBackToTheUserFolder)
 TEST(CalibrationFile, TheFolderThatTakesTheWritesIsReadFirst)
 {
     QTemporaryDir program, user;
-    writeBytes(program.filePath("options.dat"), encoded({5, 5, 96, 96}));
-    writeBytes(user.filePath("options.dat"), encoded({1, 1, 101, 101}));
+    ASSERT_TRUE(writeFile(program.filePath("options.dat"), encoded({5, 5, 96, 96})));
+    ASSERT_TRUE(writeFile(user.filePath("options.dat"), encoded({1, 1, 101, 101})));
     EXPECT_EQ(readCalibration({program.path(), user.path()}), (Calibration{5, 5, 96, 96}));
 
     // An installed program's folder holding an old file: what the user saved since must win, and

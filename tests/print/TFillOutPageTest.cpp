@@ -4,6 +4,7 @@
 
 #include "print/TStringGrid.h"
 #include "support/FileSizeLimit.h"
+#include "support/TestFiles.h"
 #include <QDir>
 #include <QAbstractSpinBox>
 
@@ -74,19 +75,6 @@ void typeKeys(QWidget* widget, const QString& keys)
         QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, code ? QString() : QString(c));
         QApplication::sendEvent(widget, &press);
     }
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 }  // namespace
@@ -345,7 +333,7 @@ TEST(FillOutCsv, DialogsMessagesAndTheGridAfterwards)
     EXPECT_TRUE(none.prompts().fileDialogs().empty());
 
     Page p(2, 1);
-    writeFile(file, "\"a\",\"b\"\r\nc;d;e\r\n\xEF\xBB\xBFx\r\n");
+    ASSERT_TRUE(writeFile(file, "\"a\",\"b\"\r\nc;d;e\r\n\xEF\xBB\xBFx\r\n"));
     p.prompts().queueOpenFile(file);
     p.page.ImportTBtnClick();
     ASSERT_EQ(p.prompts().fileDialogs().size(), 1u);
@@ -359,7 +347,7 @@ TEST(FillOutCsv, DialogsMessagesAndTheGridAfterwards)
     EXPECT_EQ(p.cell(1), QString::fromLatin1("\xEF\xBB\xBFx"));  // a mark inside the file is a value's bytes
     EXPECT_EQ(p.value(3, 2), std::optional<std::string>("d"));
 
-    writeFile(file, "\xEF\xBB\xBF\"K\xC3\xA4se \xE2\x82\xAC \xE2\x86\x92\"\r\n");
+    ASSERT_TRUE(writeFile(file, "\xEF\xBB\xBF\"K\xC3\xA4se \xE2\x82\xAC \xE2\x86\x92\"\r\n"));
     p.prompts().queueOpenFile(file);
     p.page.ImportTBtnClick();
     EXPECT_EQ(p.value(5, 1), std::optional<std::string>("K\xE4se \x80 ?"));

@@ -3,6 +3,8 @@
 #include "PrintTestHost.h"
 
 #include "platform/Dc.h"
+#include "support/MouseEvents.h"
+#include "support/TestPictures.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,24 +23,7 @@
 
 namespace {
 
-// A 24-bit picture of one colour (0x00BBGGRR as getpixel gives it).
-Dib plainPicture(int32_t width, int32_t height, uint32_t value)
-{
-    Dib dib = newdib(width, height, 24, nullptr, 0);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            setpixel(dib, x, y, value);
-    return dib;
-}
-
 QRgb rgb(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
-
-void click(QWidget* widget, int x, int y)
-{
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(x, y), widget->mapToGlobal(QPointF(x, y)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-}
 
 // The extended page shown with a point view of exactly 400 x 300 pixels at zoom 1.
 struct ShownPage {
@@ -247,18 +232,18 @@ TEST(FormSizePageView, ZoomSizesThePaintBoxAndClicksStillMap)
     ASSERT_EQ(page.EditScrollBox->viewport()->size(), QSize(400, 300));
     EXPECT_EQ(page.PaintBox2->size(), QSize(400, 300));
 
-    click(page.PaintBox2, 100, 50);
+    sendMouse(*page.PaintBox2, QEvent::MouseButtonPress, QPointF(100, 50));
     EXPECT_EQ(shown.host.doc.FirstPoint, (PointI{100, 50}));
 
     page.ZoomEd2->setValue(2.0);
     EXPECT_EQ(page.PaintBox2->size(), QSize(800, 600));
-    click(page.PaintBox2, 201, 101);  // 100.5, 50.5: halves to even
+    sendMouse(*page.PaintBox2, QEvent::MouseButtonPress, QPointF(201, 101));  // 100.5, 50.5: halves to even
     EXPECT_EQ(shown.host.doc.FirstPoint, (PointI{100, 50}));
-    click(page.PaintBox2, 203, 3);
+    sendMouse(*page.PaintBox2, QEvent::MouseButtonPress, QPointF(203, 3));
     EXPECT_EQ(shown.host.doc.FirstPoint, (PointI{102, 2}));
 
     page.Op3Check->setChecked(true);
-    click(page.PaintBox2, 100, 500);  // on the background below the picture
+    sendMouse(*page.PaintBox2, QEvent::MouseButtonPress, QPointF(100, 500));  // on the background below the picture
     EXPECT_EQ(shown.host.doc.SecondPoint, (PointI{50, 250}));
     EXPECT_EQ(shown.host.doc.FirstPoint, (PointI{102, 2}));
 

@@ -6,6 +6,7 @@
 #include "platform/HoverImageButton.h"
 #include "platform/Printer.h"
 #include "print/CalibrationPrint.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDoubleSpinBox>
@@ -21,12 +22,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray encoded(const Calibration& c)
 {

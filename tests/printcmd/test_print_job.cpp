@@ -10,6 +10,7 @@
 #include "printcmd/PrintJob.h"
 #include "support/SmallDisk.h"
 #include "support/TestFormHost.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,13 +42,6 @@ ProgramRun runProgram(const QStringList& arguments)
             QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
-void writeFile(const QString& name, const QByteArray& bytes)
-{
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QByteArray calibrationBytes(const Calibration& calibration)
 {
     const auto bytes = encodeCalibration(calibration);
@@ -66,7 +60,7 @@ protected:
                        FormRecord{{printtest::entry("Name", "Charlie")}}};
         doc.PrintShiftMm = {5, 3};
         saveForm();
-        writeFile(path("defaults.dat"), calibrationBytes(Calibration{}));
+        ASSERT_TRUE(writeFile(path("defaults.dat"), calibrationBytes(Calibration{})));
     }
     void saveForm() { ASSERT_TRUE(writeFormFile(path("form.frm").toStdString(), doc)); }
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -81,9 +75,9 @@ TEST_F(PrintToolTest, StatusAndOneLineErrorPerFailure)
     printtest::makeForm(badSize);
     badSize.SecondPoint = {1100, 200};
     ASSERT_TRUE(writeFormFile(path("badsize.frm").toStdString(), badSize));
-    writeFile(path("notaform.frm"), "hello");
-    writeFile(path("short.dat"), "12345678");
-    writeFile(path("long.dat"), calibrationBytes(Calibration{}) + "12345678");
+    ASSERT_TRUE(writeFile(path("notaform.frm"), "hello"));
+    ASSERT_TRUE(writeFile(path("short.dat"), "12345678"));
+    ASSERT_TRUE(writeFile(path("long.dat"), calibrationBytes(Calibration{}) + "12345678"));
     struct Row {
         QStringList arguments;
         int status;
@@ -140,7 +134,7 @@ TEST_F(PrintToolTest, AFullDiskKeepsTheOldOutputAndSaysWhichFileAndWhy)
         // No room at all, room for half the file, and for all but its last byte.
         for (const qint64 free : {qint64(0), size / 2, size - 1}) {
             SCOPED_TRACE(free);
-            writeFile(written, "old");
+            ASSERT_TRUE(writeFile(written, "old"));
             disk.leaveFree(size_t(free));
             const ProgramRun run = runProgram(arguments);
             disk.makeRoom();
@@ -195,8 +189,8 @@ TEST_F(PrintToolTest, FormSizeReasonsInWords)
 
 TEST_F(PrintToolTest, CsvRecordsReplaceTheFormsOwn)
 {
-    writeFile(path("records.csv"), "\"one\",\"x\"\r\n\r\ntwo;y\r\n\"three\\nlines\"\r\n");
-    writeFile(path("empty.csv"), "\r\n\r\n");
+    ASSERT_TRUE(writeFile(path("records.csv"), "\"one\",\"x\"\r\n\r\ntwo;y\r\n\"three\\nlines\"\r\n"));
+    ASSERT_TRUE(writeFile(path("empty.csv"), "\r\n\r\n"));
     PrintOptions options;
     options.formFile = path("form.frm");
     options.csvFile = path("records.csv");
@@ -277,7 +271,7 @@ TEST_F(PrintToolTest, PngPageEqualsTheWindowsPrinterPath)
         {"first point above the sheet, shift up and left", {10, -5}, {110, 150}, {-4.4, -2.1}},
     };
     const Calibration calibration{2.5, 1.25, 101.5, 98};
-    writeFile(path("options.dat"), calibrationBytes(calibration));
+    ASSERT_TRUE(writeFile(path("options.dat"), calibrationBytes(calibration)));
     QImageReader::setAllocationLimit(512);  // an A4 page at 600 x 600 takes 133 MB as RGB32
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -334,7 +328,7 @@ QStringList pdfWords(const QString& pdf)
 TEST_F(PrintToolTest, WindowsPdfAndTheProgramsPdfPutTheWordsAlike)
 {
     const Calibration calibration{2.5, 1.25, 101.5, 98};
-    writeFile(path("options.dat"), calibrationBytes(calibration));
+    ASSERT_TRUE(writeFile(path("options.dat"), calibrationBytes(calibration)));
     const ProgramRun run = runProgram({path("form.frm"), "--pdf", path("tool.pdf"), "--records", "2",
                                        "--calibration", path("options.dat"), "--quiet"});
     ASSERT_EQ(run.status, 0) << run.errors.toStdString();

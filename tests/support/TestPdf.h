@@ -2,6 +2,7 @@
 // QPdfWriter, so every test knows what each page holds without sample files.
 #pragma once
 
+#include "support/TestFiles.h"
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace testpdf {
+
+using ::writeFile;
 
 // Positions in points from the page's top-left corner, as the PDF's user space is measured.
 struct Box {
@@ -62,12 +65,6 @@ inline QByteArray makePdf(int pages = 2)
     }
     painter.end();
     return bytes;
-}
-
-inline bool writeFile(const QString& name, const QByteArray& bytes)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // The same PDF encrypted by qpdf: with a user password it cannot even be opened without it.
