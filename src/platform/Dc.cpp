@@ -39,13 +39,17 @@ COLORREF ResolveColor(COLORREF value)
 
 namespace {
 
-// The line modes other than plain copying; beginDrawing leaves the painter copying.
-void applyRop2(QPainter& painter, int rop2)
+// The line modes other than plain copying; beginDrawing leaves the painter copying. True when
+// the mode is not plain copying.
+bool applyRop2(QPainter& painter, int rop2)
 {
     if (rop2 == R2_XORPEN)
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     else if (rop2 == R2_NOT)
         painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    else
+        return false;
+    return true;
 }
 
 // Pixels of a one-pixel line from (x0, y0) up to, not including, (x1, y1).
@@ -106,16 +110,32 @@ QPainter* Dc::beginDrawing()
     QPainter* p = painter();
     if (!p)
         return nullptr;
-    if (clip_)
-        p->setClipRegion(*clip_);
-    else
-        p->setClipping(false);
-    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->setRenderHint(QPainter::Antialiasing, false);
-    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p->setPen(Qt::NoPen);
-    p->setBrush(Qt::NoBrush);
+    preparePainter(*p);
     return p;
+}
+
+// Every drawing call sets the pen it draws with and fills with a colour of its own, so pen and
+// brush are no part of what is prepared.
+void Dc::preparePainter(QPainter& p)
+{
+    if (&p != prepared_) {
+        prepared_ = &p;
+        clipOnPainter_ = false;
+        plainModes_ = false;
+    }
+    if (!clipOnPainter_) {
+        if (clip_)
+            p.setClipRegion(*clip_);
+        else
+            p.setClipping(false);
+        clipOnPainter_ = true;
+    }
+    if (!plainModes_) {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        plainModes_ = true;
+    }
 }
 
 DcPen Dc::SelectPen(const DcPen& pen) { return std::exchange(pen_, pen); }
@@ -138,7 +158,8 @@ void Dc::drawPixels(const QPolygon& points, const QPolygon& gaps, int rop2)
     if (!p)
         return;
     if (!points.isEmpty()) {
-        applyRop2(*p, rop2);
+        if (applyRop2(*p, rop2))
+            modesChanged();
         p->setPen(QPen(toQColor(pen_.color), 1));
         p->drawPoints(points);
     }
@@ -147,7 +168,6 @@ void Dc::drawPixels(const QPolygon& points, const QPolygon& gaps, int rop2)
         p->setPen(QPen(toQColor(bkColor_), 1));
         p->drawPoints(gaps);
     }
-    p->setPen(Qt::NoPen);
 }
 
 bool Dc::MoveToEx(int32_t x, int32_t y)
@@ -168,11 +188,11 @@ bool Dc::LineTo(int32_t x, int32_t y)
         QPainter* p = beginDrawing();
         if (!p)
             return false;
-        applyRop2(*p, rop2_);
+        if (applyRop2(*p, rop2_))
+            modesChanged();
         QPen pen(toQColor(pen_.color), pen_.width, pen_.style == PS_DOT ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap);
         p->setPen(pen);
         p->drawLine(QPointF(fromX + 0.5, fromY + 0.5), QPointF(x + 0.5, y + 0.5));
-        p->setPen(Qt::NoPen);
         return true;
     }
     std::vector<QPoint> pixels;
@@ -202,7 +222,8 @@ bool Dc::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom)
         QPainter* p = beginDrawing();
         if (!p)
             return false;
-        applyRop2(*p, rop2_);
+        if (applyRop2(*p, rop2_))
+            modesChanged();
         // Without a pen the filled area ends one pixel short on the right and at the bottom.
         const int32_t shrink = outline ? 0 : 1;
         const QRect area(left, top, right - left - shrink, bottom - top - shrink);
@@ -246,6 +267,7 @@ void Dc::ExcludeClipRect(int32_t left, int32_t top, int32_t right, int32_t botto
         clip_ = QRegion(QRect(QPoint(0, 0), deviceSize()));
     if (right > left && bottom > top)
         *clip_ -= QRegion(left, top, right - left, bottom - top);
+    clipOnPainter_ = false;
 }
 
 void Dc::IntersectClipRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
@@ -254,10 +276,12 @@ void Dc::IntersectClipRect(int32_t left, int32_t top, int32_t right, int32_t bot
     if (!clip_)
         clip_ = QRegion(QRect(QPoint(0, 0), deviceSize()));
     *clip_ &= (right > left && bottom > top) ? QRegion(left, top, right - left, bottom - top) : QRegion();
+    clipOnPainter_ = false;
 }
 
 void Dc::SelectClipRgn(const std::optional<QRegion>& region)
 {
     flushRows();
     clip_ = region;
+    clipOnPainter_ = false;
 }

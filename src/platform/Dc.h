@@ -203,7 +203,9 @@ public:
     int32_t TextWidth(const QString& text) { return GetTextExtentPoint32(text).cx; }
 
     // The painter drawing on the device, or null while the device cannot be drawn on (a printer
-    // outside a print job, a memory context without a bitmap).
+    // outside a print job, a memory context without a bitmap). The context keeps what it last
+    // set on it (clip, modes, pen): whoever draws on it directly restores it (save/restore)
+    // before the context draws again.
     virtual QPainter* painter() = 0;
     // The device the painter draws on, for font metrics when no painter is active.
     virtual QPaintDevice* metricsDevice() = 0;
@@ -219,8 +221,11 @@ protected:
     // Prepares the painter for a drawing call (clip, modes) after flushing batched rows; null
     // when nothing can be drawn.
     QPainter* beginDrawing();
-    // Called by a derived class before its painter ends.
+    // Called by a derived class before its painter ends at the end of a job or of its device.
     void endPainter();
+    // Called by a derived class before its painter ends or turns to a new page within a job: the
+    // picture the job keeps stays.
+    void endPage();
     // The bitmap a memory context has selected; null elsewhere.
     virtual Bitmap* selectedBitmap() { return nullptr; }
 
@@ -228,6 +233,10 @@ private:
     struct RowBatch;
     struct SampleCache;
     void flushRows();
+    // Puts clip_ and the plain modes on the painter unless they are there already.
+    void preparePainter(QPainter& painter);
+    // After a drawing call changed the painter's composition or smoothing.
+    void modesChanged() { plainModes_ = false; }
     void drawPixels(const QPolygon& points, const QPolygon& gaps, int rop2);
 
     int stretchMode_ = BLACKONWHITE;
@@ -243,6 +252,12 @@ private:
     int32_t posY_ = 0;
     int styleStep_ = 0;  // position in the dotted pen's pattern, carried across joined lines
     std::optional<QRegion> clip_;
+    // What preparePainter last put on which painter: a run of drawing calls under one clip sets
+    // it once, as every change of the painter's state costs the raster engine time and a PDF
+    // page its bytes.
+    QPainter* prepared_ = nullptr;
+    bool clipOnPainter_ = false;
+    bool plainModes_ = false;
     std::unique_ptr<RowBatch> rows_;
     // A printer page keeps the last picture it was given for the rest of the job, so that a job
     // of many pages hands the same image to the page engine and a PDF stores the picture once.

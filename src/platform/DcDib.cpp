@@ -207,11 +207,7 @@ void Dc::flushRows()
         return;
     RowBatch& batch = *rows_;
     if (QPainter* p = painter()) {
-        if (clip_)
-            p->setClipRegion(*clip_);
-        else
-            p->setClipping(false);
-        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        preparePainter(*p);
         const QImage image(reinterpret_cast<const uchar*>(batch.pixels.data()), batch.width, batch.rows,
                            qsizetype(batch.width) * 4, QImage::Format_RGB32);
         p->drawImage(QPoint(batch.x, batch.y), image);
@@ -226,8 +222,14 @@ void Dc::GdiFlush()
 
 void Dc::endPainter()
 {
-    flushRows();
+    endPage();
     sample_.reset();
+}
+
+void Dc::endPage()
+{
+    flushRows();
+    prepared_ = nullptr;
 }
 
 int Dc::StretchDIBits(int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight, int32_t xSrc,
@@ -260,6 +262,7 @@ int Dc::StretchDIBits(int32_t xDest, int32_t yDest, int32_t destWidth, int32_t d
     }
     p->setCompositionMode(compositionForRop(rop));
     p->setRenderHint(QPainter::SmoothPixmapTransform, stretchMode_ == HALFTONE);
+    modesChanged();
     if (outWidth == destWidth && outHeight == destHeight)
         p->drawImage(QPoint(xDest, yDest), image);
     else
@@ -376,6 +379,7 @@ bool Dc::StretchBlt(int32_t xDest, int32_t yDest, int32_t destWidth, int32_t des
         return false;
     p->setCompositionMode(compositionForRop(rop));
     p->setRenderHint(QPainter::SmoothPixmapTransform, stretchMode_ == HALFTONE);
+    modesChanged();
     p->drawImage(QRect(xDest, yDest, destWidth, destHeight), source->image(), QRect(xSrc, ySrc, srcWidth, srcHeight));
     return true;
 }

@@ -160,6 +160,7 @@ int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
     if (!p || rect.right <= rect.left || rect.bottom <= rect.top)
         return total;
     p->setClipRect(QRect(rect.left, rect.top, rect.width(), rect.height()), clip_ ? Qt::IntersectClip : Qt::ReplaceClip);
+    clipOnPainter_ = false;
     p->setFont(qfont);
     const QColor ink = toQColor(textColor_);
     int y = rect.top;
@@ -190,6 +191,5 @@ int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
         }
         y += lineHeight;
     }
-    p->setPen(Qt::NoPen);
     return total;
 }
