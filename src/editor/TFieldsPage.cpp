@@ -39,6 +39,8 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -590,7 +592,7 @@ void TFieldsPage::FindFieldsBtnClick()
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);
-    const DetectionResult result = detectFields(doc.picture.get(), options, [&progress](int percent) {
+    DetectionResult result = detectFields(doc.picture.get(), options, [&progress](int percent) {
         progress.setValue(percent);
         return !progress.wasCanceled();
     });
@@ -607,7 +609,7 @@ void TFieldsPage::FindFieldsBtnClick()
                                 MsgIcon::Information, MsgButtons::Ok);
         return;
     }
-    review_.begin(result.proposals);
+    review_.begin(std::move(result.proposals));
     showProposals();
     repaintCanvas();
 }
@@ -656,9 +658,7 @@ void TFieldsPage::DoneBtnClick()
 void TFieldsPage::showProposals()
 {
     const size_t left = review_.proposals().size();
-    for (QWidget* part : {static_cast<QWidget*>(ProposalText), static_cast<QWidget*>(AcceptAllBtn), static_cast<QWidget*>(DoneBtn)})
+    for (QWidget* part : std::initializer_list<QWidget*>{ProposalText, AcceptAllBtn, DoneBtn})
         part->setVisible(left > 0);
-    ProposalText->setText(left == 0 ? QString()
-                                    : QStringLiteral("Found fields left: %1. Click one to take it, right-click to drop it.")
-                                          .arg(left));
+    ProposalText->setText(QStringLiteral("Found fields left: %1. Click one to take it, right-click to drop it.").arg(left));
 }

@@ -221,11 +221,8 @@ protected:
     // Prepares the painter for a drawing call (clip, modes) after flushing batched rows; null
     // when nothing can be drawn.
     QPainter* beginDrawing();
-    // Called by a derived class before its painter ends at the end of a job or of its device.
+    // Called by a derived class before its painter ends.
     void endPainter();
-    // Called by a derived class before its painter ends or turns to a new page within a job: the
-    // picture the job keeps stays.
-    void endPage();
     // The bitmap a memory context has selected; null elsewhere.
     virtual Bitmap* selectedBitmap() { return nullptr; }
 

@@ -222,14 +222,9 @@ void Dc::GdiFlush()
 
 void Dc::endPainter()
 {
-    endPage();
-    sample_.reset();
-}
-
-void Dc::endPage()
-{
     flushRows();
     prepared_ = nullptr;
+    sample_.reset();
 }
 
 int Dc::StretchDIBits(int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight, int32_t xSrc,
