@@ -173,8 +173,13 @@ PressOutcome FieldDrag::press(FormDocument& document, PointI point, MouseButton 
     return outcome;
 }
 
-void FieldDrag::dragEdgesTo(FormField& field, PointI snapped, int32_t grid)
+void FieldDrag::dragTo(FormField& field, PointI snapped, int32_t grid)
 {
+    if (moving_) {
+        shiftField(field, snapped.x - anchor_.x, snapped.y - anchor_.y);
+        anchor_ = snapped;
+        return;
+    }
     const int32_t step = gridStep(grid);
     dragAxis(snapped.x, step, field.left, field.right, edges_.left, edges_.right);
     dragAxis(snapped.y, step, field.top, field.bottom, edges_.top, edges_.bottom);
@@ -187,13 +192,7 @@ bool FieldDrag::move(FormDocument& document, PointI point, int32_t grid)
     FormField* field = document.selectedField();
     if (!field)
         return false;
-    const PointI snapped = snapToGrid(point, grid);
-    if (moving_) {
-        shiftField(*field, snapped.x - anchor_.x, snapped.y - anchor_.y);
-        anchor_ = snapped;
-    } else {
-        dragEdgesTo(*field, snapped, grid);
-    }
+    dragTo(*field, snapToGrid(point, grid), grid);
     return true;
 }
 
@@ -207,13 +206,10 @@ bool FieldDrag::release(FormDocument& document, PointI point, int32_t grid, int3
     FormField* field = document.selectedField();
     if (!field)
         return releaseCapture;
-    const PointI snapped = snapToGrid(point, grid);
+    dragTo(*field, snapToGrid(point, grid), grid);
     if (moving_) {
-        shiftField(*field, snapped.x - anchor_.x, snapped.y - anchor_.y);
         snapCorners(*field, grid);
-        anchor_ = snapped;
     } else {
-        dragEdgesTo(*field, snapped, grid);
         field->right = std::max(field->right, field->left + 8);
         field->bottom = std::max(field->bottom, field->top + 6);
     }
