@@ -1,6 +1,5 @@
 #include "print/TFormSizePage.h"
 
-#include "imgrove/Numeric.h"
 #include "picture/DrawDib.h"
 #include "host/FormHost.h"
 #include "platform/Controls.h"
@@ -306,9 +305,7 @@ void TFormSizePage::ZoomEd2Change()
 
 void TFormSizePage::TabSheet8Resize()
 {
-    const QSize client = EditScrollBox->viewport()->size();
-    const double zoom = ZoomEd2->value();
-    PaintBox2->setFixedSize(zoomedExtent(client.width(), zoom), zoomedExtent(client.height(), zoom));
+    sizeToZoom(PaintBox2, EditScrollBox, ZoomEd2->value());
 }
 
 bool TFormSizePage::eventFilter(QObject* watched, QEvent* event)
