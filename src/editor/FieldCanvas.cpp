@@ -27,6 +27,29 @@ void snapCorners(FormField& field, int32_t grid)
     field.bottom = snapToGrid(field.bottom, grid);
 }
 
+// One axis of an edge drag: low and high the field's edges on it, lowDragged and highDragged
+// which of them the drag holds.
+void dragAxis(int32_t to, int32_t step, int32_t& low, int32_t& high, bool& lowDragged, bool& highDragged)
+{
+    // An edge dragged onto its opposite one stays a grid step away, so the field keeps a size.
+    if (highDragged) {
+        if (std::abs(int64_t(to) - low) < step)
+            to += step;
+        high = to;
+    } else if (lowDragged) {
+        if (std::abs(int64_t(to) - high) < step)
+            to -= step;
+        low = to;
+    }
+    // Dragged past the opposite edge, the drag goes on with that edge.
+    if (high < low) {
+        std::swap(low, high);
+        const bool wasHigh = highDragged;
+        highDragged = !wasHigh;
+        lowDragged = wasHigh;
+    }
+}
+
 }  // namespace
 
 PointI CanvasGeometry::toPicture(int32_t canvasX, int32_t canvasY) const
@@ -150,43 +173,16 @@ PressOutcome FieldDrag::press(FormDocument& document, PointI point, MouseButton 
     return outcome;
 }
 
-void FieldDrag::dragEdgesTo(FormField& field, PointI snapped, int32_t grid)
+void FieldDrag::dragTo(FormField& field, PointI snapped, int32_t grid)
 {
+    if (moving_) {
+        shiftField(field, snapped.x - anchor_.x, snapped.y - anchor_.y);
+        anchor_ = snapped;
+        return;
+    }
     const int32_t step = gridStep(grid);
-    int32_t sx = snapped.x;
-    int32_t sy = snapped.y;
-    // An edge dragged onto its opposite one stays a grid step away, so the field keeps a size.
-    if (edges_.right) {
-        if (std::abs(int64_t(sx) - field.left) < step)
-            sx += step;
-        field.right = sx;
-    } else if (edges_.left) {
-        if (std::abs(int64_t(sx) - field.right) < step)
-            sx -= step;
-        field.left = sx;
-    }
-    if (edges_.bottom) {
-        if (std::abs(int64_t(sy) - field.top) < step)
-            sy += step;
-        field.bottom = sy;
-    } else if (edges_.top) {
-        if (std::abs(int64_t(sy) - field.bottom) < step)
-            sy -= step;
-        field.top = sy;
-    }
-    // Dragged past the opposite edge, the drag goes on with that edge.
-    if (field.right < field.left) {
-        std::swap(field.left, field.right);
-        const bool wasRight = edges_.right;
-        edges_.right = !wasRight;
-        edges_.left = wasRight;
-    }
-    if (field.bottom < field.top) {
-        std::swap(field.top, field.bottom);
-        const bool wasBottom = edges_.bottom;
-        edges_.bottom = !wasBottom;
-        edges_.top = wasBottom;
-    }
+    dragAxis(snapped.x, step, field.left, field.right, edges_.left, edges_.right);
+    dragAxis(snapped.y, step, field.top, field.bottom, edges_.top, edges_.bottom);
 }
 
 bool FieldDrag::move(FormDocument& document, PointI point, int32_t grid)
@@ -196,13 +192,7 @@ bool FieldDrag::move(FormDocument& document, PointI point, int32_t grid)
     FormField* field = document.selectedField();
     if (!field)
         return false;
-    const PointI snapped = snapToGrid(point, grid);
-    if (moving_) {
-        shiftField(*field, snapped.x - anchor_.x, snapped.y - anchor_.y);
-        anchor_ = snapped;
-    } else {
-        dragEdgesTo(*field, snapped, grid);
-    }
+    dragTo(*field, snapToGrid(point, grid), grid);
     return true;
 }
 
@@ -216,13 +206,10 @@ bool FieldDrag::release(FormDocument& document, PointI point, int32_t grid, int3
     FormField* field = document.selectedField();
     if (!field)
         return releaseCapture;
-    const PointI snapped = snapToGrid(point, grid);
+    dragTo(*field, snapToGrid(point, grid), grid);
     if (moving_) {
-        shiftField(*field, snapped.x - anchor_.x, snapped.y - anchor_.y);
         snapCorners(*field, grid);
-        anchor_ = snapped;
     } else {
-        dragEdgesTo(*field, snapped, grid);
         field->right = std::max(field->right, field->left + 8);
         field->bottom = std::max(field->bottom, field->top + 6);
     }

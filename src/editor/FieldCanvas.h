@@ -83,8 +83,8 @@ public:
     EdgeFlags dragEdges() const { return edges_; }
 
 private:
-    // Moves the dragged edges of the selected field to the snapped point and normalises.
-    void dragEdgesTo(FormField& field, PointI snapped, int32_t grid);
+    // Moves the held field, or its dragged edges (normalised), to the snapped point.
+    void dragTo(FormField& field, PointI snapped, int32_t grid);
 
     bool buttonHeld_ = false;
     bool captureTaken_ = false;

@@ -9,7 +9,6 @@
 #include "editor/TNewPosSizeForm.h"
 #include "editor/TObjListForm.h"
 #include "host/FormHost.h"
-#include "imgrove/Numeric.h"
 #include "platform/CodePage.h"
 #include "platform/Controls.h"
 #include "platform/Dc.h"
@@ -317,9 +316,7 @@ void TFieldsPage::ZoomEdChange()
 
 void TFieldsPage::TabSheetResize()
 {
-    const QSize client = ScrollBox->viewport()->size();
-    const double zoom = ZoomEd->value();
-    PaintBox1->setFixedSize(zoomedExtent(client.width(), zoom), zoomedExtent(client.height(), zoom));
+    sizeToZoom(PaintBox1, ScrollBox, ZoomEd->value());
 }
 
 void TFieldsPage::PaintBox1Paint(Dc& dc)

@@ -10,14 +10,10 @@ namespace {
 int runDeskew(const QStringList& arguments)
 {
     int status = kExitOk;
-    const std::optional<CommandLine> line =
-        startCommand(kDeskewCommand, arguments, {"-o"}, {}, QStringLiteral("give exactly one form file"), status);
+    FormDocument document;
+    const std::optional<CommandLine> line = startFormCommand(kDeskewCommand, arguments, {"-o"}, {}, document, status);
     if (!line)
         return status;
-    const QString& file = line->positional[0];
-    FormDocument document;
-    if (!openForm(file, document))
-        return kExitFailed;
 
     const SkewMeasurement skew = measureSkew(document.picture.get());
     if (!skew.degrees)

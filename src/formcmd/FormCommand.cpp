@@ -129,6 +129,19 @@ bool openForm(const QString& file, FormDocument& document)
     return false;
 }
 
+std::optional<CommandLine> startFormCommand(const FormCommand& command, const QStringList& arguments,
+                                            const std::set<QString>& valued, const std::set<QString>& flags,
+                                            FormDocument& document, int& status)
+{
+    std::optional<CommandLine> line =
+        startCommand(command, arguments, valued, flags, QStringLiteral("give exactly one form file"), status);
+    if (line && !openForm(line->positional[0], document)) {
+        status = kExitFailed;
+        line.reset();
+    }
+    return line;
+}
+
 int saveForm(const QString& file, const FormDocument& document)
 {
     if (!writeFormFile(localFileName(file), document))

@@ -58,6 +58,12 @@ std::optional<CommandLine> startCommand(const FormCommand& command, const QStrin
                                         const QString& oneArgument, int& status);
 // Reads the form file into document; false once the reason it could not be read was reported.
 bool openForm(const QString& file, FormDocument& document);
+// The start of a subcommand that works on one form file: startCommand, then that file read into
+// document. Nothing when the run ends there, with its exit status in status (kExitFailed once a
+// form that could not be read was reported).
+std::optional<CommandLine> startFormCommand(const FormCommand& command, const QStringList& arguments,
+                                            const std::set<QString>& valued, const std::set<QString>& flags,
+                                            FormDocument& document, int& status);
 // Writes the form file: kExitOk, else kExitFailed once it was reported that it could not be written.
 int saveForm(const QString& file, const FormDocument& document);
 // A whole number from minimum to maximum; nothing otherwise.

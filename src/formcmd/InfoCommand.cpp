@@ -82,14 +82,10 @@ void printChunks(QTextStream& out, const FormDocument& document)
 int runInfo(const QStringList& arguments)
 {
     int status = kExitOk;
-    const std::optional<CommandLine> line =
-        startCommand(kInfoCommand, arguments, {}, {}, QStringLiteral("give exactly one form file"), status);
+    FormDocument document;
+    const std::optional<CommandLine> line = startFormCommand(kInfoCommand, arguments, {}, {}, document, status);
     if (!line)
         return status;
-    const QString& file = line->positional[0];
-    FormDocument document;
-    if (!openForm(file, document))
-        return kExitFailed;
 
     QTextStream out(stdout);
     const Dib& dib = document.picture.get();

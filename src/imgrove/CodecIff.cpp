@@ -306,11 +306,10 @@ void endChunk(std::vector<uint8_t>& out, size_t sizeAt)
 
 bool encodeIffMayThrow(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!hasPixelsWithin16BitSides(dib))
+    const std::optional<EncodedShape> shape = shapeWithin16BitSides(dib);
+    if (!shape)
         return false;
-    const int32_t width = widthOf(dib);
-    const int32_t height = heightOf(dib);
-    const int depth = depthOf(dib);
+    const auto [width, height, depth] = *shape;
     const int planes = depth;
     const size_t start = out.size();
     size_t formSize = 0;

@@ -188,11 +188,10 @@ uint16_t dotsPerInch(int32_t pelsPerMeter)
 
 bool encodePcxMayThrow(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!hasPixelsWithin16BitSides(dib))
+    const std::optional<EncodedShape> shape = shapeWithin16BitSides(dib);
+    if (!shape)
         return false;
-    const int32_t width = widthOf(dib);
-    const int32_t height = heightOf(dib);
-    const int depth = depthOf(dib);
+    const auto [width, height, depth] = *shape;
     const int bitsPerPixel = depth == 1 || depth == 4 ? 1 : 8;
     const int planes = depth == 4 ? 4 : depth == 24 ? 3 : 1;
     size_t bytesPerLine = (size_t(width) * size_t(bitsPerPixel) + 7) / 8;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -127,10 +128,20 @@ bool encodeOrFail(const Dib& dib, std::vector<uint8_t>& out)
 }
 
 
-// Formats whose header holds each side in 16 bits take only pictures that fit.
-inline bool hasPixelsWithin16BitSides(const Dib& dib)
+// What an encoder writes into its header before the pixels.
+struct EncodedShape {
+    int32_t width;
+    int32_t height;
+    int depth;
+};
+
+// Formats whose header holds each side in 16 bits take only pictures that fit: nothing for
+// the others.
+inline std::optional<EncodedShape> shapeWithin16BitSides(const Dib& dib)
 {
-    return hasPixels(dib) && widthOf(dib) <= 0xFFFF && heightOf(dib) <= 0xFFFF;
+    if (!hasPixels(dib) || widthOf(dib) > 0xFFFF || heightOf(dib) > 0xFFFF)
+        return std::nullopt;
+    return EncodedShape{widthOf(dib), heightOf(dib), depthOf(dib)};
 }
 
 // How many bytes from bytes[at] on repeat it, counting it: at least 1, at most limit, never

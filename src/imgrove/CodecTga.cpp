@@ -201,11 +201,10 @@ void encodeRow(const uint8_t* row, int32_t width, size_t pixelBytes, std::vector
 
 bool encodeTgaMayThrow(const Dib& dib, std::vector<uint8_t>& out)
 {
-    if (!hasPixelsWithin16BitSides(dib))
+    const std::optional<EncodedShape> shape = shapeWithin16BitSides(dib);
+    if (!shape)
         return false;
-    const int32_t width = widthOf(dib);
-    const int32_t height = heightOf(dib);
-    const int depth = depthOf(dib);
+    const auto [width, height, depth] = *shape;
     const int colors = dibTableSize(depth);
     out.push_back(0);
     out.push_back(colors > 0 ? 1 : 0);

@@ -7,7 +7,6 @@
 #include "imageops/RotateDib.h"
 #include "picture/THKForm.h"
 #include "picture/TRotateForm.h"
-#include "imgrove/Numeric.h"
 #include "imgrove/Palette.h"
 #include "platform/Controls.h"
 #include "platform/Dc.h"
@@ -296,9 +295,7 @@ void TRetouchPage::RetZoomEDChange()
 
 void TRetouchPage::TabSheet5Resize()
 {
-    const QSize client = RetuschScrollBox->viewport()->size();
-    const double zoom = RetZoomED->value();
-    RetuschPaint->setFixedSize(zoomedExtent(client.width(), zoom), zoomedExtent(client.height(), zoom));
+    sizeToZoom(RetuschPaint, RetuschScrollBox, RetZoomED->value());
 }
 
 bool TRetouchPage::eventFilter(QObject* watched, QEvent* event)

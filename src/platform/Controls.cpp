@@ -1,7 +1,9 @@
 #include "platform/Controls.h"
 
+#include "imgrove/Numeric.h"
 #include "platform/WidgetDc.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -107,6 +109,12 @@ QToolButton* toolButton(const ToolButtonLook& look, QWidget* parent)
     if (look.minimumWidth > 0)
         button->setMinimumWidth(look.minimumWidth);
     return button;
+}
+
+void sizeToZoom(QWidget* paintBox, const QAbstractScrollArea* scrollBox, double zoom)
+{
+    const QSize client = scrollBox->viewport()->size();
+    paintBox->setFixedSize(zoomedExtent(client.width(), zoom), zoomedExtent(client.height(), zoom));
 }
 
 QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into)

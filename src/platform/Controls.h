@@ -1,5 +1,5 @@
 // The controls every page and dialog builds the same way: a paint box whose painting, mouse and
-// keys go to its owner's handlers, menu items, tool buttons and radio buttons.
+// keys go to its owner's handlers, its size under a zoom, menu items, tool buttons and radio buttons.
 #pragma once
 
 #include <QString>
@@ -8,6 +8,7 @@
 #include <functional>
 
 class Dc;
+class QAbstractScrollArea;
 class QAction;
 class QLayout;
 class QMenu;
@@ -56,6 +57,9 @@ struct ToolButtonLook {
 };
 // A flat tool button; the parent may be none when a layout takes it.
 QToolButton* toolButton(const ToolButtonLook& look, QWidget* parent = nullptr);
+
+// A zoomed paint box in a scroll box: the scroll box's visible area times the zoom.
+void sizeToZoom(QWidget* paintBox, const QAbstractScrollArea* scrollBox, double zoom);
 
 // into, where given, is the layout that places it.
 QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into = nullptr);

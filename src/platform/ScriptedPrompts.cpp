@@ -25,6 +25,16 @@ std::optional<T> take(std::deque<std::optional<T>>& answers)
     return answer;
 }
 
+// A printer dialog with no answer queued counts as cancelled.
+bool takeAccepted(std::deque<bool>& answers)
+{
+    if (answers.empty())
+        return false;
+    const bool accepted = answers.front();
+    answers.pop_front();
+    return accepted;
+}
+
 }  // namespace
 
 MsgAnswer ScriptedPrompts::message(const QString& text, const QString& caption, MsgIcon icon, MsgButtons buttons)
@@ -70,22 +80,14 @@ std::optional<QColor> ScriptedPrompts::colorDialog(const QColor& initial)
 
 bool ScriptedPrompts::printDialog()
 {
-    bool accepted = false;
-    if (!printerAnswers_.empty()) {
-        accepted = printerAnswers_.front();
-        printerAnswers_.pop_front();
-    }
+    const bool accepted = takeAccepted(printerAnswers_);
     printerDialogs_.push_back(ShownPrinterDialog{PrinterDialogKind::Print, accepted});
     return accepted;
 }
 
 bool ScriptedPrompts::printerSetupDialog()
 {
-    bool accepted = false;
-    if (!printerAnswers_.empty()) {
-        accepted = printerAnswers_.front();
-        printerAnswers_.pop_front();
-    }
+    const bool accepted = takeAccepted(printerAnswers_);
     printerDialogs_.push_back(ShownPrinterDialog{PrinterDialogKind::Setup, accepted});
     return accepted;
 }

@@ -1,6 +1,5 @@
 #include "print/TFormSizePage.h"
 
-#include "imgrove/Numeric.h"
 #include "picture/DrawDib.h"
 #include "host/FormHost.h"
 #include "platform/Controls.h"
@@ -123,11 +122,9 @@ QWidget* TFormSizePage::buildExtendedPage()
 
     auto* mode = new QGroupBox(QStringLiteral("Mode"), page);
     auto* modeLayout = new QVBoxLayout(mode);
-    Op2Check = new QRadioButton(QStringLiteral("Choose first point"), mode);
-    Op3Check = new QRadioButton(QStringLiteral("Chosse seond point"), mode);
+    Op2Check = radioButton(QStringLiteral("Choose first point"), nullptr, mode, modeLayout);
+    Op3Check = radioButton(QStringLiteral("Chosse seond point"), nullptr, mode, modeLayout);
     Op2Check->setChecked(true);
-    modeLayout->addWidget(Op2Check);
-    modeLayout->addWidget(Op3Check);
     controls->addWidget(mode, 1, 0, 1, 2);
 
     AbstXED = numberBox(0, kDistanceBoxMax, 1, 210, page);
@@ -207,25 +204,20 @@ void TFormSizePage::storePaperPositions()
     doc.SecondPointMm = {Ax2Ed->value(), AY2Ed->value()};
 }
 
-void TFormSizePage::FBreitEdinChange()
+void TFormSizePage::coupleSides(const QDoubleSpinBox* from, QDoubleSpinBox* to,
+                                double (*coupled)(double, int32_t, int32_t))
 {
     if (!AutoSverhCheck->isChecked() || coupling_)
         return;
     const Dib& picture = host_.document().picture.get();
     coupling_ = true;
-    FHochEdin->setValue(coupledHeight(FBreitEdin->value(), DibWidth(picture), DibHeight(picture)));
+    to->setValue(coupled(from->value(), DibWidth(picture), DibHeight(picture)));
     coupling_ = false;
 }
 
-void TFormSizePage::FHochEdinChange()
-{
-    if (!AutoSverhCheck->isChecked() || coupling_)
-        return;
-    const Dib& picture = host_.document().picture.get();
-    coupling_ = true;
-    FBreitEdin->setValue(coupledWidth(FHochEdin->value(), DibWidth(picture), DibHeight(picture)));
-    coupling_ = false;
-}
+void TFormSizePage::FBreitEdinChange() { coupleSides(FBreitEdin, FHochEdin, coupledHeight); }
+
+void TFormSizePage::FHochEdinChange() { coupleSides(FHochEdin, FBreitEdin, coupledWidth); }
 
 void TFormSizePage::AutoSverhCheckClick() { FBreitEdinChange(); }
 
@@ -313,9 +305,7 @@ void TFormSizePage::ZoomEd2Change()
 
 void TFormSizePage::TabSheet8Resize()
 {
-    const QSize client = EditScrollBox->viewport()->size();
-    const double zoom = ZoomEd2->value();
-    PaintBox2->setFixedSize(zoomedExtent(client.width(), zoom), zoomedExtent(client.height(), zoom));
+    sizeToZoom(PaintBox2, EditScrollBox, ZoomEd2->value());
 }
 
 bool TFormSizePage::eventFilter(QObject* watched, QEvent* event)

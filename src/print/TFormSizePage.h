@@ -85,6 +85,9 @@ private:
     // Copies a paper-position box into the document; the boxes are only the way values come in.
     void storePaperPositions();
     void fillDistanceBoxes();
+    // With "keep the aspect" on, sets the side to from the side from through coupled.
+    void coupleSides(const QDoubleSpinBox* from, QDoubleSpinBox* to,
+                     double (*coupled)(double, int32_t, int32_t));
 
     FormHost& host_;
     bool coupling_ = false;  // stops width and height from updating each other in a loop

@@ -49,12 +49,11 @@ TPrintPage::TPrintPage(FormHost& host, QWidget* parent) : QWidget(parent), host_
 
     auto* printerGroup = new QGroupBox(QStringLiteral("Printer settings"), this);
     auto* printerLayout = new QVBoxLayout(printerGroup);
-    RadioButton1 = new QRadioButton(QStringLiteral("Print to the original form (print record only)"), printerGroup);
-    RadioButton2 = new QRadioButton(QStringLiteral("Print scanned form and the records"), printerGroup);
+    RadioButton1 = radioButton(QStringLiteral("Print to the original form (print record only)"), nullptr, printerGroup,
+                               printerLayout);
+    RadioButton2 = radioButton(QStringLiteral("Print scanned form and the records"), nullptr, printerGroup, printerLayout);
     spezialprintcheck = new QCheckBox(QStringLiteral("Alternate printing function"), printerGroup);
     RadioButton1->setChecked(true);
-    printerLayout->addWidget(RadioButton1);
-    printerLayout->addWidget(RadioButton2);
     OriginalPdfCheck = new QCheckBox(QStringLiteral("Original PDF page underneath"), printerGroup);
     OriginalPdfCheck->setToolTip(QStringLiteral("When printing into a PDF file: the original page of the form, "
                                                 "sharp and unchanged, under the values"));
@@ -64,11 +63,9 @@ TPrintPage::TPrintPage(FormHost& host, QWidget* parent) : QWidget(parent), host_
 
     auto* whatGroup = new QGroupBox(QStringLiteral("What to print"), this);
     auto* whatLayout = new QVBoxLayout(whatGroup);
-    ADSatzCheck = new QRadioButton(QStringLiteral("Current record"), whatGroup);
-    NameDCheck = new QRadioButton(QStringLiteral("Print the names of the form fields"), whatGroup);
+    ADSatzCheck = radioButton(QStringLiteral("Current record"), nullptr, whatGroup, whatLayout);
+    NameDCheck = radioButton(QStringLiteral("Print the names of the form fields"), nullptr, whatGroup, whatLayout);
     ADSatzCheck->setChecked(true);
-    whatLayout->addWidget(ADSatzCheck);
-    whatLayout->addWidget(NameDCheck);
 
     auto* moveGroup = new QGroupBox(QStringLiteral("Move the printout: for correction"), this);
     auto* moveLayout = new QGridLayout(moveGroup);
