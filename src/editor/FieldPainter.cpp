@@ -101,12 +101,6 @@ DcRect canvasRect(const FormField& field, double scale)
             truncToInt32(field.bottom * scale)};
 }
 
-// A field at least this large paints every pixel of its rectangle (frame, then fill inside it),
-// so whatever lies below it there is covered, whenever it was drawn.
-constexpr int32_t kCoveringSize = 5;
-
-bool coversRectangle(const DcRect& r) { return r.width() >= kCoveringSize && r.height() >= kCoveringSize; }
-
 void paintField(Dc& dc, const FormField& field, const DcRect& r, bool selected, double fontScale,
                 int screenPixelsPerInch)
 {
@@ -120,9 +114,9 @@ void paintField(Dc& dc, const FormField& field, const DcRect& r, bool selected, 
 
 // The picture goes first and the fields over it from the bottom one up, each clipped to what the
 // fields above leave of its rectangle, as when the fields were painted from the top down and each
-// kept out of the rest: the device then clips to a few rectangles, never to the canvas with a hole
-// for every field, which made the picture's rows crawl. A field too small to cover its rectangle
-// also keeps the picture out of all of it.
+// kept out of the rest. The picture is kept out of every field's rectangle: a field large enough
+// paints all of its rectangle over it anyway, and a field too small to cover it keeps the picture
+// out as it always has. The picture then fetches only the rows and columns that show.
 void paintFieldCanvas(Dc& dc, const FormDocument& document, const CanvasGeometry& geometry, double fontScale,
                       int screenPixelsPerInch)
 {
@@ -134,22 +128,20 @@ void paintFieldCanvas(Dc& dc, const FormDocument& document, const CanvasGeometry
     struct Placed {
         DcRect rect;
         QRect area;  // empty for an empty or turned-over rectangle
-        bool covers = false;
     };
     std::vector<Placed> placed;
     placed.reserve(document.fields.size());
-    QRegion uncovered;
+    QRegion keptOut;
     for (const FormField& field : document.fields) {
         const DcRect r = canvasRect(field, geometry.scaleX);
         const QRect area = r.right > r.left && r.bottom > r.top ? QRect(r.left, r.top, r.width(), r.height()) : QRect();
-        placed.push_back({r, area, coversRectangle(r)});
-        if (!placed.back().covers)
-            uncovered += area;
+        placed.push_back({r, area});
+        keptOut += area;
     }
 
     const Dib& picture = document.picture.get();
     if (picture.bits && geometry.fittedWidth > 0 && geometry.fittedHeight > 0) {
-        dc.SelectClipRgn(fitted - uncovered);
+        dc.SelectClipRgn(fitted - keptOut);
         DrawDib(dc, 0, 0, geometry.fittedWidth, geometry.fittedHeight, picture, 0, 0, DibWidth(picture),
                 DibHeight(picture), true, SRCCOPY, false);
     }

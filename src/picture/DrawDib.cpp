@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -201,18 +202,84 @@ std::pair<int32_t, int32_t> onDevice(int32_t destStart, int32_t destSize, int32_
 
 // Asks the memory for the source row the next destination row reads while this one is
 // copied: a shrunk picture's rows lie far apart, and each would otherwise start with a wait.
-void prefetchNextRow(const Dib& picture, int64_t offset, int64_t nextSourceRow, const ColumnMap& map)
+void prefetchNextRow(const Dib& picture, int64_t offset, int64_t nextSourceRow, const ColumnMap& map, int32_t first,
+                     int32_t last)
 {
 #if defined(__GNUC__)
     const int64_t next = (int64_t(DibHeight(picture)) - 1 - nextSourceRow) * picture.rowSize;
-    if (next == offset || next < 0 || next > int64_t(DibHeight(picture) - 1) * picture.rowSize || map.first < 0)
+    if (next == offset || next < 0 || next > int64_t(DibHeight(picture) - 1) * picture.rowSize || first > last)
         return;
     const uint8_t* in = picture.bits + next;
-    for (int64_t at = map.offsets[size_t(map.first)]; at <= map.offsets[size_t(map.last)]; at += 64)
+    for (int64_t at = map.offsets[size_t(first)]; at <= map.offsets[size_t(last)]; at += 64)
         __builtin_prefetch(in + at);
 #else
-    (void)picture, (void)offset, (void)nextSourceRow, (void)map;
+    (void)picture, (void)offset, (void)nextSourceRow, (void)map, (void)first, (void)last;
 #endif
+}
+
+// What every block of one drawRows call shares: the destination, the column map and the row
+// buffer, both made for the columns from firstColumn on that land on the device.
+struct RowDrawing {
+    Dc& dc;
+    const Dib& picture;
+    int32_t destX, destY, destHeight;
+    int32_t srcTop, srcHeight;
+    int32_t firstColumn;
+    const ColumnMap& map;
+    Dib& row;
+    int bytesPerPixel;
+};
+
+// Destination columns [columnFrom, columnTo) of rows [rowFrom, rowTo), counted from the
+// destination's corner. Each pixel's source depends on its destination position alone, so a
+// block gives the pixels the whole picture would give there.
+void drawBlock(const RowDrawing& d, int32_t columnFrom, int32_t columnTo, int32_t rowFrom, int32_t rowTo)
+{
+    const int32_t from = columnFrom - d.firstColumn;
+    const int32_t to = columnTo - d.firstColumn;
+    const int32_t first = d.map.first < 0 ? to : std::max(d.map.first, from);
+    const int32_t last = d.map.first < 0 ? from - 1 : std::min(d.map.last, to - 1);
+    const int32_t height = DibHeight(d.picture);
+    const int64_t lastOffset = int64_t(height - 1) * d.picture.rowSize;
+    const int bpp = d.bytesPerPixel;
+    int64_t copiedOffset = -1;
+    for (int32_t r = rowFrom; r < rowTo; ++r) {
+        const int64_t sourceRow = int64_t(d.srcTop) + int64_t(d.srcHeight) * r / d.destHeight;
+        const int64_t offset = (int64_t(height) - 1 - sourceRow) * d.picture.rowSize;
+        if (offset < 0 || offset > lastOffset) {
+            std::memset(d.row.bits + int64_t(from) * bpp, 0, size_t(to - from) * size_t(bpp));
+            copiedOffset = -1;
+        } else if (offset != copiedOffset && first <= last) {
+            const uint8_t* in = d.picture.bits + offset;
+            uint8_t* out = d.row.bits;
+            const int64_t* offsets = d.map.offsets.data();
+            prefetchNextRow(d.picture, offset, d.srcTop + int64_t(d.srcHeight) * (r + 1) / d.destHeight, d.map, first,
+                            last);
+            if (bpp == 3) {
+                // Four bytes read and written at once; the fourth byte written is the next
+                // pixel's, which follows, so only the last pixel goes byte by byte (it must not
+                // touch a column beyond it), as does a pixel whose fourth byte lies past its row.
+                int32_t i = first;
+                for (; i < last && offsets[i] + 4 <= d.picture.rowSize; ++i) {
+                    uint32_t pixel;
+                    std::memcpy(&pixel, in + offsets[i], 4);
+                    std::memcpy(out + i * 3, &pixel, 4);
+                }
+                for (; i <= last; ++i) {
+                    const uint8_t* p = in + offsets[i];
+                    out[i * 3] = p[0];
+                    out[i * 3 + 1] = p[1];
+                    out[i * 3 + 2] = p[2];
+                }
+            } else {
+                for (int32_t i = first; i <= last; ++i)
+                    out[i] = in[offsets[i]];
+            }
+            copiedOffset = offset;
+        }
+        d.dc.SetDIBitsToDevice(d.destX + columnFrom, d.destY + r, uint32_t(to - from), 1, from, 0, 0, 1, d.row.bits,
+                               d.row.header, DIB_RGB_COLORS);
+    }
 }
 
 void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight, const Dib& picture,
@@ -231,47 +298,33 @@ void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t d
     DibOwner buffer(bitCount == 24 ? newdib(width, 1, 24, nullptr, 0) : newdib(width, 1, 8, picture.header, 256));
     if (!buffer)
         return;
-    Dib& row = buffer.get();
     const int bytesPerPixel = bitCount / 8;
-    const int32_t height = DibHeight(picture);
     const ColumnMap map =
         mapColumns(destWidth, firstColumn, endColumn, srcX, srcWidth, DibWidth(picture), bytesPerPixel);
-    const int64_t lastOffset = int64_t(height - 1) * picture.rowSize;
-    int64_t copiedOffset = -1;
-    for (int32_t r = firstRow; r < endRow; ++r) {
-        const int64_t sourceRow = int64_t(srcTop) + int64_t(srcHeight) * r / destHeight;
-        const int64_t offset = (int64_t(height) - 1 - sourceRow) * picture.rowSize;
-        if (offset < 0 || offset > lastOffset) {
-            std::memset(row.bits, 0, size_t(row.rowSize));
-            copiedOffset = -1;
-        } else if (offset != copiedOffset && map.first >= 0) {
-            const uint8_t* in = picture.bits + offset;
-            uint8_t* out = row.bits;
-            prefetchNextRow(picture, offset, srcTop + int64_t(srcHeight) * (r + 1) / destHeight, map);
-            if (bytesPerPixel == 3) {
-                // Four bytes read and written at once; the fourth byte written is the next
-                // pixel's, which follows, so only the last pixel goes byte by byte (it must not
-                // touch a column beyond it), as does a pixel whose fourth byte lies past its row.
-                int32_t i = map.first;
-                for (; i < map.last && map.offsets[size_t(i)] + 4 <= picture.rowSize; ++i) {
-                    uint32_t pixel;
-                    std::memcpy(&pixel, in + map.offsets[size_t(i)], 4);
-                    std::memcpy(out + i * 3, &pixel, 4);
-                }
-                for (; i <= map.last; ++i) {
-                    const uint8_t* p = in + map.offsets[size_t(i)];
-                    out[i * 3] = p[0];
-                    out[i * 3 + 1] = p[1];
-                    out[i * 3 + 2] = p[2];
-                }
-            } else {
-                for (int32_t i = map.first; i <= map.last; ++i)
-                    out[i] = in[map.offsets[size_t(i)]];
-            }
-            copiedOffset = offset;
+    const RowDrawing drawing{dc, picture, destX, destY, destHeight, srcTop, srcHeight, firstColumn, map, buffer.get(),
+                             bytesPerPixel};
+    const QRect onPage(destX + firstColumn, destY + firstRow, width, endRow - firstRow);
+    const std::optional<QRegion> clip = dc.clipRegion();
+    if (!clip) {
+        drawBlock(drawing, firstColumn, endColumn, firstRow, endRow);
+    } else if (clip->rectCount() == 1) {
+        const QRect shown = clip->boundingRect() & onPage;
+        if (!shown.isEmpty())
+            drawBlock(drawing, shown.left() - destX, shown.right() + 1 - destX, shown.top() - destY,
+                      shown.bottom() + 1 - destY);
+    } else {
+        // Only what the clip lets through is fetched (the canvas's fields keep the picture out of
+        // most of it), a rectangle at a time under that rectangle alone: the device then copies
+        // whole rectangles instead of testing every pixel against a region of many.
+        for (const QRect& part : *clip) {
+            const QRect shown = part & onPage;
+            if (shown.isEmpty())
+                continue;
+            dc.SelectClipRgn(QRegion(shown));
+            drawBlock(drawing, shown.left() - destX, shown.right() + 1 - destX, shown.top() - destY,
+                      shown.bottom() + 1 - destY);
         }
-        dc.SetDIBitsToDevice(destX + firstColumn, destY + r, uint32_t(width), 1, 0, 0, 0, 1, row.bits, row.header,
-                             DIB_RGB_COLORS);
+        dc.SelectClipRgn(clip);
     }
     dc.GdiFlush();
 }

@@ -8,10 +8,13 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -388,6 +391,59 @@ TEST(DrawDibPixels, RowsAndColumnsOutsideThePictureComeOutAsZero)
     for (int x = 0; x < 2; ++x)
         EXPECT_EQ(second.pixel(x, 2), RGBColor(zero.rgbRed, zero.rgbGreen, zero.rgbBlue)) << "index 0 below the picture";
     EXPECT_EQ(second.pixel(1, 1), pictureColor(indexed.get(), 1, 1));
+}
+
+TEST(DrawDibPixels, RowWaysUnderAClipOfManyRectanglesFetchOnlyWhatShows)
+{
+    // The canvas keeps the picture out of its fields: a clip with holes. Inside the clip the
+    // pixels are the unclipped draw's, outside it nothing is touched, the rows sent cover exactly
+    // the clip's part of the destination, and the clip is the same afterwards.
+    constexpr COLORREF kMarker = RGBColor(0, 255, 0);
+    struct Row {
+        int depth;
+        int32_t pictureWidth, pictureHeight, destX, destY, destWidth, destHeight;
+        const char* what;
+    };
+    const Row rows[] = {
+        {.depth = 24, .pictureWidth = 61, .pictureHeight = 47,
+         .destX = 0, .destY = 0, .destWidth = 30, .destHeight = 23, .what = "shrunk"},
+        {.depth = 24, .pictureWidth = 7, .pictureHeight = 5,
+         .destX = -3, .destY = 2, .destWidth = 33, .destHeight = 19, .what = "enlarged, off the left edge"},
+        {.depth = 8, .pictureWidth = 45, .pictureHeight = 31,
+         .destX = 2, .destY = -4, .destWidth = 26, .destHeight = 27, .what = "indexed, off the top edge"},
+    };
+    QRegion clip(0, 0, 30, 24);
+    clip -= QRegion(4, 3, 9, 5);
+    clip -= QRegion(17, 3, 9, 5);
+    clip -= QRegion(6, 12, 20, 6);
+    for (const Row& row : rows) {
+        DibOwner dib = makePicture(row.pictureWidth, row.pictureHeight, row.depth);
+        Bitmap whole(30, 24, 32, kMarker);
+        MemoryDc wholeDc(&whole);
+        DrawDib(wholeDc, row.destX, row.destY, row.destWidth, row.destHeight, dib.get(), 0, 0, row.pictureWidth,
+                row.pictureHeight, false, SRCCOPY, false);
+
+        Bitmap clipped(30, 24, 32, kMarker);
+        RecordingDc dc(&clipped);
+        dc.SelectClipRgn(clip);
+        DrawDib(dc, row.destX, row.destY, row.destWidth, row.destHeight, dib.get(), 0, 0, row.pictureWidth,
+                row.pictureHeight, false, SRCCOPY, false);
+        EXPECT_EQ(dc.clipRegion(), std::optional<QRegion>(clip)) << row.what;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 30; ++x)
+                ASSERT_EQ(clipped.pixel(x, y), clip.contains(QPoint(x, y)) ? whole.pixel(x, y) : kMarker)
+                    << row.what << ": " << x << "," << y;
+        int64_t sent = 0;
+        for (const RecordingDc::RowCall& call : dc.rows)
+            sent += int64_t(call.width) * call.height;
+        const QRegion shown = clip & QRect(std::max(0, row.destX), std::max(0, row.destY),
+                                           std::min(30, row.destX + row.destWidth) - std::max(0, row.destX),
+                                           std::min(24, row.destY + row.destHeight) - std::max(0, row.destY));
+        int64_t area = 0;
+        for (const QRect& r : shown)
+            area += int64_t(r.width()) * r.height();
+        EXPECT_EQ(sent, area) << row.what;
+    }
 }
 
 TEST(DrawDibPixels, PictureWithPaletteIsSelectedDuringTheDrawOnly)
