@@ -116,7 +116,8 @@ void paintField(Dc& dc, const FormField& field, const DcRect& r, bool selected, 
 // fields above leave of its rectangle, as when the fields were painted from the top down and each
 // kept out of the rest. The picture is kept out of every field's rectangle: a field large enough
 // paints all of its rectangle over it anyway, and a field too small to cover it keeps the picture
-// out as it always has. The picture then fetches only the rows and columns that show.
+// out as it always has. A picture drawn row by row (24 and 8 bits on the screen) then fetches only
+// the rows and columns that show.
 void paintFieldCanvas(Dc& dc, const FormDocument& document, const CanvasGeometry& geometry, double fontScale,
                       int screenPixelsPerInch)
 {

@@ -230,20 +230,23 @@ struct RowDrawing {
     int bytesPerPixel;
 };
 
-// Destination columns [columnFrom, columnTo) of rows [rowFrom, rowTo), counted from the
-// destination's corner. Each pixel's source depends on its destination position alone, so a
-// block gives the pixels the whole picture would give there.
-void drawBlock(const RowDrawing& d, int32_t columnFrom, int32_t columnTo, int32_t rowFrom, int32_t rowTo)
+// The part of the destination inside the device rectangle shown. Each pixel's source depends on
+// its destination position alone, so a part gives the pixels the whole picture would give there.
+void drawBlock(const RowDrawing& d, const QRect& shown)
 {
-    const int32_t from = columnFrom - d.firstColumn;
-    const int32_t to = columnTo - d.firstColumn;
-    const int32_t first = d.map.first < 0 ? to : std::max(d.map.first, from);
-    const int32_t last = d.map.first < 0 ? from - 1 : std::min(d.map.last, to - 1);
+    if (shown.isEmpty())
+        return;
+    // The row buffer's and the column map's index of the part's first column.
+    const int32_t from = shown.left() - d.destX - d.firstColumn;
+    const int32_t to = from + shown.width();
+    // No column inside the picture (first -1) leaves first above last.
+    const int32_t first = std::max(d.map.first, from);
+    const int32_t last = std::min(d.map.last, to - 1);
     const int32_t height = DibHeight(d.picture);
     const int64_t lastOffset = int64_t(height - 1) * d.picture.rowSize;
     const int bpp = d.bytesPerPixel;
     int64_t copiedOffset = -1;
-    for (int32_t r = rowFrom; r < rowTo; ++r) {
+    for (int32_t r = shown.top() - d.destY; r <= shown.bottom() - d.destY; ++r) {
         const int64_t sourceRow = int64_t(d.srcTop) + int64_t(d.srcHeight) * r / d.destHeight;
         const int64_t offset = (int64_t(height) - 1 - sourceRow) * d.picture.rowSize;
         if (offset < 0 || offset > lastOffset) {
@@ -277,7 +280,7 @@ void drawBlock(const RowDrawing& d, int32_t columnFrom, int32_t columnTo, int32_
             }
             copiedOffset = offset;
         }
-        d.dc.SetDIBitsToDevice(d.destX + columnFrom, d.destY + r, uint32_t(to - from), 1, from, 0, 0, 1, d.row.bits,
+        d.dc.SetDIBitsToDevice(shown.left(), d.destY + r, uint32_t(to - from), 1, from, 0, 0, 1, d.row.bits,
                                d.row.header, DIB_RGB_COLORS);
     }
 }
@@ -306,12 +309,9 @@ void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t d
     const QRect onPage(destX + firstColumn, destY + firstRow, width, endRow - firstRow);
     const std::optional<QRegion> clip = dc.clipRegion();
     if (!clip) {
-        drawBlock(drawing, firstColumn, endColumn, firstRow, endRow);
-    } else if (clip->rectCount() == 1) {
-        const QRect shown = clip->boundingRect() & onPage;
-        if (!shown.isEmpty())
-            drawBlock(drawing, shown.left() - destX, shown.right() + 1 - destX, shown.top() - destY,
-                      shown.bottom() + 1 - destY);
+        drawBlock(drawing, onPage);
+    } else if (clip->rectCount() <= 1) {
+        drawBlock(drawing, clip->boundingRect() & onPage);
     } else {
         // Only what the clip lets through is fetched (the canvas's fields keep the picture out of
         // most of it), a rectangle at a time under that rectangle alone: the device then copies
@@ -321,8 +321,7 @@ void drawRows(Dc& dc, int32_t destX, int32_t destY, int32_t destWidth, int32_t d
             if (shown.isEmpty())
                 continue;
             dc.SelectClipRgn(QRegion(shown));
-            drawBlock(drawing, shown.left() - destX, shown.right() + 1 - destX, shown.top() - destY,
-                      shown.bottom() + 1 - destY);
+            drawBlock(drawing, shown);
         }
         dc.SelectClipRgn(clip);
     }
