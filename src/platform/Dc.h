@@ -198,6 +198,8 @@ public:
     // Text in the selected font, starting at the rectangle's top and clipped to it; lines break
     // at the text's own line breaks and, with DT_WORDBREAK, between words. Unless DT_NOPREFIX,
     // "&&" shows "&" and a single "&" underlines the next character. Returns the text height.
+    // On a vector page (PDF, a printer) a text whose ink stays inside the rectangle is drawn
+    // without the clip, which would change nothing there but cost the page its bytes.
     int DrawText(const QString& text, const DcRect& rect, unsigned format);
     DcSize GetTextExtentPoint32(const QString& text);
     int32_t TextWidth(const QString& text) { return GetTextExtentPoint32(text).cx; }

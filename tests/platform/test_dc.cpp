@@ -4,9 +4,12 @@
 #include "platform/ScriptedPrompts.h"
 
 #include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -498,6 +501,146 @@ TEST(DcText, OpaqueBackgroundFillsBehindTheText)
     canvas.dc.DrawText(QStringLiteral("x"), {0, 0, 100, 40}, DT_LEFT);
     EXPECT_EQ(canvas.at(1, 1), kRed);
     EXPECT_EQ(canvas.at(90, 1), kWhite);
+}
+
+// A vector page that records, for each text it is given, whether a clip was on, and paints the
+// text unclipped into an image so that a test can see where its ink really lands.
+class VectorPageEngine : public QPaintEngine {
+public:
+    struct Text {
+        QString text;
+        bool clipped = false;
+    };
+    explicit VectorPageEngine(QSize size) : image(size, QImage::Format_RGB32)
+    {
+        image.fill(Qt::white);
+        image.setDotsPerMeterX(kDotsPerMeter);
+        image.setDotsPerMeterY(kDotsPerMeter);
+    }
+    static constexpr int kDotsPerMeter = 23622;  // 600 ppi
+
+    bool begin(QPaintDevice*) override { return ink.begin(&image); }
+    bool end() override { return ink.end(); }
+    Type type() const override { return QPaintEngine::Pdf; }
+    // A painter starts with clipping enabled and no clip: only a clip operation makes a clip.
+    void updateState(const QPaintEngineState& state) override
+    {
+        clipped = state.isClipEnabled() && state.clipOperation() != Qt::NoClip;
+    }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    // Underlines come as polygons; the engine's default would call itself back.
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override { ink.drawPolygon(points, count); }
+    void drawTextItem(const QPointF& p, const QTextItem& item) override
+    {
+        texts.push_back({item.text(), clipped});
+        ink.setPen(Qt::black);
+        ink.drawTextItem(p, item);
+    }
+
+    QImage image;
+    QPainter ink;
+    bool clipped = false;
+    std::vector<Text> texts;
+};
+
+class VectorPage : public QPaintDevice {
+public:
+    explicit VectorPage(QSize size) : size_(size), engine_(size) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    VectorPageEngine& engine() { return engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return size_.width();
+        case PdmHeight: return size_.height();
+        case PdmWidthMM: return size_.width() * 254 / 6000;
+        case PdmHeightMM: return size_.height() * 254 / 6000;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        case PdmDepth: return 32;
+        default: return 1;
+        }
+    }
+
+private:
+    QSize size_;
+    mutable VectorPageEngine engine_;
+};
+
+class VectorPageDc : public Dc {
+public:
+    explicit VectorPageDc(VectorPage& page) : page_(page), painter_(&page) {}
+    ~VectorPageDc() override { endPainter(); painter_.end(); }
+    QPainter* painter() override { return &painter_; }
+    QPaintDevice* metricsDevice() override { return &page_; }
+    QSize deviceSize() const override { return {page_.width(), page_.height()}; }
+
+private:
+    VectorPage& page_;
+    QPainter painter_;
+};
+
+TEST(DcText, VectorPagesClipATextOnlyWhereItsInkCouldLeaveTheRectangle)
+{
+    struct Row {
+        const char* what;
+        QString text;
+        DcRect rect;
+        unsigned format = DT_LEFT;
+        bool underline = false;
+        std::optional<bool> clipped;  // unset where the font decides
+        bool excludeFirst = false;    // the context has a clip of its own
+    };
+    const std::vector<Row> rows = {
+        {.what = "short, left", .text = QStringLiteral("Harbour Bakery"), .rect = {100, 100, 1900, 300}, .clipped = false},
+        {.what = "right-aligned", .text = QStringLiteral("148,50"), .rect = {100, 100, 1900, 300}, .format = DT_RIGHT, .clipped = false},
+        {.what = "centred", .text = QStringLiteral("EUR"), .rect = {100, 100, 500, 300}, .format = DT_CENTER, .clipped = false},
+        {.what = "two lines that fit", .text = QStringLiteral("Invoice 2024-117\nCatering"), .rect = {100, 100, 1900, 500},
+         .format = DT_LEFT | DT_WORDBREAK, .clipped = false},
+        {.what = "wider than the rectangle", .text = QStringLiteral("WWWWWWWWWWWWWWWW"), .rect = {100, 100, 600, 300}, .clipped = true},
+        {.what = "second line past the bottom", .text = QStringLiteral("one\ntwo"), .rect = {100, 100, 1900, 230}, .clipped = true},
+        {.what = "lower than the line", .text = QStringLiteral("Hg"), .rect = {100, 100, 1900, 160}, .clipped = true},
+        {.what = "underlined font", .text = QStringLiteral("Harbour"), .rect = {100, 100, 1900, 300}, .underline = true, .clipped = true},
+        {.what = "characters from another font", .text = QStringLiteral("\u65e5\u672c"), .rect = {100, 100, 1900, 300}, .clipped = true},
+        {.what = "a tab", .text = QStringLiteral("a\tb"), .rect = {100, 100, 1900, 300}, .clipped = true},
+        {.what = "the context's own clip", .text = QStringLiteral("Harbour"), .rect = {100, 100, 1900, 300}, .clipped = true,
+         .excludeFirst = true},
+        {.what = "accent over the top", .text = QStringLiteral("\u00c5lborg"), .rect = {100, 100, 1900, 300}, .clipped = std::nullopt},
+        {.what = "left edge at the ink", .text = QStringLiteral("jWj"), .rect = {100, 100, 1900, 300}, .clipped = std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        VectorPage page({2000, 600});
+        {
+            VectorPageDc dc(page);
+            DcFont font;
+            font.faceName = QStringLiteral("DejaVu Sans");
+            font.height = -100;
+            font.underline = row.underline;
+            dc.SelectFont(font);
+            dc.SetBkMode(TRANSPARENT);
+            if (row.excludeFirst)
+                dc.ExcludeClipRect(0, 0, 10, 10);
+            dc.DrawText(row.text, row.rect, row.format);
+        }
+        const VectorPageEngine& engine = page.engine();
+        ASSERT_FALSE(engine.texts.empty());
+        for (const VectorPageEngine::Text& text : engine.texts) {
+            if (row.clipped) {
+                EXPECT_EQ(text.clipped, *row.clipped) << qPrintable(text.text);
+            }
+        }
+        if (engine.texts.front().clipped)
+            continue;
+        int outside = 0;
+        for (int y = 0; y < engine.image.height(); ++y)
+            for (int x = 0; x < engine.image.width(); ++x)
+                if (!(x >= row.rect.left && x < row.rect.right && y >= row.rect.top && y < row.rect.bottom))
+                    outside += engine.image.pixel(x, y) != qRgb(255, 255, 255);
+        EXPECT_EQ(outside, 0) << "unclipped ink outside the rectangle";
+    }
 }
 
 // ----- Raster printer ------------------------------------------------------------------------
