@@ -176,7 +176,8 @@ public:
             return QRectF();
         const double end = width >= 0 ? std::max(ink.right(), width + overhang) : ink.right() + slack_;
         constexpr double kMargin = 2;
-        return QRectF(QPointF(ink.left() - kMargin, ink.top() - kMargin), QPointF(end + kMargin, ink.bottom() + kMargin));
+        return QRectF(QPointF(ink.left() - kMargin, ink.top() - kMargin),
+                      QPointF(end + kMargin, ink.bottom() + kMargin));
     }
 
 private:
@@ -189,7 +190,8 @@ private:
         auto found = extents_.find(glyph);
         if (found == extents_.end()) {
             const QList<QPointF> advance = raw_.advancesForGlyphIndexes(QList<quint32>{glyph});
-            found = extents_.emplace(glyph, Extent{raw_.boundingRect(glyph), advance.isEmpty() ? 0.0 : advance[0].x()}).first;
+            const double width = advance.isEmpty() ? 0.0 : advance[0].x();
+            found = extents_.emplace(glyph, Extent{raw_.boundingRect(glyph), width}).first;
         }
         return found->second;
     }
@@ -233,7 +235,6 @@ DcSize Dc::GetTextExtentPoint32(const QString& text)
     return DcSize{metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent()};
 }
 
-
 int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
 {
     QPaintDevice* device = metricsDevice();
@@ -274,7 +275,8 @@ int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
     std::vector<PlacedLine> placed;
     for (int y = rect.top; y < rect.bottom && placed.size() < lines.size(); y += lineHeight) {
         const TextLine& line = lines[placed.size()];
-        PlacedLine& part = placed.emplace_back(PlacedLine{shown.text.mid(line.start, line.length), line.start, rect.left, y});
+        PlacedLine& part =
+            placed.emplace_back(PlacedLine{shown.text.mid(line.start, line.length), line.start, rect.left, y});
         if (measured)
             part.width = line.width >= 0 ? line.width : metrics.horizontalAdvance(part.text);
         if (format & DT_CENTER)
@@ -290,7 +292,8 @@ int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
     if (vector && plain && !last.reach)
         last.reach.emplace(qfont);
     if (!(vector && plain && inkInside(*last.reach, placed, ascent, rect))) {
-        p->setClipRect(QRect(rect.left, rect.top, rect.width(), rect.height()), clip_ ? Qt::IntersectClip : Qt::ReplaceClip);
+        p->setClipRect(QRect(rect.left, rect.top, rect.width(), rect.height()),
+                       clip_ ? Qt::IntersectClip : Qt::ReplaceClip);
         clipOnPainter_ = false;
     }
     p->setFont(qfont);
