@@ -288,20 +288,20 @@ int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
     // costs the page its bytes and the writer its time: a text whose ink stays well inside its
     // rectangle is drawn without. Pixels on the screen and in page images are clipped always.
     const bool vector = p->paintEngine() && p->paintEngine()->type() == QPaintEngine::Pdf;
-    const bool plain = !clip_ && bkMode_ != OPAQUE && shown.underlined.empty();
-    if (vector && plain && !last.reach)
+    const bool mayGoUnclipped = vector && !clip_ && bkMode_ != OPAQUE && shown.underlined.empty();
+    if (mayGoUnclipped && !last.reach)
         last.reach.emplace(qfont);
-    if (!(vector && plain && inkInside(*last.reach, placed, ascent, rect))) {
+    if (!(mayGoUnclipped && inkInside(*last.reach, placed, ascent, rect))) {
         p->setClipRect(QRect(rect.left, rect.top, rect.width(), rect.height()),
                        clip_ ? Qt::IntersectClip : Qt::ReplaceClip);
         clipOnPainter_ = false;
     }
     p->setFont(qfont);
     const QColor ink = toQColor(textColor_);
+    p->setPen(ink);
     for (const PlacedLine& line : placed) {
         if (bkMode_ == OPAQUE)
             p->fillRect(QRect(line.x, line.y, line.width, lineHeight), toQColor(bkColor_));
-        p->setPen(ink);
         p->drawText(QPoint(line.x, line.y + ascent), line.text);
         for (int index : shown.underlined) {
             if (index < line.start || index >= line.start + int(line.text.size()))
