@@ -3,6 +3,7 @@
 // no destructor and loses no change.
 #include "imgrove/DibCodec.h"
 #include "imgrove/LibCodecRows.h"
+#include "imgrove/PngWholeStream.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -72,6 +73,46 @@ void convertRow(const ReadState& s, Layout layout, const uint8_t* src, int32_t y
             for (int c = 0; c < 3; ++c)
                 target[3 * x + c] = overWhite(src[4 * x + c], src[4 * x + 3]);
         break;
+    }
+}
+
+// How the rows of an 8-bit or packed picture without conversion lie in the file.
+pngwhole::RowLayout wholeLayout(const ReadState& s, int bitDepth, int colorType)
+{
+    const unsigned bitsPerPixel = unsigned(png_get_channels(s.png, s.info)) * unsigned(bitDepth);
+    pngwhole::RowLayout layout;
+    layout.rowBytes = (size_t(s.dib.header->biWidth) * bitsPerPixel + 7) / 8;
+    layout.pixelBytes = std::max(1u, bitsPerPixel / 8);
+    layout.rgbToBgr = colorType == PNG_COLOR_TYPE_RGB;
+    return layout;
+}
+
+// The rows through libpng. Called under readPng's setjmp, and like it holds nothing that needs a
+// destructor.
+void readRowsWithLibpng(ReadState& s, Layout layout, int passes, size_t rowBytes)
+{
+    const auto height = png_uint_32(s.dib.header->biHeight);
+    if (layout == Layout::Direct) {
+        if (rowBytes > size_t(s.dib.rowSize))
+            png_error(s.png, "row too long");
+        s.rows.resize(height);
+        for (png_uint_32 y = 0; y < height; ++y)
+            s.rows[y] = rowFromTop(s.dib, int32_t(y));
+        png_read_image(s.png, s.rows.data());
+    } else if (passes == 1) {
+        s.buffer.resize(rowBytes);
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(s.png, s.buffer.data(), nullptr);
+            convertRow(s, layout, s.buffer.data(), int32_t(y));
+        }
+    } else {
+        s.buffer.resize(rowBytes * height);
+        s.rows.resize(height);
+        for (png_uint_32 y = 0; y < height; ++y)
+            s.rows[y] = s.buffer.data() + rowBytes * y;
+        png_read_image(s.png, s.rows.data());
+        for (png_uint_32 y = 0; y < height; ++y)
+            convertRow(s, layout, s.rows[y], int32_t(y));
     }
 }
 
@@ -162,29 +203,14 @@ bool readPng(ReadState& s)
     if (!s.dib.bits)
         return false;
 
-    if (layout == Layout::Direct) {
-        if (rowBytes > size_t(s.dib.rowSize))
-            return false;
-        s.rows.resize(height);
-        for (png_uint_32 y = 0; y < height; ++y)
-            s.rows[y] = rowFromTop(s.dib, int32_t(y));
-        png_read_image(s.png, s.rows.data());
-    } else if (passes == 1) {
-        s.buffer.resize(rowBytes);
-        for (png_uint_32 y = 0; y < height; ++y) {
-            png_read_row(s.png, s.buffer.data(), nullptr);
-            convertRow(s, layout, s.buffer.data(), int32_t(y));
-        }
-    } else {
-        s.buffer.resize(rowBytes * height);
-        s.rows.resize(height);
-        for (png_uint_32 y = 0; y < height; ++y)
-            s.rows[y] = s.buffer.data() + rowBytes * y;
-        png_read_image(s.png, s.rows.data());
-        for (png_uint_32 y = 0; y < height; ++y)
-            convertRow(s, layout, s.rows[y], int32_t(y));
+    // The file's rows as they stand, read whole; libpng has then read nothing past the first IDAT
+    // header and is not asked for the end of the file either.
+    const bool whole = layout == Layout::Direct && passes == 1 && bitDepth <= 8 &&
+                       pngwhole::readRows(s.data, s.position, wholeLayout(s, bitDepth, colorType), s.dib);
+    if (!whole) {
+        readRowsWithLibpng(s, layout, passes, rowBytes);
+        png_read_end(s.png, nullptr);
     }
-    png_read_end(s.png, nullptr);
 
     png_uint_32 resX = 0, resY = 0;
     int unit = 0;
