@@ -67,7 +67,8 @@ bool gatherStream(std::span<const uint8_t> file, size_t firstIdatData, std::vect
             joined.reserve(file.size() - firstIdatData);
             joined.assign(stream.begin(), stream.end());
         }
-        joined.insert(joined.end(), file.begin() + ptrdiff_t(chunk.data), file.begin() + ptrdiff_t(chunk.data + chunk.length));
+        const auto data = file.subspan(chunk.data, chunk.length);
+        joined.insert(joined.end(), data.begin(), data.end());
         next = chunk.data + chunk.length + 4;
     }
     if (!joined.empty())

@@ -68,12 +68,17 @@ std::vector<uint8_t> pngWithFilter(const Dib& dib, int filter, size_t chunkBytes
     return out;
 }
 
+size_t be32At(const std::vector<uint8_t>& file, size_t at)
+{
+    return size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 | file[at + 3];
+}
+
 // Where the first IDAT's data starts: what libpng has read when it hands the rows over.
 size_t firstIdatData(const std::vector<uint8_t>& file)
 {
     size_t at = 8;
     while (std::memcmp(file.data() + at + 4, "IDAT", 4) != 0)
-        at += 12 + (size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 | file[at + 3]);
+        at += 12 + be32At(file, at);
     return at + 8;
 }
 
@@ -130,7 +135,7 @@ std::vector<Chunk> chunksOf(const std::vector<uint8_t>& file)
 {
     std::vector<Chunk> chunks;
     for (size_t at = 8; at + 12 <= file.size();) {
-        const size_t length = size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 | file[at + 3];
+        const size_t length = be32At(file, at);
         chunks.push_back({std::string(file.begin() + long(at) + 4, file.begin() + long(at) + 8),
                           std::vector<uint8_t>(file.begin() + long(at) + 8, file.begin() + long(at + 8 + length))});
         at += 12 + length;
@@ -158,7 +163,9 @@ std::vector<uint8_t> fileOf(const std::vector<Chunk>& chunks)
 }
 
 // The file with its IDATs as one stream made from the inflated rows as change leaves them.
-std::vector<uint8_t> withRows(const std::vector<uint8_t>& file, const std::function<void(std::vector<uint8_t>&)>& change)
+using Bytes = std::vector<uint8_t>;
+
+std::vector<uint8_t> withRows(const Bytes& file, const std::function<void(Bytes&)>& change)
 {
     std::vector<Chunk> chunks = chunksOf(file);
     std::vector<uint8_t> stream;
@@ -209,7 +216,8 @@ TEST(PngWholeStream, WhatItDoesNotExpectIsLeftToLibpng)
     };
     const Row rows[] = {
         {"sound", sound, true, true},
-        {"a text chunk after the rows", edited([](auto& c) { c.insert(c.end() - 1, Chunk{"tEXt", {'a', 0, 'b'}}); }), true, true},
+        {"a text chunk after the rows",
+         edited([](auto& c) { c.insert(c.end() - 1, Chunk{"tEXt", {'a', 0, 'b'}}); }), true, true},
         {"bytes after IEND", [&] { auto f = sound; f.push_back(0); return f; }(), true, true},
         {"the stream's checksum wrong", edited([&](auto& c) { lastIdat(c).data.back() ^= 1; }), false, true},
         {"the rows run on", withRows(sound, [&](auto& r) { r.resize(r.size() + rowBytes); }), false, true},
