@@ -3,6 +3,7 @@
 #include "imgrove/DibCodec.h"
 #include "imgrove/FileReplacement.h"
 #include "imgrove/PictureMemory.h"
+#include "imgrove/VectorState.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -91,6 +92,9 @@ const DibCodec* codecForContent(std::span<const uint8_t> head)
 
 Dib OpenDib(const std::string& fileName, int formatCode, const DibProgress& progress)
 {
+    // Called after the window has drawn its texts; zlib and libpng run at their speed only with
+    // the upper vector halves clear.
+    clearUpperVectorHalves();
     report(progress, 0);
     Dib dib;
     try {
@@ -115,6 +119,7 @@ WriteResult SaveDib(const Dib& dib, const std::string& fileName, int formatCode,
     const DibCodec* codec = codecForFormat(formatCode);
     if (!codec || !codec->encode || !dib.bits || !dib.header || fileName.empty())
         return notEncoded;
+    clearUpperVectorHalves();
     report(progress, 0);
     FileReplacement replacement(fileName);
     if (!replacement.file())

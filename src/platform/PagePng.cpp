@@ -2,6 +2,8 @@
 // keeps its state in a record owned by the caller, so the jump skips no destructor.
 #include "platform/PagePng.h"
 
+#include "imgrove/VectorState.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -178,6 +180,7 @@ bool writePagePng(const QImage& image, QIODevice& out)
     if (!state.png)
         return false;
     state.info = png_create_info_struct(state.png);
+    clearUpperVectorHalves();
     const bool ok = state.info && writeRows(state);
     png_destroy_write_struct(&state.png, &state.info);
     return ok;
