@@ -92,8 +92,8 @@ const DibCodec* codecForContent(std::span<const uint8_t> head)
 
 Dib OpenDib(const std::string& fileName, int formatCode, const DibProgress& progress)
 {
-    // Called after the window has drawn its texts; zlib and libpng run at their speed only with
-    // the upper vector halves clear.
+    // Called after the window has painted; the codec libraries run at their speed only with the
+    // upper vector halves clear (VectorState.h).
     clearUpperVectorHalves();
     report(progress, 0);
     Dib dib;

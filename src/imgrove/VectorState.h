@@ -1,7 +1,8 @@
 // Code built for AVX that returns without clearing the upper halves of the vector registers
 // leaves every later SSE instruction of the thread waiting on them: zlib's deflate, compiled for
-// plain SSE2, then runs three times slower. Some of the text drawing under Qt's raster engine does
-// so, and a page PNG is written straight after its texts are drawn.
+// plain SSE2, then runs three times slower. Qt's raster painting into an image (fills and texts
+// alike) leaves them so, and pages and pictures are compressed straight after painting; the
+// places that hand work to the codec libraries clear them first.
 #pragma once
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))

@@ -2,8 +2,6 @@
 
 #include "platform/DcPrivate.h"
 
-#include "imgrove/VectorState.h"
-
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -315,7 +313,5 @@ int Dc::DrawText(const QString& text, const DcRect& rect, unsigned format)
             p->fillRect(QRect(from, under, std::max(1, to - from), thickness), ink);
         }
     }
-    // Qt's text drawing may leave the vector registers' upper halves dirty (VectorState.h).
-    clearUpperVectorHalves();
     return total;
 }
