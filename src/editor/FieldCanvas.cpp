@@ -86,30 +86,30 @@ EdgeFlags edgeFlagsAt(const FormField& field, PointI point)
                      point.y < field.top + kEdgeZone, point.y > field.bottom - kEdgeZone};
 }
 
-CanvasCursor cursorFor(EditorTool tool, const FormDocument& document, PointI point)
+PointerShape cursorFor(EditorTool tool, const FormDocument& document, PointI point)
 {
     if (tool == EditorTool::Zoom)
-        return CanvasCursor::Magnifier;
+        return PointerShape::Magnifier;
     if (tool == EditorTool::Hand)
-        return CanvasCursor::Grab;
+        return PointerShape::Grab;
     const int32_t hit = document.fieldAt(point.x, point.y);
     if (hit < 1)
-        return CanvasCursor::Cross;
+        return PointerShape::Cross;
     const EdgeFlags edges = edgeFlagsAt(document.fields[size_t(hit - 1)], point);
     // The right edge wins over the left one on a field narrow enough to hold both zones.
     if (edges.right) {
         if (edges.bottom)
-            return CanvasCursor::SizeNwse;
-        return edges.top ? CanvasCursor::SizeNesw : CanvasCursor::SizeWe;
+            return PointerShape::SizeNwse;
+        return edges.top ? PointerShape::SizeNesw : PointerShape::SizeWe;
     }
     if (edges.left) {
         if (edges.bottom)
-            return CanvasCursor::SizeNesw;
-        return edges.top ? CanvasCursor::SizeNwse : CanvasCursor::SizeWe;
+            return PointerShape::SizeNesw;
+        return edges.top ? PointerShape::SizeNwse : PointerShape::SizeWe;
     }
     if (edges.bottom || edges.top)
-        return CanvasCursor::SizeNs;
-    return CanvasCursor::PointingHand;
+        return PointerShape::SizeNs;
+    return PointerShape::PointingHand;
 }
 
 void commitNameBox(FormDocument& document, const std::string& nameBoxText)

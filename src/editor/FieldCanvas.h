@@ -5,6 +5,7 @@
 #pragma once
 
 #include "document/FormDocument.h"
+#include "platform/PointerShape.h"
 
 #include <cstdint>
 #include <string>
@@ -43,10 +44,8 @@ EdgeFlags edgeFlagsAt(const FormField& field, PointI point);
 
 enum class EditorTool { Fields, Zoom, Hand };
 
-enum class CanvasCursor { Cross, SizeNwse, SizeNesw, SizeWe, SizeNs, PointingHand, Grab, Magnifier };
-
 // The cursor over the canvas while no field is dragged.
-CanvasCursor cursorFor(EditorTool tool, const FormDocument& document, PointI point);
+PointerShape cursorFor(EditorTool tool, const FormDocument& document, PointI point);
 
 enum class MouseButton { Left, Right, Other };
 

@@ -1,36 +1,8 @@
 #include "editor/TFieldCanvasBox.h"
 
 #include "platform/ProgramPictures.h"
-#include "platform/Screen.h"
 
 #include <QCursor>
-
-namespace {
-
-QCursor qCursorFor(CanvasCursor cursor)
-{
-    switch (cursor) {
-    case CanvasCursor::Cross:
-        return Qt::CrossCursor;
-    case CanvasCursor::SizeNwse:
-        return Qt::SizeFDiagCursor;
-    case CanvasCursor::SizeNesw:
-        return Qt::SizeBDiagCursor;
-    case CanvasCursor::SizeWe:
-        return Qt::SizeHorCursor;
-    case CanvasCursor::SizeNs:
-        return Qt::SizeVerCursor;
-    case CanvasCursor::PointingHand:
-        return Qt::PointingHandCursor;
-    case CanvasCursor::Grab:
-        return screenCursor(kCursorDragHand);
-    case CanvasCursor::Magnifier:
-        return screenCursor(kCursorMagnifier);
-    }
-    return Qt::ArrowCursor;
-}
-
-}  // namespace
 
 MouseButton mouseButtonOf(Qt::MouseButton button)
 {
@@ -50,4 +22,4 @@ TFieldCanvasBox::TFieldCanvasBox(PaintBoxHandlers handlers, const QPalette& work
     setAutoFillBackground(true);
 }
 
-void TFieldCanvasBox::showCursor(CanvasCursor cursor) { setCursor(qCursorFor(cursor)); }
+void TFieldCanvasBox::showCursor(PointerShape cursor) { setCursor(qCursorFor(cursor)); }

@@ -11,5 +11,5 @@ MouseButton mouseButtonOf(Qt::MouseButton button);
 class TFieldCanvasBox : public PaintBox {
 public:
     TFieldCanvasBox(PaintBoxHandlers handlers, const QPalette& workspace, QWidget* parent);
-    void showCursor(CanvasCursor cursor);
+    void showCursor(PointerShape cursor);
 };

@@ -379,7 +379,7 @@ void TFieldsPage::PaintBox1MouseMove(int x, int y)
     const PointI point = geometry().toPicture(x, y);
     if (!drag_.buttonHeld()) {
         const bool onProposal = tool() == EditorTool::Fields && review_.at(point) >= 0;
-        PaintBox1->showCursor(onProposal ? CanvasCursor::PointingHand : cursorFor(tool(), doc, point));
+        PaintBox1->showCursor(onProposal ? PointerShape::PointingHand : cursorFor(tool(), doc, point));
         return;
     }
     if (drag_.move(doc, point, grid()))

@@ -117,15 +117,15 @@ void RetouchView::hoverAt(int32_t x, int32_t y)
     hover_ = left_ || right_ || top_ || bottom_;
 }
 
-RetouchCursor RetouchView::cursor() const
+PointerShape RetouchView::cursor() const
 {
     const bool horizontal = left_ || right_;
     const bool vertical = top_ || bottom_;
     if (horizontal && vertical)
-        return (left_ && top_) || (right_ && bottom_) ? RetouchCursor::SizeNWSE : RetouchCursor::SizeNESW;
+        return (left_ && top_) || (right_ && bottom_) ? PointerShape::SizeNwse : PointerShape::SizeNesw;
     if (horizontal)
-        return RetouchCursor::SizeWE;
+        return PointerShape::SizeWe;
     if (vertical)
-        return RetouchCursor::SizeNS;
-    return RetouchCursor::Arrow;
+        return PointerShape::SizeNs;
+    return PointerShape::Arrow;
 }

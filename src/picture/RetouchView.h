@@ -5,9 +5,9 @@
 
 #include "imageops/SelectionRect.h"
 
-#include <cstdint>
+#include "platform/PointerShape.h"
 
-enum class RetouchCursor { Arrow, SizeWE, SizeNS, SizeNWSE, SizeNESW };
+#include <cstdint>
 
 struct ViewRect {
     int32_t left = 0;
@@ -33,7 +33,7 @@ public:
     bool move(int32_t x, int32_t y, SelectionRect& selection);
     void release() { dragging_ = false; }
 
-    RetouchCursor cursor() const;
+    PointerShape cursor() const;
     int32_t drawnWidth() const { return drawnWidth_; }
     int32_t drawnHeight() const { return drawnHeight_; }
     int32_t limitX() const { return limitX_; }

@@ -10,6 +10,7 @@
 #include "imgrove/Palette.h"
 #include "platform/Controls.h"
 #include "platform/Dc.h"
+#include "platform/ProgramPictures.h"
 #include "platform/WidgetDc.h"
 #include "vision/Deskew.h"
 
@@ -27,26 +28,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-
-namespace {
-
-Qt::CursorShape cursorShape(RetouchCursor cursor)
-{
-    switch (cursor) {
-    case RetouchCursor::SizeWE:
-        return Qt::SizeHorCursor;
-    case RetouchCursor::SizeNS:
-        return Qt::SizeVerCursor;
-    case RetouchCursor::SizeNWSE:
-        return Qt::SizeFDiagCursor;
-    case RetouchCursor::SizeNESW:
-        return Qt::SizeBDiagCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
-}
-
-}  // namespace
 
 TRetouchPage::TRetouchPage(FormHost& host, QWidget* parent) : QWidget(parent), host_(host)
 {
@@ -346,13 +327,14 @@ void TRetouchPage::RetuschPaintMouseMove(int x, int y)
     if (view_.move(x, y, host_.selection()))
         repaintView();
     else if (!view_.dragging())
-        setRetcursor(cursorShape(view_.cursor()));
+        setRetcursor(view_.cursor());
 }
 
 void TRetouchPage::R() { view_.release(); }
 
-void TRetouchPage::setRetcursor(Qt::CursorShape cursor)
+void TRetouchPage::setRetcursor(PointerShape shape)
 {
-    if (RetuschPaint->cursor().shape() != cursor)
+    const QCursor cursor = qCursorFor(shape);
+    if (RetuschPaint->cursor().shape() != cursor.shape())
         RetuschPaint->setCursor(cursor);
 }

@@ -53,7 +53,7 @@ public:
     void RetuschPaintMouseDown(int x, int y);
     void RetuschPaintMouseMove(int x, int y);
     void R();
-    void setRetcursor(Qt::CursorShape cursor);
+    void setRetcursor(PointerShape shape);
     const RetouchView& view() const { return view_; }
 
     QToolButton* DateiButton = nullptr;

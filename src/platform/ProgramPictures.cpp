@@ -74,6 +74,31 @@ QCursor screenCursor(int number) { return cursorRegistry().value(number, QCursor
 
 bool hasScreenCursor(int number) { return cursorRegistry().contains(number); }
 
+QCursor qCursorFor(PointerShape shape)
+{
+    switch (shape) {
+    case PointerShape::Arrow:
+        break;
+    case PointerShape::Cross:
+        return Qt::CrossCursor;
+    case PointerShape::SizeNwse:
+        return Qt::SizeFDiagCursor;
+    case PointerShape::SizeNesw:
+        return Qt::SizeBDiagCursor;
+    case PointerShape::SizeWe:
+        return Qt::SizeHorCursor;
+    case PointerShape::SizeNs:
+        return Qt::SizeVerCursor;
+    case PointerShape::PointingHand:
+        return Qt::PointingHandCursor;
+    case PointerShape::Grab:
+        return screenCursor(kCursorDragHand);
+    case PointerShape::Magnifier:
+        return screenCursor(kCursorMagnifier);
+    }
+    return Qt::ArrowCursor;
+}
+
 QCursor programCursor(const QString& name, int hotX, int hotY)
 {
     const QImage image = renderSvg(name, QSize(32, 32), false);

@@ -2,6 +2,8 @@
 // platform library, so every layer and its tests can use them.
 #pragma once
 
+#include "platform/PointerShape.h"
+
 #include <QCursor>
 #include <QIcon>
 #include <QPixmap>
@@ -32,3 +34,5 @@ void loadScreenCursors();
 // A two-colour 32 x 32 cursor from one of the program's pictures: dark pixels black, light
 // pixels white, transparent pixels transparent.
 QCursor programCursor(const QString& name, int hotX, int hotY);
+// The cursor for a pointer shape; the grabbing hand and the magnifier are the registered ones.
+QCursor qCursorFor(PointerShape shape);

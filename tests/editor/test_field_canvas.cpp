@@ -75,23 +75,23 @@ TEST(FieldCanvas, CursorFollowsTheEdgeZones)
     struct Row {
         EditorTool tool;
         PointI point;
-        CanvasCursor cursor;
+        PointerShape cursor;
     };
     const Row rows[] = {
-        {EditorTool::Fields, {198, 148}, CanvasCursor::SizeNwse},
-        {EditorTool::Fields, {198, 101}, CanvasCursor::SizeNesw},
-        {EditorTool::Fields, {198, 125}, CanvasCursor::SizeWe},
-        {EditorTool::Fields, {101, 148}, CanvasCursor::SizeNesw},
-        {EditorTool::Fields, {101, 101}, CanvasCursor::SizeNwse},
-        {EditorTool::Fields, {101, 125}, CanvasCursor::SizeWe},
-        {EditorTool::Fields, {150, 148}, CanvasCursor::SizeNs},
-        {EditorTool::Fields, {150, 101}, CanvasCursor::SizeNs},
-        {EditorTool::Fields, {150, 125}, CanvasCursor::PointingHand},
-        {EditorTool::Fields, {50, 50}, CanvasCursor::Cross},
+        {EditorTool::Fields, {198, 148}, PointerShape::SizeNwse},
+        {EditorTool::Fields, {198, 101}, PointerShape::SizeNesw},
+        {EditorTool::Fields, {198, 125}, PointerShape::SizeWe},
+        {EditorTool::Fields, {101, 148}, PointerShape::SizeNesw},
+        {EditorTool::Fields, {101, 101}, PointerShape::SizeNwse},
+        {EditorTool::Fields, {101, 125}, PointerShape::SizeWe},
+        {EditorTool::Fields, {150, 148}, PointerShape::SizeNs},
+        {EditorTool::Fields, {150, 101}, PointerShape::SizeNs},
+        {EditorTool::Fields, {150, 125}, PointerShape::PointingHand},
+        {EditorTool::Fields, {50, 50}, PointerShape::Cross},
         // 8 wide, 20 high: 4 right of the left edge lies in both side zones.
-        {EditorTool::Fields, {14, 20}, CanvasCursor::SizeWe},
-        {EditorTool::Zoom, {150, 125}, CanvasCursor::Magnifier},
-        {EditorTool::Hand, {150, 125}, CanvasCursor::Grab},
+        {EditorTool::Fields, {14, 20}, PointerShape::SizeWe},
+        {EditorTool::Zoom, {150, 125}, PointerShape::Magnifier},
+        {EditorTool::Hand, {150, 125}, PointerShape::Grab},
     };
     for (const Row& row : rows)
         EXPECT_EQ(cursorFor(row.tool, doc, row.point), row.cursor) << row.point.x << "," << row.point.y;

@@ -102,7 +102,7 @@ TEST(RetouchView, DraggingPastTheOppositeEdgeTurnsTheRectangleOver)
 
     // Grab the right edge and pull it left past the left edge.
     view.move(150, 60, selection);
-    EXPECT_EQ(view.cursor(), RetouchCursor::SizeWE);
+    EXPECT_EQ(view.cursor(), PointerShape::SizeWe);
     EXPECT_EQ(view.press(150, 60, selection), RetouchView::Press::DragEdges);
     view.move(60, 60, selection);
     EXPECT_EQ(selection.left, 277);   // [60 / 0.2165]
@@ -119,13 +119,13 @@ TEST(RetouchView, HoverFlagsGiveTheCursors)
     RetouchView view = wideView(selection);
     struct Row {
         int x, y;
-        RetouchCursor cursor;
+        PointerShape cursor;
     };
-    for (const Row& row : {Row{120, 65, RetouchCursor::Arrow}, Row{97, 65, RetouchCursor::SizeWE},
-                           Row{152, 65, RetouchCursor::SizeWE}, Row{120, 53, RetouchCursor::SizeNS},
-                           Row{120, 79, RetouchCursor::SizeNS}, Row{101, 51, RetouchCursor::SizeNWSE},
-                           Row{149, 79, RetouchCursor::SizeNWSE}, Row{149, 51, RetouchCursor::SizeNESW},
-                           Row{101, 79, RetouchCursor::SizeNESW}, Row{96, 50, RetouchCursor::SizeWE}, Row{95, 50, RetouchCursor::Arrow}}) {
+    for (const Row& row : {Row{120, 65, PointerShape::Arrow}, Row{97, 65, PointerShape::SizeWe},
+                           Row{152, 65, PointerShape::SizeWe}, Row{120, 53, PointerShape::SizeNs},
+                           Row{120, 79, PointerShape::SizeNs}, Row{101, 51, PointerShape::SizeNwse},
+                           Row{149, 79, PointerShape::SizeNwse}, Row{149, 51, PointerShape::SizeNesw},
+                           Row{101, 79, PointerShape::SizeNesw}, Row{96, 50, PointerShape::SizeWe}, Row{95, 50, PointerShape::Arrow}}) {
         EXPECT_FALSE(view.move(row.x, row.y, selection));
         EXPECT_EQ(view.cursor(), row.cursor) << row.x << ", " << row.y;
     }
