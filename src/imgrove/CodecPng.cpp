@@ -80,11 +80,7 @@ void convertRow(const ReadState& s, Layout layout, const uint8_t* src, int32_t y
 pngwhole::RowLayout wholeLayout(const ReadState& s, int bitDepth, int colorType)
 {
     const unsigned bitsPerPixel = unsigned(png_get_channels(s.png, s.info)) * unsigned(bitDepth);
-    pngwhole::RowLayout layout;
-    layout.rowBytes = (size_t(s.dib.header->biWidth) * bitsPerPixel + 7) / 8;
-    layout.pixelBytes = std::max(1u, bitsPerPixel / 8);
-    layout.rgbToBgr = colorType == PNG_COLOR_TYPE_RGB;
-    return layout;
+    return pngwhole::rowLayout(s.dib.header->biWidth, bitsPerPixel, colorType == PNG_COLOR_TYPE_RGB);
 }
 
 // The rows through libpng. Called under readPng's setjmp, and like it holds nothing that needs a

@@ -1,5 +1,6 @@
 #include "imgrove/PngWholeStream.h"
 
+#include "imgrove/CodecSupport.h"
 #include "imgrove/LibCodecRows.h"
 
 #include <libdeflate.h>
@@ -17,9 +18,9 @@ namespace {
 
 constexpr size_t kChunkFrame = 12;  // length, type, checksum
 
-uint32_t be32(const uint8_t* p)
+uint32_t be32At(std::span<const uint8_t> file, size_t at)
 {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+    return imgrove_detail::Reader(file, at).be32();
 }
 
 bool isType(const uint8_t* p, const char (&type)[5])
@@ -39,10 +40,10 @@ bool soundChunk(std::span<const uint8_t> file, size_t data, Chunk& chunk)
 {
     if (data < 8 || data > file.size())
         return false;
-    const size_t length = be32(file.data() + data - 8);
+    const size_t length = be32At(file, data - 8);
     if (length > INT32_MAX || length + 4 > file.size() - data)
         return false;
-    const uint32_t stored = be32(file.data() + data + length);
+    const uint32_t stored = be32At(file, data + length);
     if (uint32_t(libdeflate_crc32(0, file.data() + data - 4, length + 4)) != stored)
         return false;
     chunk = Chunk{data, length};
@@ -81,7 +82,7 @@ bool endsWell(std::span<const uint8_t> file, size_t next)
 {
     while (file.size() - next >= kChunkFrame) {
         const uint8_t* type = file.data() + next + 4;
-        const size_t length = be32(file.data() + next);
+        const size_t length = be32At(file, next);
         if (isType(type, "IEND")) {
             Chunk end;
             return length == 0 && soundChunk(file, next + 8, end);
@@ -194,10 +195,10 @@ bool readRowsOrThrow(std::span<const uint8_t> file, size_t firstIdatData, const 
     if (!libcodec::pictureFits(width, height, dib.header->biBitCount, working, file.size()))
         return false;
     std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[size_t(inflated)]);
-    std::unique_ptr<uint8_t[]> zeros(new (std::nothrow) uint8_t[layout.rowBytes]());
-    if (!rows || !zeros || !inflateExactly(stream, rows.get(), size_t(inflated)))
+    if (!rows || !inflateExactly(stream, rows.get(), size_t(inflated)))
         return false;
-    const uint8_t* previous = zeros.get();
+    const std::vector<uint8_t> zeros(layout.rowBytes);
+    const uint8_t* previous = zeros.data();
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* row = rows.get() + size_t(y) * stride;
         if (!unfilter(row[0], row + 1, previous, layout.rowBytes, layout.pixelBytes))
@@ -209,6 +210,11 @@ bool readRowsOrThrow(std::span<const uint8_t> file, size_t firstIdatData, const 
 }
 
 }  // namespace
+
+RowLayout rowLayout(int32_t width, unsigned bitsPerPixel, bool rgb)
+{
+    return RowLayout{(size_t(width) * bitsPerPixel + 7) / 8, std::max(1u, bitsPerPixel / 8), rgb};
+}
 
 bool readRows(std::span<const uint8_t> file, size_t firstIdatData, const RowLayout& layout, Dib& dib)
 {

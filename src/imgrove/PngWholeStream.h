@@ -23,6 +23,10 @@ struct RowLayout {
     bool rgbToBgr = false;     // three channels to store in the picture's blue, green, red order
 };
 
+// The layout of rows of width pixels of bitsPerPixel bits (all channels), rgb for three
+// channels of 8 bits.
+RowLayout rowLayout(int32_t width, unsigned bitsPerPixel, bool rgb);
+
 // Fills every row of dib from the IDAT chunks of file, the first of which has its data at
 // firstIdatData (its length and type lie just before), and checks that the file then ends with
 // IEND, passing over ancillary chunks. False, with the rows in any state, when the chunks, their

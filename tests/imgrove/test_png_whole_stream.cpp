@@ -2,6 +2,7 @@
 // file it does not expect is left to libpng, whose verdict stands.
 #include "test_library_codecs_pictures.h"
 
+#include "imgrove/CodecSupport.h"
 #include "imgrove/DibCodec.h"
 #include "imgrove/DibRows.h"
 #include "imgrove/PngWholeStream.h"
@@ -70,7 +71,7 @@ std::vector<uint8_t> pngWithFilter(const Dib& dib, int filter, size_t chunkBytes
 
 size_t be32At(const std::vector<uint8_t>& file, size_t at)
 {
-    return size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 | file[at + 3];
+    return imgrove_detail::Reader(file, at).be32();
 }
 
 // Where the first IDAT's data starts: what libpng has read when it hands the rows over.
@@ -86,9 +87,8 @@ bool readsWhole(const std::vector<uint8_t>& file, const Dib& like)
 {
     DibOwner target(newdib(like.header->biWidth, like.header->biHeight, like.header->biBitCount, nullptr, 0));
     const int depth = like.header->biBitCount;
-    pngwhole::RowLayout layout{size_t(like.header->biWidth * depth + 7) / 8, unsigned(std::max(1, depth / 8)),
-                               depth == 24};
-    return pngwhole::readRows(file, firstIdatData(file), layout, target.get());
+    return pngwhole::readRows(file, firstIdatData(file), pngwhole::rowLayout(like.header->biWidth, depth, depth == 24),
+                              target.get());
 }
 
 // Same size, depth and shown colour at every pixel.
@@ -143,21 +143,15 @@ std::vector<Chunk> chunksOf(const std::vector<uint8_t>& file)
     return chunks;
 }
 
-void putBe32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(v >> shift));
-}
-
 std::vector<uint8_t> fileOf(const std::vector<Chunk>& chunks)
 {
     std::vector<uint8_t> out{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     for (const Chunk& c : chunks) {
-        putBe32(out, uint32_t(c.data.size()));
+        imgrove_detail::putBe32(out, uint32_t(c.data.size()));
         const size_t typeAt = out.size();
         out.insert(out.end(), c.type.begin(), c.type.end());
         out.insert(out.end(), c.data.begin(), c.data.end());
-        putBe32(out, uint32_t(crc32(0, out.data() + typeAt, uInt(out.size() - typeAt))));
+        imgrove_detail::putBe32(out, uint32_t(crc32(0, out.data() + typeAt, uInt(out.size() - typeAt))));
     }
     return out;
 }
