@@ -40,17 +40,15 @@ struct FontSpec {
     bool operator==(const FontSpec&) const = default;
 };
 
-struct PointI {
-    int32_t x = 0;
-    int32_t y = 0;
-    bool operator==(const PointI&) const = default;
+// Picture pixels (PointI) and millimetres (PointD).
+template <class T>
+struct Point {
+    T x = 0;
+    T y = 0;
+    bool operator==(const Point&) const = default;
 };
-
-struct PointD {
-    double x = 0;
-    double y = 0;
-    bool operator==(const PointD&) const = default;
-};
+using PointI = Point<int32_t>;
+using PointD = Point<double>;
 
 struct FormField {
     int32_t left = 0;

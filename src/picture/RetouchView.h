@@ -9,13 +9,8 @@
 
 #include <cstdint>
 
-struct ViewRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    bool operator==(const ViewRect&) const = default;
-};
+// The selection's edges in view pixels.
+using ViewRect = IntRect;
 
 class RetouchView {
 public:

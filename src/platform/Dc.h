@@ -4,6 +4,7 @@
 #pragma once
 
 #include "imgrove/Dib.h"
+#include "imgrove/IntRect.h"
 
 #include <QImage>
 #include <QRegion>
@@ -65,15 +66,8 @@ enum DrawTextFlags : unsigned {
 enum PenStyle { PS_SOLID = 0, PS_DOT = 2, PS_NULL = 5 };
 enum BrushStyle { BS_SOLID = 0, BS_NULL = 1 };
 
-struct DcRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    int32_t width() const { return right - left; }
-    int32_t height() const { return bottom - top; }
-    bool operator==(const DcRect&) const = default;
-};
+// The Win32 RECT: right and bottom exclusive.
+using DcRect = IntRect;
 
 struct DcSize {
     int32_t cx = 0;
