@@ -68,7 +68,7 @@ TFieldsPage::TFieldsPage(FormHost& host, QWidget* parent) : QWidget(parent), hos
                                     palette, ScrollBox);
     PaintBox1->setObjectName("PaintBox1");
     ScrollBox->setWidget(PaintBox1);
-    ScrollBox->viewport()->installEventFilter(this);
+    whenViewportResized(ScrollBox, [this] { TabSheetResize(); });
 
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -274,13 +274,6 @@ void TFieldsPage::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (window()->isActiveWindow())
         PaintBox1->setFocus(Qt::OtherFocusReason);
-}
-
-bool TFieldsPage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == ScrollBox->viewport() && event->type() == QEvent::Resize)
-        TabSheetResize();
-    return QWidget::eventFilter(watched, event);
 }
 
 EditorTool TFieldsPage::tool() const

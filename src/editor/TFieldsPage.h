@@ -116,7 +116,6 @@ public:
     TObjListForm* ObjListForm = nullptr;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -16,7 +16,6 @@
 
 #include <QAction>
 #include <QDoubleSpinBox>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -49,7 +48,7 @@ TRetouchPage::TRetouchPage(FormHost& host, QWidget* parent) : QWidget(parent), h
                                 RetuschScrollBox);
     RetuschPaint->setObjectName("RetuschPaint");
     RetuschScrollBox->setWidget(RetuschPaint);
-    RetuschScrollBox->viewport()->installEventFilter(this);
+    whenViewportResized(RetuschScrollBox, [this] { TabSheet5Resize(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildMenuPanel());
@@ -277,13 +276,6 @@ void TRetouchPage::RetZoomEDChange()
 void TRetouchPage::TabSheet5Resize()
 {
     sizeToZoom(RetuschPaint, RetuschScrollBox, RetZoomED->value());
-}
-
-bool TRetouchPage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == RetuschScrollBox->viewport() && event->type() == QEvent::Resize)
-        TabSheet5Resize();
-    return QWidget::eventFilter(watched, event);
 }
 
 void TRetouchPage::layoutView()

@@ -73,9 +73,6 @@ public:
     THKForm* HKForm = nullptr;
     TRotateForm* RotateForm = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QWidget* buildMenuPanel();
     void buildRetouchMenu();

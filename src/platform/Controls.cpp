@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
@@ -17,6 +18,26 @@
 #include <utility>
 
 namespace {
+
+// Lives as the watched widget's child and hands on its resizes.
+class ResizeWatcher : public QObject {
+public:
+    ResizeWatcher(QWidget* watched, std::function<void()> resized)
+        : QObject(watched), resized_(std::move(resized))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize)
+            resized_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> resized_;
+};
 
 QPoint boxPoint(const QMouseEvent* event)
 {
@@ -115,6 +136,12 @@ void sizeToZoom(QWidget* paintBox, const QAbstractScrollArea* scrollBox, double 
 {
     const QSize client = scrollBox->viewport()->size();
     paintBox->setFixedSize(zoomedExtent(client.width(), zoom), zoomedExtent(client.height(), zoom));
+}
+
+void whenViewportResized(QAbstractScrollArea* scrollBox, std::function<void()> resized)
+{
+    QWidget* viewport = scrollBox->viewport();
+    viewport->installEventFilter(new ResizeWatcher(viewport, std::move(resized)));
 }
 
 QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into)

@@ -60,6 +60,9 @@ QToolButton* toolButton(const ToolButtonLook& look, QWidget* parent = nullptr);
 
 // A zoomed paint box in a scroll box: the scroll box's visible area times the zoom.
 void sizeToZoom(QWidget* paintBox, const QAbstractScrollArea* scrollBox, double zoom);
+// Calls resized each time the scroll box's visible area changes size, for as long as the scroll
+// box lives: a zoomed paint box follows the window.
+void whenViewportResized(QAbstractScrollArea* scrollBox, std::function<void()> resized);
 
 // into, where given, is the layout that places it.
 QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into = nullptr);

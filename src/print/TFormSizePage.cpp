@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
-#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -174,7 +173,7 @@ QWidget* TFormSizePage::buildExtendedPage()
     PaintBox2->setAttribute(Qt::WA_OpaquePaintEvent);
     PaintBox2->setCursor(Qt::CrossCursor);
     EditScrollBox->setWidget(PaintBox2);
-    EditScrollBox->viewport()->installEventFilter(this);
+    whenViewportResized(EditScrollBox, [this] { TabSheet8Resize(); });
     layout->addWidget(EditScrollBox, 1);
 
     connect(Ax1ED, &QDoubleSpinBox::valueChanged, this, [this](double v) { host_.document().FirstPointMm.x = v; });
@@ -306,13 +305,6 @@ void TFormSizePage::ZoomEd2Change()
 void TFormSizePage::TabSheet8Resize()
 {
     sizeToZoom(PaintBox2, EditScrollBox, ZoomEd2->value());
-}
-
-bool TFormSizePage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == EditScrollBox->viewport() && event->type() == QEvent::Resize)
-        TabSheet8Resize();
-    return QWidget::eventFilter(watched, event);
 }
 
 ViewLayout TFormSizePage::viewLayout() const

@@ -76,9 +76,6 @@ public:
     QWidget* PaintBox2 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QWidget* buildEasyPage();
     QWidget* buildExtendedPage();
