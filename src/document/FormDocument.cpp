@@ -195,17 +195,11 @@ FormRecord FormDocument::recordFromFields() const
     std::vector<EntryLayout> layouts;
     layouts.reserve(fields.size());
     for (const FormField& field : fields) {
-        EntryLayout entry;
-        entry.left = field.left;
-        entry.top = field.top;
-        entry.right = field.right;
-        entry.bottom = field.bottom;
-        entry.font = field.font;
-        entry.name = field.name;
+        EntryLayout entry = field;
         // A fresh record starts its reserved members at 0, whatever a form file left in the
         // fields' own; only "New record" copies them, from record 1.
-        entry.multiLine = field.multiLine;
-        entry.alignment = field.alignment;
+        entry.reserved1 = 0;
+        entry.reserved2 = 0;
         layouts.push_back(std::move(entry));
     }
     return FormRecord(std::move(layouts));

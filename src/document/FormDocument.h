@@ -50,23 +50,6 @@ struct Point {
 using PointI = Point<int32_t>;
 using PointD = Point<double>;
 
-struct FormField {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    FontSpec font;
-    std::string name = "noname";
-    int32_t reserved1 = 0;
-    int32_t reserved2 = 0;
-    int32_t multiLine = 0;
-    int32_t alignment = AlignLeft;
-
-    // Rectangles are inclusive.
-    bool contains(int32_t x, int32_t y) const { return left <= x && x <= right && top <= y && y <= bottom; }
-    bool operator==(const FormField&) const = default;
-};
-
 // Everything of a record entry but its value: where, in which font and alignment the value is
 // printed, and the name its grid row shows.
 struct EntryLayout {
@@ -82,6 +65,16 @@ struct EntryLayout {
     int32_t alignment = AlignLeft;
 
     bool operator==(const EntryLayout&) const = default;
+};
+
+// A field placed on the form: the layout its records' entries start from, named "noname" until
+// the user names it.
+struct FormField : EntryLayout {
+    FormField() { name = "noname"; }
+
+    // Rectangles are inclusive.
+    bool contains(int32_t x, int32_t y) const { return left <= x && x <= right && top <= y && y <= bottom; }
+    bool operator==(const FormField&) const = default;
 };
 
 // One entry of a record taken as a whole, layout and value.

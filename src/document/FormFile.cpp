@@ -142,8 +142,7 @@ private:
 };
 
 // Items 2 to 12 of a field block, shared by fields and record entries.
-template <typename Item>
-bool readItemBlock(ByteSource& in, Item& item)
+bool readItemBlock(ByteSource& in, EntryLayout& item)
 {
     int32_t color = 0;
     int32_t height = 0;
@@ -417,8 +416,7 @@ private:
     FileReplacement& file_;
 };
 
-template <typename Item>
-void writeItemBlock(ByteSink& out, const Item& item)
+void writeItemBlock(ByteSink& out, const EntryLayout& item)
 {
     out.writeText(item.name);
     out.writeI32(item.left);
