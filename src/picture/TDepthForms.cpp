@@ -17,22 +17,6 @@ namespace {
 
 constexpr int kItemBits[4] = {1, 4, 8, 24};
 
-QHBoxLayout* okCancel(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel)
-{
-    ok = new QPushButton(QStringLiteral("OK"), dialog);
-    ok->setObjectName("OkBtn");
-    ok->setDefault(true);
-    cancel = new QPushButton(QStringLiteral("Cancel"), dialog);
-    cancel->setObjectName("CancelBtn");
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    return row;
-}
-
 QGroupBox* group(const QString& title, QWidget* parent)
 {
     auto* box = new QGroupBox(title, parent);
@@ -58,7 +42,7 @@ int colorBoxItemFor(int bitsPerPixel)
 
 int bitsForColorBoxItem(int item) { return kItemBits[std::clamp(item, 0, 3)]; }
 
-TDepthChangeForm::TDepthChangeForm(QWidget* parent) : QDialog(parent)
+TDepthChangeForm::TDepthChangeForm(QWidget* parent) : OkCancelDialog(parent)
 {
     setWindowTitle(QStringLiteral("Cange color count"));
     ColorBox = new QComboBox(this);
@@ -68,10 +52,10 @@ TDepthChangeForm::TDepthChangeForm(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("More colors need more space!"), this));
     layout->addWidget(ColorBox);
-    layout->addLayout(okCancel(this, OkBtn, CancelBtn));
+    layout->addLayout(okCancelRow());
 }
 
-TDepthDownForm::TDepthDownForm(QWidget* parent) : QDialog(parent)
+TDepthDownForm::TDepthDownForm(QWidget* parent) : OkCancelDialog(parent)
 {
     setWindowTitle(QStringLiteral("Less colors"));
     QGroupBox* palette = group(QStringLiteral("Palette"), this);
@@ -98,7 +82,7 @@ TDepthDownForm::TDepthDownForm(QWidget* parent) : QDialog(parent)
     groups->addWidget(options);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
-    layout->addLayout(okCancel(this, OkBtn, CancelBtn));
+    layout->addLayout(okCancelRow());
 }
 
 void TDepthDownForm::prepare(int targetBits)

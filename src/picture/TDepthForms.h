@@ -4,28 +4,25 @@
 
 #include "imageops/ColourDepth.h"
 
-#include <QDialog>
+#include "platform/OkCancelDialog.h"
 
 class QCheckBox;
 class QComboBox;
-class QPushButton;
 class QRadioButton;
 
-class TDepthChangeForm : public QDialog {
+class TDepthChangeForm : public OkCancelDialog {
     Q_OBJECT
 public:
     explicit TDepthChangeForm(QWidget* parent = nullptr);
 
     QComboBox* ColorBox = nullptr;
-    QPushButton* OkBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
 };
 
 // The item of ColorBox preselected for a depth, and the depth an item stands for.
 int colorBoxItemFor(int bitsPerPixel);
 int bitsForColorBoxItem(int item);
 
-class TDepthDownForm : public QDialog {
+class TDepthDownForm : public OkCancelDialog {
     Q_OBJECT
 public:
     explicit TDepthDownForm(QWidget* parent = nullptr);
@@ -44,7 +41,5 @@ public:
     QRadioButton* DitherCheck = nullptr;
     QRadioButton* FSErrCheck = nullptr;
     QCheckBox* WinColCheck = nullptr;
-    QPushButton* OkBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
     bool eightBit = false;
 };

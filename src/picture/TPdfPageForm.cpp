@@ -3,7 +3,6 @@
 #include "picture/PdfPages.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -13,7 +12,7 @@ namespace {
 constexpr int kPpiStep = 50;
 }
 
-TPdfPageForm::TPdfPageForm(QWidget* parent) : QDialog(parent)
+TPdfPageForm::TPdfPageForm(QWidget* parent) : OkCancelDialog(parent)
 {
     setWindowTitle(QStringLiteral("Open a PDF page"));
     PageEdit = new QSpinBox(this);
@@ -32,20 +31,11 @@ TPdfPageForm::TPdfPageForm(QWidget* parent) : QDialog(parent)
     choices->addRow(QStringLiteral("Resolution:"), PpiEdit);
     choices->addRow(SizeLabel);
 
-    OkBtn = new QPushButton(QStringLiteral("OK"), this);
-    OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
-    layout->addLayout(buttons);
+    layout->addLayout(okCancelRow());
 
-    connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(PageEdit, &QSpinBox::valueChanged, this, &TPdfPageForm::showSize);
     connect(PpiEdit, &QSpinBox::valueChanged, this, &TPdfPageForm::showSize);
 }

@@ -2,14 +2,14 @@
 // per inch. The page box appears only for files of more than one page.
 #pragma once
 
-#include <QDialog>
+#include "platform/OkCancelDialog.h"
 
 class PdfFile;
 class QLabel;
 class QPushButton;
 class QSpinBox;
 
-class TPdfPageForm : public QDialog {
+class TPdfPageForm : public OkCancelDialog {
     Q_OBJECT
 public:
     explicit TPdfPageForm(QWidget* parent = nullptr);
@@ -23,8 +23,6 @@ public:
     QSpinBox* PageEdit = nullptr;
     QSpinBox* PpiEdit = nullptr;
     QLabel* SizeLabel = nullptr;
-    QPushButton* OkBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
 
 private:
     // The page's size and the picture's pixels for the current choices.

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -25,7 +24,7 @@ QSpinBox* sizeEdit(const char* name, QWidget* parent)
 
 }  // namespace
 
-TResizeForm::TResizeForm(QWidget* parent) : QDialog(parent)
+TResizeForm::TResizeForm(QWidget* parent) : OkCancelDialog(parent)
 {
     setWindowTitle(QStringLiteral("Change size"));
     BreitEdit = sizeEdit("BreitEdit", this);
@@ -34,9 +33,6 @@ TResizeForm::TResizeForm(QWidget* parent) : QDialog(parent)
     SverhCheck->setObjectName("SverhCheck");
     InterpolCheck = new QCheckBox(QStringLiteral("Use interpolation"), this);
     InterpolCheck->setObjectName("InterpolCheck");
-    OkBtn = new QPushButton(QStringLiteral("OK"), this);
-    OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
 
     const auto settings = openProgramSettings();
     settings->beginGroup(kGroup);
@@ -47,21 +43,15 @@ TResizeForm::TResizeForm(QWidget* parent) : QDialog(parent)
     connect(BreitEdit, &QSpinBox::valueChanged, this, &TResizeForm::BreitEditChange);
     connect(HochEdit, &QSpinBox::valueChanged, this, &TResizeForm::HochEditChange);
     connect(SverhCheck, &QCheckBox::clicked, this, &TResizeForm::SverhCheckClick);
-    connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* edits = new QFormLayout;
     edits->addRow(QStringLiteral("New width:"), BreitEdit);
     edits->addRow(QStringLiteral("New height:"), HochEdit);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(edits);
     layout->addWidget(SverhCheck);
     layout->addWidget(InterpolCheck);
-    layout->addLayout(buttons);
+    layout->addLayout(okCancelRow());
 }
 
 void TResizeForm::setPictureSize(int width, int height)

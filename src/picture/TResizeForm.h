@@ -2,13 +2,13 @@
 // are kept between runs in the settings store.
 #pragma once
 
-#include <QDialog>
+#include "platform/OkCancelDialog.h"
 
 class QCheckBox;
 class QPushButton;
 class QSpinBox;
 
-class TResizeForm : public QDialog {
+class TResizeForm : public OkCancelDialog {
     Q_OBJECT
 public:
     explicit TResizeForm(QWidget* parent = nullptr);
@@ -26,8 +26,6 @@ public:
     QSpinBox* HochEdit = nullptr;
     QCheckBox* SverhCheck = nullptr;
     QCheckBox* InterpolCheck = nullptr;
-    QPushButton* OkBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -20,7 +20,7 @@ const QString kGroup = QStringLiteral("TRotateForm");
 
 }  // namespace
 
-TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts)
+TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : OkCancelDialog(parent), prompts_(prompts)
 {
     setWindowTitle(QStringLiteral("Rotate picture..."));
     auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
@@ -59,11 +59,6 @@ TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     InterpolCheck->setObjectName("InterpolCheck");
     InterpolCheck->hide();
 
-    OkBtn = new QPushButton(QStringLiteral("OK"), this);
-    OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
     RotLeftCheck->setChecked(true);
     FreiGradCheck->setChecked(true);
@@ -73,10 +68,6 @@ TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     colorRow->addWidget(Shape1);
     colorRow->addWidget(ColorBtn);
     colorRow->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
     auto* groups = new QHBoxLayout;
     groups->addWidget(direction);
@@ -84,7 +75,7 @@ TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     layout->addLayout(groups);
     layout->addLayout(colorRow);
     layout->addWidget(InterpolCheck);
-    layout->addLayout(buttons);
+    layout->addLayout(okCancelRow());
 }
 
 void TRotateForm::loadSettings()

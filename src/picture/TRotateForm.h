@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QColor>
-#include <QDialog>
+#include "platform/OkCancelDialog.h"
 
 class Prompts;
 class QCheckBox;
@@ -15,7 +15,7 @@ class QRadioButton;
 // What the dialog's choices ask for.
 enum class RotateOperation { Left, Right, Half, Free };
 
-class TRotateForm : public QDialog {
+class TRotateForm : public OkCancelDialog {
     Q_OBJECT
 public:
     explicit TRotateForm(Prompts& prompts, QWidget* parent = nullptr);
@@ -37,8 +37,6 @@ public:
     QFrame* Shape1 = nullptr;
     QPushButton* ColorBtn = nullptr;
     QCheckBox* InterpolCheck = nullptr;
-    QPushButton* OkBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
 
 private:
     void setShapeColor(const QColor& color);

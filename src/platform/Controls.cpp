@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
@@ -142,6 +143,15 @@ void whenViewportResized(QAbstractScrollArea* scrollBox, std::function<void()> r
 {
     QWidget* viewport = scrollBox->viewport();
     viewport->installEventFilter(new ResizeWatcher(viewport, std::move(resized)));
+}
+
+QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* button : buttons)
+        row->addWidget(button);
+    return row;
 }
 
 QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into)

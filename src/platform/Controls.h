@@ -6,10 +6,12 @@
 #include <QWidget>
 
 #include <functional>
+#include <initializer_list>
 
 class Dc;
 class QAbstractScrollArea;
 class QAction;
+class QHBoxLayout;
 class QLayout;
 class QMenu;
 class QRadioButton;
@@ -63,6 +65,9 @@ void sizeToZoom(QWidget* paintBox, const QAbstractScrollArea* scrollBox, double 
 // Calls resized each time the scroll box's visible area changes size, for as long as the scroll
 // box lives: a zoomed paint box follows the window.
 void whenViewportResized(QAbstractScrollArea* scrollBox, std::function<void()> resized);
+
+// A dialog's closing buttons, in this order at the right of a row.
+QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons);
 
 // into, where given, is the layout that places it.
 QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into = nullptr);

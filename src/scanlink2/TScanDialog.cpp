@@ -1,5 +1,6 @@
 #include "scanlink2/TScanDialog.h"
 
+#include "platform/Controls.h"
 #include "platform/QtPrompts.h"
 #include "platform/WindowMessages.h"
 #include "scanlink2/SaneSession.h"
@@ -11,7 +12,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -132,14 +132,10 @@ void TScanDialog::buildControls(const ScanCapabilities& caps)
         SourceBox->hide();
     form->addRow("Paper size:", PaperBox);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ScanBtn);
-    buttons->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(StatusLabel);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({ScanBtn, CancelBtn}));
 }
 
 ScanSettings TScanDialog::settings() const
