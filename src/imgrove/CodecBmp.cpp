@@ -18,11 +18,8 @@ using namespace imgrove_detail;
 
 namespace {
 
-constexpr uint32_t kRgb = 0;
-constexpr uint32_t kRle8 = 1;
-constexpr uint32_t kRle4 = 2;
-constexpr uint32_t kBitFields = 3;
-constexpr uint32_t kAlphaBitFields = 6;
+// The info header's compression codes this codec knows.
+enum BmpCompression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint64_t kRlePlausibleBytes = uint64_t(1) << 24;
 
@@ -372,11 +369,7 @@ bool encodeBmpMayThrow(const Dib& dib, std::vector<uint8_t>& out)
 
 bool encodeBmpPiecesOrFail(const Dib& dib, const std::function<void(const uint8_t*, size_t)>& put)
 {
-    try {
-        return encodeBmpPieces(dib, put);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return orWhenOutOfMemory(false, [&] { return encodeBmpPieces(dib, put); });
 }
 
 // One row of indices (one per pixel) into RLE8 or RLE4 packets, followed by an end-of-line.

@@ -14,10 +14,8 @@ using namespace imgrove_detail;
 namespace {
 
 constexpr size_t kHeaderSize = 18;
-constexpr int kMapped = 1;
-constexpr int kTrueColor = 2;
-constexpr int kGrey = 3;
-constexpr int kRleFlag = 8;
+// The header's image type: the kind of pixels, with kRleFlag added when they are run-length coded.
+enum TgaImageType : int { kMapped = 1, kTrueColor = 2, kGrey = 3, kRleFlag = 8 };
 
 struct TgaHeader {
     int idLength;

@@ -8,9 +8,8 @@ namespace lzw {
 
 namespace {
 
-constexpr uint32_t kClear = 256;
-constexpr uint32_t kEnd = 257;
-constexpr uint32_t kFirstFree = 258;
+// The two control codes after the 256 single bytes, and the first code a string is given.
+enum LzwCode : uint32_t { kClear = 256, kEnd = 257, kFirstFree = 258 };
 constexpr uint32_t kTableSize = 4096;
 constexpr int kMaxBits = 12;
 
