@@ -364,12 +364,7 @@ bool encodeJpeg(const Dib& dib, std::vector<uint8_t>& out)
     state.dib = &dib;
     state.dest.out = &out;
     state.dest.start = out.size();
-    bool ok = false;
-    try {
-        ok = writeJpeg(state);
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
+    const bool ok = imgrove_detail::orWhenOutOfMemory(false, [&state] { return writeJpeg(state); });
     if (state.created)
         jpeg_destroy_compress(&state.cinfo);
     if (!ok)

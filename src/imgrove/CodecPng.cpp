@@ -233,12 +233,7 @@ Dib decodePng(std::span<const uint8_t> data)
     if (!state.png)
         return Dib{};
     state.info = png_create_info_struct(state.png);
-    bool ok = false;
-    try {
-        ok = state.info && readPng(state);
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
+    const bool ok = state.info && imgrove_detail::orWhenOutOfMemory(false, [&state] { return readPng(state); });
     png_destroy_read_struct(&state.png, state.info ? &state.info : nullptr, nullptr);
     if (!ok) {
         deldib(state.dib);
@@ -316,12 +311,7 @@ bool encodePng(const Dib& dib, std::vector<uint8_t>& out)
     if (!state.png)
         return false;
     state.info = png_create_info_struct(state.png);
-    bool ok = false;
-    try {
-        ok = state.info && writePng(state);
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
+    const bool ok = state.info && imgrove_detail::orWhenOutOfMemory(false, [&state] { return writePng(state); });
     png_destroy_write_struct(&state.png, state.info ? &state.info : nullptr);
     if (!ok)
         out.resize(start);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <type_traits>
 #include <span>
 #include <vector>
 
@@ -106,25 +107,28 @@ inline void setBe32(std::vector<uint8_t>& out, size_t at, uint32_t v)
     out[at + 3] = uint8_t(v);
 }
 
+// What step returns, or failed when it runs out of memory on the way.
+template <class Step, class Result = std::invoke_result_t<Step&>>
+Result orWhenOutOfMemory(Result failed, Step&& step)
+{
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        return failed;
+    }
+}
+
 // The codec interface reports a shortage of memory as a failed read or write, never as an
 // exception; a decoder's pictures are held by DibOwner, so nothing leaks on the way out.
 template <Dib (*decode)(std::span<const uint8_t>)>
 Dib decodeOrFail(std::span<const uint8_t> data)
 {
-    try {
-        return decode(data);
-    } catch (const std::bad_alloc&) {
-        return Dib{};
-    }
+    return orWhenOutOfMemory(Dib{}, [data] { return decode(data); });
 }
 template <bool (*encode)(const Dib&, std::vector<uint8_t>&)>
 bool encodeOrFail(const Dib& dib, std::vector<uint8_t>& out)
 {
-    try {
-        return encode(dib, out);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return orWhenOutOfMemory(false, [&] { return encode(dib, out); });
 }
 
 

@@ -78,11 +78,7 @@ Dib DIBHalftoneDIB(const Dib& dib)
 
 Dib DIBHalftoneDIBXY(const Dib& dib, int32_t width, int32_t height)
 {
-    try {
-        return halftoneScaled(dib, width, height);
-    } catch (const std::bad_alloc&) {
-        return Dib{};
-    }
+    return orWhenOutOfMemory(Dib{}, [&] { return halftoneScaled(dib, width, height); });
 }
 
 void orderedDitherRow(const uint8_t* rgb, int32_t width, int32_t rowFromBottom, uint8_t* out)

@@ -218,12 +218,8 @@ RowLayout rowLayout(int32_t width, unsigned bitsPerPixel, bool rgb)
 
 bool readRows(std::span<const uint8_t> file, size_t firstIdatData, const RowLayout& layout, Dib& dib)
 {
-    try {
-        return readRowsOrThrow(file, firstIdatData, layout, dib);
-    } catch (const std::bad_alloc&) {
-        // The stream gathered from many chunks did not fit; libpng reads it in pieces.
-        return false;
-    }
+    // When the stream gathered from many chunks does not fit, libpng reads it in pieces.
+    return imgrove_detail::orWhenOutOfMemory(false, [&] { return readRowsOrThrow(file, firstIdatData, layout, dib); });
 }
 
 }  // namespace pngwhole
