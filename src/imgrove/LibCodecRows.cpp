@@ -40,47 +40,25 @@ Dib create(int32_t width, int32_t height, int bitsPerPixel, const std::vector<RG
 
 void packIndices(const uint8_t* indices, int32_t width, int bitsPerPixel, uint8_t* packed)
 {
-    switch (bitsPerPixel) {
-    case 8:
+    if (bitsPerPixel == 8) {
         std::memcpy(packed, indices, size_t(width));
-        break;
-    case 4:
-        for (int32_t x = 0; x < width; x += 2) {
-            const uint8_t high = indices[x] & 0x0f;
-            const uint8_t low = x + 1 < width ? indices[x + 1] & 0x0f : 0;
-            packed[x / 2] = uint8_t(high << 4 | low);
-        }
-        break;
-    case 1:
-        for (int32_t x = 0; x < width; x += 8) {
-            uint8_t byte = 0;
-            for (int32_t bit = 0; bit < 8 && x + bit < width; ++bit)
-                byte |= uint8_t((indices[x + bit] & 1) << (7 - bit));
-            packed[x / 8] = byte;
-        }
-        break;
-    default:
-        break;
+        return;
     }
+    if (bitsPerPixel != 1 && bitsPerPixel != 4)
+        return;
+    // Cleared first, so that the bits after the last pixel are 0.
+    std::memset(packed, 0, (size_t(width) * size_t(bitsPerPixel) + 7) / 8);
+    for (int32_t x = 0; x < width; ++x)
+        dibrows::putIndex(packed, x, bitsPerPixel, indices[x]);
 }
 
 void unpackIndices(const uint8_t* packed, int32_t width, int bitsPerPixel, uint8_t* indices)
 {
-    switch (bitsPerPixel) {
-    case 8:
+    if (bitsPerPixel == 8)
         std::memcpy(indices, packed, size_t(width));
-        break;
-    case 4:
+    else if (bitsPerPixel == 1 || bitsPerPixel == 4)
         for (int32_t x = 0; x < width; ++x)
-            indices[x] = (x & 1) ? packed[x / 2] & 0x0f : packed[x / 2] >> 4;
-        break;
-    case 1:
-        for (int32_t x = 0; x < width; ++x)
-            indices[x] = (packed[x / 8] >> (7 - (x & 7))) & 1;
-        break;
-    default:
-        break;
-    }
+            indices[x] = uint8_t(dibrows::indexAt(packed, x, bitsPerPixel));
 }
 
 std::vector<RGBQUAD> colors(const Dib& dib)
