@@ -48,14 +48,14 @@ std::vector<PrintItem> printItems(const PageRequest& request)
         for (size_t i = 0; i < record.size(); ++i) {
             const EntryLayout& e = record.layout(i);
             const QString text = printsDate(labels, i) ? request.dateText : ansiToQString(record.value(i).value_or(""));
-            items.push_back({e.left, e.top, e.right, e.bottom, e.font, e.multiLine != 0, e.alignment, text});
+            items.push_back({e, text});
         }
         return items;
     }
     for (size_t i = 0; i < doc.fields.size(); ++i) {
         const FormField& f = doc.fields[i];
         const QString text = printsDate(labels, i) ? request.dateText : ansiToQString(f.name);
-        items.push_back({f.left, f.top, f.right, f.bottom, f.font, f.multiLine != 0, f.alignment, text});
+        items.push_back({f, text});
     }
     return items;
 }
@@ -70,7 +70,7 @@ PlacementInput placementInput(const PageRequest& request)
 
 unsigned printTextFormat(const PrintItem& item)
 {
-    unsigned format = item.multiLine ? DT_WORDBREAK : 0u;
+    unsigned format = item.multiLine != 0 ? DT_WORDBREAK : 0u;
     if (item.alignment == AlignCentered)
         format |= DT_CENTER;
     else if (item.alignment == AlignRight)

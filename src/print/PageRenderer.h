@@ -48,15 +48,9 @@ QString todaysDateText();
 // Whether recordNumber names a record of the document.
 bool recordNumberValid(const FormDocument& document, int recordNumber);
 
-// One text to print: the rectangle (picture pixels, inclusive), font, layout and text.
-struct PrintItem {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    FontSpec font;
-    bool multiLine = false;
-    int32_t alignment = AlignLeft;
+// One text to print, in the layout of its field or record entry: the rectangle (picture pixels,
+// inclusive), font, line breaking and alignment.
+struct PrintItem : EntryLayout {
     QString text;
 };
 
