@@ -1,6 +1,6 @@
 #include "app/TMainForm.h"
 #include "editor/TFieldsPage.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 
 #include <QApplication>

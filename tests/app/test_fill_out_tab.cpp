@@ -1,6 +1,6 @@
 #include "app/TMainForm.h"
 #include "platform/CodePage.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "print/TStringGrid.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "app/TMainForm.h"
 #include "document/FormFile.h"
 #include "picture/DrawDib.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QDir>
 #include <QFile>

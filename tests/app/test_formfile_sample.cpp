@@ -1,6 +1,6 @@
 #include "app/TMainForm.h"
 #include "picture/DrawDib.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "print/FormSize.h"
 

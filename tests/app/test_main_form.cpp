@@ -3,7 +3,7 @@
 #include "app/TStatusProgress.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramPictures.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "platform/Shell.h"
 #include "platform/WindowMessages.h"

@@ -1,5 +1,5 @@
 #include "app/TMainForm.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
 #include "print/TFormSizePage.h"

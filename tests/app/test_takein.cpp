@@ -3,7 +3,7 @@
 #include "picture/DrawDib.h"
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "print/TFormSizePage.h"
 
 #include <QAction>

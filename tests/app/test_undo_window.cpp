@@ -9,7 +9,7 @@
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
 #include "platform/CodePage.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"

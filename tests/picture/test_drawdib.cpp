@@ -4,7 +4,7 @@
 #include "platform/Printer.h"
 #include "platform/WidgetDc.h"
 #include "platform/Screen.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QImage>
 #include <QPainter>

@@ -6,7 +6,7 @@
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
 #include "platform/HoverImageButton.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "support/TestFormHost.h"
 #include "support/TestPdf.h"
 #include "support/TestPictures.h"

@@ -1,7 +1,7 @@
 #include "platform/Dc.h"
 #include "platform/Printer.h"
 #include "platform/QtPrompts.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QImage>
 #include <QPaintEngine>

@@ -1,5 +1,5 @@
 #include "platform/QtPrompts.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -1,7 +1,7 @@
 #include "print/FormSize.h"
 #include "print/FormSizePrompts.h"
 
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QStringList>
 

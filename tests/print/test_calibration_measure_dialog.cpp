@@ -2,7 +2,7 @@
 #include "PrintTestHost.h"
 
 #include "document/FormDocument.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "print/CalibrationReport.h"
 #include "print/CalibrationSheet.h"
 #include "print/TKalForm.h"

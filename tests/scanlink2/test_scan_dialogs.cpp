@@ -1,6 +1,6 @@
 #include "TestScanners.h"
 
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
 #include "scanlink2/SaneSession.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/FormHost.h"
-#include "platform/ScriptedPrompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QStringList>
 
