@@ -42,7 +42,7 @@ int colorBoxItemFor(int bitsPerPixel)
 
 int bitsForColorBoxItem(int item) { return kItemBits[std::clamp(item, 0, 3)]; }
 
-TDepthChangeForm::TDepthChangeForm(QWidget* parent) : OkCancelDialog(parent)
+TDepthChangeForm::TDepthChangeForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Cange color count"));
     ColorBox = new QComboBox(this);
@@ -52,10 +52,10 @@ TDepthChangeForm::TDepthChangeForm(QWidget* parent) : OkCancelDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("More colors need more space!"), this));
     layout->addWidget(ColorBox);
-    layout->addLayout(okCancelRow());
+    layout->addLayout(okCancelRow(this, OkBtn, CancelBtn));
 }
 
-TDepthDownForm::TDepthDownForm(QWidget* parent) : OkCancelDialog(parent)
+TDepthDownForm::TDepthDownForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Less colors"));
     QGroupBox* palette = group(QStringLiteral("Palette"), this);
@@ -82,7 +82,7 @@ TDepthDownForm::TDepthDownForm(QWidget* parent) : OkCancelDialog(parent)
     groups->addWidget(options);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
-    layout->addLayout(okCancelRow());
+    layout->addLayout(okCancelRow(this, OkBtn, CancelBtn));
 }
 
 void TDepthDownForm::prepare(int targetBits)

@@ -4,25 +4,28 @@
 
 #include "imageops/ColourDepth.h"
 
-#include "platform/OkCancelDialog.h"
+#include <QDialog>
 
 class QCheckBox;
 class QComboBox;
+class QPushButton;
 class QRadioButton;
 
-class TDepthChangeForm : public OkCancelDialog {
+class TDepthChangeForm : public QDialog {
     Q_OBJECT
 public:
     explicit TDepthChangeForm(QWidget* parent = nullptr);
 
     QComboBox* ColorBox = nullptr;
+    QPushButton* OkBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
 };
 
 // The item of ColorBox preselected for a depth, and the depth an item stands for.
 int colorBoxItemFor(int bitsPerPixel);
 int bitsForColorBoxItem(int item);
 
-class TDepthDownForm : public OkCancelDialog {
+class TDepthDownForm : public QDialog {
     Q_OBJECT
 public:
     explicit TDepthDownForm(QWidget* parent = nullptr);
@@ -41,5 +44,7 @@ public:
     QRadioButton* DitherCheck = nullptr;
     QRadioButton* FSErrCheck = nullptr;
     QCheckBox* WinColCheck = nullptr;
+    QPushButton* OkBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
     bool eightBit = false;
 };

@@ -1,6 +1,7 @@
 #include "picture/TPdfPageForm.h"
 
 #include "picture/PdfPages.h"
+#include "platform/Controls.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -12,7 +13,7 @@ namespace {
 constexpr int kPpiStep = 50;
 }
 
-TPdfPageForm::TPdfPageForm(QWidget* parent) : OkCancelDialog(parent)
+TPdfPageForm::TPdfPageForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Open a PDF page"));
     PageEdit = new QSpinBox(this);
@@ -34,7 +35,7 @@ TPdfPageForm::TPdfPageForm(QWidget* parent) : OkCancelDialog(parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
-    layout->addLayout(okCancelRow());
+    layout->addLayout(okCancelRow(this, OkBtn, CancelBtn));
 
     connect(PageEdit, &QSpinBox::valueChanged, this, &TPdfPageForm::showSize);
     connect(PpiEdit, &QSpinBox::valueChanged, this, &TPdfPageForm::showSize);

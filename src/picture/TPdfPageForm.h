@@ -2,14 +2,14 @@
 // per inch. The page box appears only for files of more than one page.
 #pragma once
 
-#include "platform/OkCancelDialog.h"
+#include <QDialog>
 
 class PdfFile;
 class QLabel;
 class QPushButton;
 class QSpinBox;
 
-class TPdfPageForm : public OkCancelDialog {
+class TPdfPageForm : public QDialog {
     Q_OBJECT
 public:
     explicit TPdfPageForm(QWidget* parent = nullptr);
@@ -23,6 +23,8 @@ public:
     QSpinBox* PageEdit = nullptr;
     QSpinBox* PpiEdit = nullptr;
     QLabel* SizeLabel = nullptr;
+    QPushButton* OkBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
 
 private:
     // The page's size and the picture's pixels for the current choices.

@@ -1,5 +1,6 @@
 #include "picture/TResizeForm.h"
 
+#include "platform/Controls.h"
 #include "platform/Settings.h"
 
 #include <QCheckBox>
@@ -24,7 +25,7 @@ QSpinBox* sizeEdit(const char* name, QWidget* parent)
 
 }  // namespace
 
-TResizeForm::TResizeForm(QWidget* parent) : OkCancelDialog(parent)
+TResizeForm::TResizeForm(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Change size"));
     BreitEdit = sizeEdit("BreitEdit", this);
@@ -51,7 +52,7 @@ TResizeForm::TResizeForm(QWidget* parent) : OkCancelDialog(parent)
     layout->addLayout(edits);
     layout->addWidget(SverhCheck);
     layout->addWidget(InterpolCheck);
-    layout->addLayout(okCancelRow());
+    layout->addLayout(okCancelRow(this, OkBtn, CancelBtn));
 }
 
 void TResizeForm::setPictureSize(int width, int height)

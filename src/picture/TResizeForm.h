@@ -2,13 +2,13 @@
 // are kept between runs in the settings store.
 #pragma once
 
-#include "platform/OkCancelDialog.h"
+#include <QDialog>
 
 class QCheckBox;
 class QPushButton;
 class QSpinBox;
 
-class TResizeForm : public OkCancelDialog {
+class TResizeForm : public QDialog {
     Q_OBJECT
 public:
     explicit TResizeForm(QWidget* parent = nullptr);
@@ -26,6 +26,8 @@ public:
     QSpinBox* HochEdit = nullptr;
     QCheckBox* SverhCheck = nullptr;
     QCheckBox* InterpolCheck = nullptr;
+    QPushButton* OkBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

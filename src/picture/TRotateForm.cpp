@@ -20,7 +20,7 @@ const QString kGroup = QStringLiteral("TRotateForm");
 
 }  // namespace
 
-TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : OkCancelDialog(parent), prompts_(prompts)
+TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts)
 {
     setWindowTitle(QStringLiteral("Rotate picture..."));
     auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
@@ -75,7 +75,7 @@ TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : OkCancelDialog(par
     layout->addLayout(groups);
     layout->addLayout(colorRow);
     layout->addWidget(InterpolCheck);
-    layout->addLayout(okCancelRow());
+    layout->addLayout(okCancelRow(this, OkBtn, CancelBtn));
 }
 
 void TRotateForm::loadSettings()

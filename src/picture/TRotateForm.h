@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QColor>
-#include "platform/OkCancelDialog.h"
+#include <QDialog>
 
 class Prompts;
 class QCheckBox;
@@ -15,7 +15,7 @@ class QRadioButton;
 // What the dialog's choices ask for.
 enum class RotateOperation { Left, Right, Half, Free };
 
-class TRotateForm : public OkCancelDialog {
+class TRotateForm : public QDialog {
     Q_OBJECT
 public:
     explicit TRotateForm(Prompts& prompts, QWidget* parent = nullptr);
@@ -37,6 +37,8 @@ public:
     QFrame* Shape1 = nullptr;
     QPushButton* ColorBtn = nullptr;
     QCheckBox* InterpolCheck = nullptr;
+    QPushButton* OkBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
 
 private:
     void setShapeColor(const QColor& color);

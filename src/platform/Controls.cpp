@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QAction>
+#include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 
@@ -152,6 +154,18 @@ QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons)
     for (QWidget* button : buttons)
         row->addWidget(button);
     return row;
+}
+
+QHBoxLayout* okCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel)
+{
+    ok = new QPushButton(QStringLiteral("OK"), dialog);
+    ok->setObjectName("OkBtn");
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("Cancel"), dialog);
+    cancel->setObjectName("CancelBtn");
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return buttonRow({ok, cancel});
 }
 
 QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into)

@@ -11,9 +11,11 @@
 class Dc;
 class QAbstractScrollArea;
 class QAction;
+class QDialog;
 class QHBoxLayout;
 class QLayout;
 class QMenu;
+class QPushButton;
 class QRadioButton;
 class QToolButton;
 
@@ -68,6 +70,10 @@ void whenViewportResized(QAbstractScrollArea* scrollBox, std::function<void()> r
 
 // A dialog's closing buttons, in this order at the right of a row.
 QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons);
+// Makes a dialog's "OK", its default button, and "Cancel", which accept and reject it, and the
+// row that places them. Made when the layout is, after the other controls, they come last in
+// the tab order.
+QHBoxLayout* okCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel);
 
 // into, where given, is the layout that places it.
 QRadioButton* radioButton(const QString& caption, const char* name, QWidget* parent, QLayout* into = nullptr);
