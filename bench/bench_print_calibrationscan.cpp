@@ -53,12 +53,12 @@ void BM_CalibrationScanAccuracy(benchmark::State& state)
             state.PauseTiming();
             const cv::Mat scan = generatedScan(s);
             state.ResumeTiming();
-            const CalibrationScanResult result = measureCalibrationScan(scan, calibrationValues(s.printedWith), s.paper);
+            const CalibrationScanResult result = measureCalibrationScan(scan, s.printedWith, s.paper);
             if (!result.measurement) {
                 ++failures;
                 continue;
             }
-            const PrinterCalibrationValues& v = result.measurement->values;
+            const Calibration& v = result.measurement->values;
             marginError = std::max({marginError, std::abs(v.LinksEd - s.truth.LinksEd), std::abs(v.ObenEd - s.truth.ObenEd)});
             factorErrorPercent = std::max({factorErrorPercent, std::abs(v.BreitEd / s.truth.BreitEd - 1) * 100,
                                            std::abs(v.HochEd / s.truth.HochEd - 1) * 100});

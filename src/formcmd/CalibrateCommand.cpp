@@ -80,7 +80,7 @@ int runCalibrate(const QStringList& arguments)
     DibOwner scan(OpenDib(localFileName(file), 0));
     if (!scan)
         return commandFailed(QStringLiteral("cannot read the picture file \"%1\"").arg(file));
-    const CalibrationScanResult result = measureCalibrationScan(dibToGray(scan.get()), calibrationValues(printedWith), paper);
+    const CalibrationScanResult result = measureCalibrationScan(dibToGray(scan.get()), printedWith, paper);
     if (!result.measurement)
         return commandFailed(QString::fromStdString(result.error));
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "imgrove/FileReplacement.h"
+#include "vision/CalibrationValues.h"
 
 #include <QString>
 
@@ -12,14 +13,7 @@
 #include <functional>
 #include <optional>
 
-struct Calibration {
-    double LinksEd = 0;   // left margin, mm
-    double ObenEd = 0;    // top margin, mm
-    double BreitEd = 100; // printed width of the 100 mm test rectangle, mm
-    double HochEd = 100;  // printed height, mm
-    bool operator==(const Calibration&) const = default;
-};
-
+// The range of a calibration box.
 struct CalibrationRange {
     double minimum;
     double maximum;

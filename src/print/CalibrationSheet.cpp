@@ -63,7 +63,3 @@ bool printCalibrationSheet(Printer& printer, const Calibration& calibration)
     printer.setOrientation(orientation);
     return printed;
 }
-
-PrinterCalibrationValues calibrationValues(const Calibration& c) { return {c.LinksEd, c.ObenEd, c.BreitEd, c.HochEd}; }
-
-Calibration calibrationFrom(const PrinterCalibrationValues& v) { return {v.LinksEd, v.ObenEd, v.BreitEd, v.HochEd}; }

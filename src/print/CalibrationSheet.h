@@ -24,6 +24,3 @@ PaperSize printerPaper(Printer& printer);
 // One portrait page on printer (the printer's orientation is restored afterwards); false when
 // the job could not be started or finished.
 bool printCalibrationSheet(Printer& printer, const Calibration& calibration);
-
-PrinterCalibrationValues calibrationValues(const Calibration& calibration);
-Calibration calibrationFrom(const PrinterCalibrationValues& values);

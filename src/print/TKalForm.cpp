@@ -185,14 +185,14 @@ void TKalForm::measureScan(const Dib& scan)
 {
     const Calibration current = calibration();
     const CalibrationScanResult result =
-        measureCalibrationScan(dibToGray(scan), calibrationValues(current), printerPaper(currentPrinter()));
+        measureCalibrationScan(dibToGray(scan), current, printerPaper(currentPrinter()));
     if (!result.measurement) {
         prompts_.message(QString::fromStdString(result.error), kMeasureCaption, MsgIcon::Warning, MsgButtons::Ok);
         return;
     }
     if (prompts_.message(calibrationReport(*result.measurement, current), kMeasureCaption, MsgIcon::Question,
                          MsgButtons::OkCancel) == MsgAnswer::Ok)
-        setCalibration(calibrationFrom(result.measurement->values));
+        setCalibration(result.measurement->values);
 }
 
 bool TKalForm::event(QEvent* event)

@@ -335,7 +335,7 @@ double scaleAlong(const std::vector<FoundMark>& found, MarkRole role)
 
 class ScanMeasurer {
 public:
-    ScanMeasurer(const cv::Mat& gray, const PrinterCalibrationValues& printedWith,
+    ScanMeasurer(const cv::Mat& gray, const Calibration& printedWith,
                  const std::optional<PaperSize>& paper)
         : printedWith_(printedWith), givenPaper_(paper)
     {
@@ -553,7 +553,7 @@ private:
         return (int(std::lround(degrees / 90)) % 4 + 4) % 4;
     }
 
-    PrinterCalibrationValues printedWith_;
+    Calibration printedWith_;
     std::optional<PaperSize> givenPaper_;
     cv::Mat smooth8_;
     cv::Mat smoothF_;
@@ -566,7 +566,7 @@ private:
 
 }  // namespace
 
-CalibrationScanResult measureCalibrationScan(const cv::Mat& gray, const PrinterCalibrationValues& printedWith,
+CalibrationScanResult measureCalibrationScan(const cv::Mat& gray, const Calibration& printedWith,
                                              const std::optional<PaperSize>& paper)
 {
     if (gray.empty() || gray.type() != CV_8UC1)

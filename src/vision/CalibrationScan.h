@@ -6,20 +6,12 @@
 
 #include "imgrove/Dib.h"
 #include "vision/CalibrationSheetLayout.h"
+#include "vision/CalibrationValues.h"
 
 #include <opencv2/core.hpp>
 
 #include <optional>
 #include <string>
-
-// The calibration dialog's four values, mm, in its units: the printable origin's distance from
-// the paper's left and top edges, and the printed size of a nominal 100 mm across and down.
-struct PrinterCalibrationValues {
-    double LinksEd = 0;
-    double ObenEd = 0;
-    double BreitEd = 100;
-    double HochEd = 100;
-};
 
 // The printed size of a nominal 100 mm measured along each of the sheet's four scales.
 struct SideScales {
@@ -33,7 +25,7 @@ struct SideScales {
 constexpr double kSideScaleTolerance = 0.1;
 
 struct CalibrationMeasurement {
-    PrinterCalibrationValues values;
+    Calibration values;
     double skewDegrees = 0;  // the print turned on the paper, clockwise positive
     SideScales sides;
     bool sidesDiffer = false;
@@ -58,7 +50,7 @@ inline const char* const kUnknownPaperMessage =
 
 // gray: the scan, 8-bit grey. printedWith: the calibration the sheet was printed with. paper:
 // the printer's paper; when empty the known sizes are matched by the sheet's proportions.
-CalibrationScanResult measureCalibrationScan(const cv::Mat& gray, const PrinterCalibrationValues& printedWith,
+CalibrationScanResult measureCalibrationScan(const cv::Mat& gray, const Calibration& printedWith,
                                              const std::optional<PaperSize>& paper = std::nullopt);
 
 // A picture of any depth as 8-bit grey, rows top-down.

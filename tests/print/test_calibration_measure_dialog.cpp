@@ -145,7 +145,7 @@ TEST_F(MeasureFromAScan, ThePrintedSheetOfAPerfectPrinterMeasuresTheDefaults)
         std::copy_n(page.constScanLine(y), page.width(), scan.ptr<uint8_t>(y + border) + border);
     // The page is whole pixels of the paper; that, not A4's millimetres, is the paper here.
     const PaperSize paper{page.width() * MmPerInch / 150, page.height() * MmPerInch / 150};
-    const CalibrationScanResult result = measureCalibrationScan(scan, calibrationValues(printedWith), paper);
+    const CalibrationScanResult result = measureCalibrationScan(scan, printedWith, paper);
     ASSERT_TRUE(result.measurement) << result.error;
     EXPECT_NEAR(result.measurement->values.LinksEd, 0, 0.1);
     EXPECT_NEAR(result.measurement->values.ObenEd, 0, 0.1);
@@ -159,7 +159,7 @@ struct ReportRow {
     const char* text;
 };
 
-CalibrationMeasurement measured(PrinterCalibrationValues values, double skew, SideScales sides, bool differ, int turns)
+CalibrationMeasurement measured(Calibration values, double skew, SideScales sides, bool differ, int turns)
 {
     CalibrationMeasurement m;
     m.values = values;

@@ -60,7 +60,7 @@ TEST_P(CalibrationScanKnownValues, GivesTheMarginsSizesAndSkewThePrinterPrintedW
     setup.blurSigmaPx = row.blurSigmaPx;
     setup.noiseSigma = row.noiseSigma;
     const CalibrationScanResult result =
-        measureCalibrationScan(generatedScan(setup), calibrationValues(row.printedWith), setup.paper);
+        measureCalibrationScan(generatedScan(setup), row.printedWith, setup.paper);
     ASSERT_TRUE(result.measurement) << result.error;
     const CalibrationMeasurement& m = *result.measurement;
     EXPECT_NEAR(m.values.LinksEd, row.truth.LinksEd, 0.1);
