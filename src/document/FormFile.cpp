@@ -160,18 +160,6 @@ bool readItemBlock(ByteSource& in, EntryLayout& item)
            && in.readI32(item.multiLine) && in.readI32(item.alignment);
 }
 
-// Everything a form file holds, built completely before it replaces the open document.
-struct LoadedForm {
-    PointI firstPoint;
-    PointI secondPoint;
-    PointD firstPointMm;
-    PointD secondPointMm;
-    PointD printShiftMm;
-    std::vector<FormField> fields;
-    std::vector<FormRecord> records;
-    DibOwner picture;
-};
-
 uint32_t le32(const uint8_t* p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -182,7 +170,7 @@ uint16_t le16(const uint8_t* p)
     return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
-FormReadStatus readPicture(ByteSource& in, LoadedForm& form, const FormFileProgress& progress)
+FormReadStatus readPicture(ByteSource& in, FormDocument& form, const FormFileProgress& progress)
 {
     int32_t headerSize = 0;
     int32_t colorCount = 0;
@@ -295,11 +283,13 @@ FormReadStatus readForm(ByteSource& in, FormDocument& document, const FormFilePr
     if (magic != kFormFileMagic)
         return FormReadStatus::WrongMagic;
 
-    LoadedForm form;
-    if (!in.readI32(form.firstPoint.x) || !in.readI32(form.firstPoint.y) || !in.readI32(form.secondPoint.x)
-        || !in.readI32(form.secondPoint.y) || !in.readDouble(form.firstPointMm.x) || !in.readDouble(form.firstPointMm.y)
-        || !in.readDouble(form.secondPointMm.x) || !in.readDouble(form.secondPointMm.y)
-        || !in.readDouble(form.printShiftMm.x) || !in.readDouble(form.printShiftMm.y))
+    // Everything the file holds is read into a document of its own, which replaces the open
+    // one only when the whole file was read.
+    FormDocument form;
+    if (!in.readI32(form.FirstPoint.x) || !in.readI32(form.FirstPoint.y) || !in.readI32(form.SecondPoint.x)
+        || !in.readI32(form.SecondPoint.y) || !in.readDouble(form.FirstPointMm.x) || !in.readDouble(form.FirstPointMm.y)
+        || !in.readDouble(form.SecondPointMm.x) || !in.readDouble(form.SecondPointMm.y)
+        || !in.readDouble(form.PrintShiftMm.x) || !in.readDouble(form.PrintShiftMm.y))
         return FormReadStatus::Malformed;
 
     int32_t fieldCount = 0;
@@ -340,18 +330,9 @@ FormReadStatus readForm(ByteSource& in, FormDocument& document, const FormFilePr
         return pictureStatus;
     ExtensionContent extension;
     readExtension(in, extension);
-
-    document.fields = std::move(form.fields);
-    document.SelectedField = 0;
-    document.records = std::move(form.records);
-    document.picture = std::move(form.picture);
-    document.FirstPoint = form.firstPoint;
-    document.SecondPoint = form.secondPoint;
-    document.FirstPointMm = form.firstPointMm;
-    document.SecondPointMm = form.secondPointMm;
-    document.PrintShiftMm = form.printShiftMm;
-    document.originalPdf = std::move(extension.originalPdf);
-    document.otherChunks = std::move(extension.otherChunks);
+    form.originalPdf = std::move(extension.originalPdf);
+    form.otherChunks = std::move(extension.otherChunks);
+    document = std::move(form);
     return FormReadStatus::Ok;
 }
 
