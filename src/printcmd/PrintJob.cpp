@@ -54,6 +54,16 @@ std::error_code replaceFile(const QString& temporary, const QString& target)
     return error;
 }
 
+// Called before each page: counts the one before it as done. The caller reports the last.
+std::function<void(int)> countPagesBefore(const PagesDone& pagesDone)
+{
+    return [&pagesDone, done = 0](int) mutable {
+        if (pagesDone && done > 0)
+            pagesDone(done);
+        ++done;
+    };
+}
+
 }  // namespace
 
 QString formSizeReason(const FormDocument& document)
@@ -236,12 +246,7 @@ bool PrintJob::openOriginal(QString* error)
 
 bool PrintJob::printPdfOnto(const PagesDone& pagesDone, QString* error)
 {
-    int done = 0;
-    const auto beforePage = [&](int) {
-        if (pagesDone && done > 0)
-            pagesDone(done);
-        ++done;
-    };
+    const std::function<void(int)> beforePage = countPagesBefore(pagesDone);
     if (!printPdfOntoOriginal(pageRequest(), pages_, *original_, options_.target, {}, beforePage, error))
         return false;
     if (pagesDone)
@@ -267,12 +272,7 @@ bool PrintJob::printPdf(const PagesDone& pagesDone, QString* error)
     pdf.setFullPage(true);
     printer.setOrientation(orientationOf(options_));
 
-    int done = 0;
-    const auto beforePage = [&](int) {
-        if (pagesDone && done > 0)
-            pagesDone(done);
-        ++done;
-    };
+    const std::function<void(int)> beforePage = countPagesBefore(pagesDone);
     if (!printPages(printer, pageRequest(), pages_, {}, beforePage)) {
         *error = printer.writeError() ? writeFailureText(options_.target, printer.writeError())
                                       : QStringLiteral("cannot write \"%1\"").arg(options_.target);
