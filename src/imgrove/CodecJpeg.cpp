@@ -67,9 +67,10 @@ void limitScans(j_common_ptr cinfo)
         cinfo->err->error_exit(cinfo);
 }
 
-void installErrors(ErrorManager& err)
+// Makes err the error manager of the struct whose err member is slot.
+void installErrors(jpeg_error_mgr*& slot, ErrorManager& err)
 {
-    jpeg_std_error(&err.pub);
+    slot = jpeg_std_error(&err.pub);
     err.pub.error_exit = errorExit;
     err.pub.output_message = silentMessage;
     err.pub.emit_message = noteWarning;
@@ -134,8 +135,7 @@ uint8_t cmykChannel(unsigned value, unsigned black, bool inverted)
 
 bool readJpeg(ReadState& s)
 {
-    s.cinfo.err = &s.err.pub;
-    installErrors(s.err);
+    installErrors(s.cinfo.err, s.err);
     if (setjmp(s.err.jump))
         return false;
     jpeg_create_decompress(&s.cinfo);
@@ -297,8 +297,7 @@ uint16_t densityFromPerMetre(int32_t perMetre)
 
 bool writeJpeg(WriteState& s)
 {
-    s.cinfo.err = &s.err.pub;
-    installErrors(s.err);
+    installErrors(s.cinfo.err, s.err);
     if (setjmp(s.err.jump))
         return false;
     jpeg_create_compress(&s.cinfo);
