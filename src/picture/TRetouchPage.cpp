@@ -233,7 +233,7 @@ void TRetouchPage::StraightenBtnClick()
         const Dib& turned = host_.document().picture.get();
         host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
     } else {
-        host_.prompts().message(QStringLiteral("An error occured."), QString(), MsgIcon::Error, MsgButtons::Ok);
+        showError(host_.prompts(), QStringLiteral("An error occured."));
     }
     repaintRetouchViews();
 }

@@ -1,5 +1,7 @@
 #include "platform/PdfFileReplacement.h"
 
+#include "platform/LocalFileName.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -16,8 +18,6 @@
 
 namespace {
 
-std::string localPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
-
 std::error_code lastError() { return {errno != 0 ? errno : EIO, std::generic_category()}; }
 
 // Makes an empty file of a name no one else uses beside target; empty with error set when the
@@ -31,7 +31,7 @@ QString makeTemporaryBeside(const QString& target, std::error_code& error)
             QStringLiteral(".%1.%2-%3.tmp").arg(info.fileName()).arg(QCoreApplication::applicationPid()).arg(counter++));
         errno = 0;
         // "x": never take over a file that is already there.
-        if (std::FILE* file = std::fopen(localPath(name).c_str(), "wbx")) {
+        if (std::FILE* file = std::fopen(localFileName(name).c_str(), "wbx")) {
             std::fclose(file);
             return name;
         }
@@ -46,7 +46,7 @@ QString makeTemporaryBeside(const QString& target, std::error_code& error)
 // same error again and tells it. A write that now succeeds still leaves a damaged file.
 std::error_code whyWritesFail(const QString& path)
 {
-    const std::string name = localPath(path);
+    const std::string name = localFileName(path);
     std::error_code sizeError;
     const auto size = std::filesystem::file_size(name, sizeError);
     std::FILE* file = std::fopen(name.c_str(), "ab");
@@ -143,8 +143,8 @@ WriteResult PdfFileReplacement::commit()
         fileName_.clear();
         return result();
     }
-    const std::string temporary = localPath(fileName_);
-    const std::string target = localPath(target_);
+    const std::string temporary = localFileName(fileName_);
+    const std::string target = localFileName(target_);
     std::error_code error;
     const std::filesystem::file_status old = std::filesystem::status(target, error);
     const auto permissions = !error && std::filesystem::is_regular_file(old)

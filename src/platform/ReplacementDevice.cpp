@@ -1,8 +1,8 @@
 #include "platform/ReplacementDevice.h"
 
-#include <QFile>
+#include "platform/LocalFileName.h"
 
-ReplacementDevice::ReplacementDevice(const QString& target) : replacement_(QFile::encodeName(target).toStdString())
+ReplacementDevice::ReplacementDevice(const QString& target) : replacement_(localFileName(target))
 {
     if (replacement_.file())
         QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);

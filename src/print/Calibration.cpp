@@ -2,6 +2,7 @@
 
 #include "document/FormDocument.h"
 #include "imgrove/FileReplacement.h"
+#include "platform/LocalFileName.h"
 #include "platform/ProgramData.h"
 #include "print/FormSize.h"
 
@@ -113,7 +114,7 @@ WriteResult writeCalibration(const CalibrationPlaces& places, const Calibration&
     const QString dir = calibrationWriteDir(places);
     if (dir.isEmpty() || !QDir().mkpath(dir))
         return {};
-    FileReplacement file(QFile::encodeName(calibrationFilePath(dir)).toStdString());
+    FileReplacement file(localFileName(calibrationFilePath(dir)));
     const auto bytes = encodeCalibration(calibration);
     file.write(bytes.data(), bytes.size());
     if (file.file())

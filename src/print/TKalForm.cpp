@@ -1,6 +1,7 @@
 #include "print/TKalForm.h"
 
 #include "imgrove/DibFiles.h"
+#include "platform/LocalFileName.h"
 #include "platform/Printer.h"
 #include "platform/Prompts.h"
 #include "platform/WindowMessages.h"
@@ -172,7 +173,7 @@ void TKalForm::openScanFile()
     const std::optional<FileChoice> choice = prompts_.openFile(request);
     if (!choice)
         return;
-    DibOwner scan(OpenDib(choice->fileName.toStdString(), 0));
+    DibOwner scan(OpenDib(localFileName(choice->fileName), DibFormatAuto));
     if (!scan) {
         showError(prompts_,
                   QStringLiteral("The picture file \"%1\" could not be read.").arg(choice->fileName), kMeasureCaption);
@@ -211,7 +212,6 @@ void TKalForm::done(int result)
     // and one that ran out of room says so.
     const WriteResult written = writeCalibration(places_, calibration());
     if (written.opened && !written)
-        prompts_.message(writeFailureText(calibrationFilePath(calibrationWriteDir(places_)), written.error), QString(),
-                         MsgIcon::Error, MsgButtons::Ok);
+        showError(prompts_, writeFailureText(calibrationFilePath(calibrationWriteDir(places_)), written.error));
     QDialog::done(result);
 }
