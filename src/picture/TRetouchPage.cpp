@@ -227,8 +227,7 @@ void TRetouchPage::StraightenBtnClick()
     if (host_.prompts().message(question, QStringLiteral("Straighten"), MsgIcon::Question, MsgButtons::YesNo) !=
         MsgAnswer::Yes)
         return;
-    if (replacePicture(straightenedDib(host_.document().picture.get(), *skew.degrees,
-                                       [this](int percent) { host_.SetProStatus(percent); }),
+    if (replacePicture(straightenedDib(host_.document().picture.get(), *skew.degrees, progressTo(host_)),
                        QStringLiteral("Straighten"))) {
         const Dib& turned = host_.document().picture.get();
         host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
