@@ -3,12 +3,12 @@
 // same run. convert's time is its process time for "in.mpc <operation> null:" minus the time of
 // "in.mpc null:" (reading its own pixel cache and starting up), so only the operation counts.
 // The target is every operation faster than its convert counterpart.
-#include "imgrove/Dib.h"
 #include "imageops/ColourDepth.h"
 #include "imageops/Crop.h"
 #include "imageops/ImageAdjust.h"
 #include "imageops/ResizeDib.h"
 #include "imageops/RotateDib.h"
+#include "imgrove/Dib.h"
 
 #include <QDir>
 #include <QTemporaryDir>

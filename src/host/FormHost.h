@@ -5,8 +5,8 @@
 #pragma once
 
 #include "document/FormDocument.h"
-#include "imageops/SelectionRect.h"
 #include "host/FormHistory.h"
+#include "imageops/SelectionRect.h"
 #include "platform/Prompts.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 // Cutting the selected part out of a picture.
 #pragma once
 
-#include "imgrove/DibFiles.h"
 #include "imageops/SelectionRect.h"
+#include "imgrove/DibFiles.h"
 
 // A selection that crops nothing: "Select an rectangle area first!".
 bool isEmptySelection(const SelectionRect& selection);

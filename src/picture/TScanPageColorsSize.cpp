@@ -1,14 +1,14 @@
 // The "Scan" tab's picture operations: colour depth and size.
 #include "picture/TScanPage.h"
 
-#include "imageops/ColourDepth.h"
-#include "picture/DrawDib.h"
 #include "host/FormHost.h"
-#include "picture/PictureFiles.h"
-#include "platform/Controls.h"
+#include "imageops/ColourDepth.h"
 #include "imageops/ResizeDib.h"
+#include "picture/DrawDib.h"
+#include "picture/PictureFiles.h"
 #include "picture/TDepthForms.h"
 #include "picture/TResizeForm.h"
+#include "platform/Controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

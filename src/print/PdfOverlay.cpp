@@ -1,8 +1,8 @@
 #include "print/PdfOverlay.h"
 
 #include "imgrove/FileReplacement.h"
-#include "platform/Printer.h"
 #include "platform/LocalFileName.h"
+#include "platform/Printer.h"
 #include "platform/WriteFailure.h"
 #include "print/Calibration.h"
 

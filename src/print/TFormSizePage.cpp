@@ -1,11 +1,11 @@
 #include "print/TFormSizePage.h"
 
-#include "picture/DrawDib.h"
 #include "host/FormHost.h"
+#include "picture/DrawDib.h"
 #include "platform/Controls.h"
 #include "platform/Dc.h"
-#include "platform/WidgetDc.h"
 #include "platform/Headline.h"
+#include "platform/WidgetDc.h"
 #include "print/FormSizePrompts.h"
 #include "print/NumberBox.h"
 

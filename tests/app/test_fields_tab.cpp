@@ -1,7 +1,7 @@
 #include "app/TMainForm.h"
 #include "editor/TFieldsPage.h"
-#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "app/TMainForm.h"
 #include "platform/CodePage.h"
-#include "support/ScriptedPrompts.h"
 #include "print/TStringGrid.h"
+#include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

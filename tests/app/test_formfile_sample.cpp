@@ -1,8 +1,8 @@
 #include "app/TMainForm.h"
 #include "picture/DrawDib.h"
-#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "print/FormSize.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QLineEdit>
 #include <QTemporaryDir>

@@ -3,11 +3,11 @@
 #include "app/TStatusProgress.h"
 #include "platform/HoverImageButton.h"
 #include "platform/ProgramPictures.h"
-#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "platform/Shell.h"
 #include "platform/WindowMessages.h"
 #include "support/MouseEvents.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,9 +1,9 @@
 #include "app/TMainForm.h"
-#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
 #include "print/TFormSizePage.h"
 #include "scanlink2/Scanlink2.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

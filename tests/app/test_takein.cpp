@@ -3,8 +3,8 @@
 #include "picture/DrawDib.h"
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
-#include "support/ScriptedPrompts.h"
 #include "print/TFormSizePage.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QCheckBox>

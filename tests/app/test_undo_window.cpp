@@ -9,13 +9,13 @@
 #include "picture/TRetouchPage.h"
 #include "picture/TScanPage.h"
 #include "platform/CodePage.h"
-#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "print/TFillOutPage.h"
 #include "print/TFormSizePage.h"
 #include "print/TPrintPage.h"
 #include "print/TStringGrid.h"
 #include "support/MouseEvents.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Raising and lowering the colour depth: palettes, mappings and the dithering arithmetic.
+#include "imageops/ColourDepth.h"
 #include "imgrove/Palette.h"
 #include "imgrove/StandardPalettes.h"
-#include "imageops/ColourDepth.h"
 
 #include "RetouchTestSupport.h"
 

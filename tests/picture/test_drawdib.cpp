@@ -2,8 +2,8 @@
 
 #include "imgrove/Dib.h"
 #include "platform/Printer.h"
-#include "platform/WidgetDc.h"
 #include "platform/Screen.h"
+#include "platform/WidgetDc.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QImage>

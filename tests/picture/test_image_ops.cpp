@@ -1,10 +1,10 @@
 // Brightness and contrast, resize, rotate, mirror, flip and crop on small pictures.
-#include "imgrove/Palette.h"
+#include "RetouchTestSupport.h"
 #include "imageops/Crop.h"
 #include "imageops/ImageAdjust.h"
 #include "imageops/ResizeDib.h"
 #include "imageops/RotateDib.h"
-#include "RetouchTestSupport.h"
+#include "imgrove/Palette.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The "Retouch" tab: the view's selection by mouse, the popup menu and its operations.
+#include "imageops/RotateDib.h"
 #include "imgrove/Palette.h"
 #include "picture/DrawDib.h"
 #include "picture/RetouchView.h"
 #include "picture/THKForm.h"
 #include "picture/TRetouchPage.h"
 #include "picture/TRotateForm.h"
-#include "imageops/RotateDib.h"
-#include "vision/Deskew.h"
 #include "platform/Settings.h"
 #include "support/TestFormHost.h"
+#include "vision/Deskew.h"
 
 #include "RetouchTestSupport.h"
 

@@ -1,6 +1,6 @@
+#include "host/FormHost.h"
 #include "imgrove/DibFiles.h"
 #include "picture/DrawDib.h"
-#include "host/FormHost.h"
 #include "picture/PdfPages.h"
 #include "picture/TPdfPageForm.h"
 #include "picture/TRetouchPage.h"

@@ -2,10 +2,10 @@
 #include "PrintTestHost.h"
 
 #include "document/FormDocument.h"
-#include "support/ScriptedPrompts.h"
 #include "print/CalibrationReport.h"
 #include "print/CalibrationSheet.h"
 #include "print/TKalForm.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QDoubleSpinBox>
 #include <QImage>

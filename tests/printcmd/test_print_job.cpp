@@ -9,8 +9,8 @@
 #include "print/TPrintPage.h"
 #include "printcmd/PrintJob.h"
 #include "support/SmallDisk.h"
-#include "support/TestFormHost.h"
 #include "support/TestFiles.h"
+#include "support/TestFormHost.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "TestScanners.h"
 
-#include "support/ScriptedPrompts.h"
 #include "platform/Settings.h"
 #include "platform/WindowMessages.h"
 #include "scanlink2/SaneSession.h"
 #include "scanlink2/Scanlink2.h"
 #include "scanlink2/TScanDialog.h"
 #include "scanlink2/TSelectScannerDialog.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QComboBox>
