@@ -148,6 +148,17 @@ bool TRetouchPage::replacePicture(Dib replacement, const QString& stepText)
     return true;
 }
 
+void TRetouchPage::takeTurnedPicture(Dib turned, const QString& stepText)
+{
+    if (replacePicture(turned, stepText)) {
+        const Dib& picture = host_.document().picture.get();
+        host_.selection() = SelectionRect{0, 0, DibWidth(picture), DibHeight(picture)};
+    } else {
+        showError(host_.prompts(), QStringLiteral("An error occured."));
+    }
+    repaintRetouchViews();
+}
+
 void TRetouchPage::applyAdjustment(const Dib& copy, int brightness, int contrast)
 {
     Dib& picture = host_.document().picture.get();
@@ -204,13 +215,7 @@ void TRetouchPage::RotateBtnClick()
         break;
     }
     }
-    if (replacePicture(rotated, QStringLiteral("Rotate"))) {
-        const Dib& turned = host_.document().picture.get();
-        host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
-    } else {
-        showError(host_.prompts(), QStringLiteral("An error occured."));
-    }
-    repaintRetouchViews();
+    takeTurnedPicture(rotated, QStringLiteral("Rotate"));
 }
 
 void TRetouchPage::StraightenBtnClick()
@@ -227,14 +232,8 @@ void TRetouchPage::StraightenBtnClick()
     if (host_.prompts().message(question, QStringLiteral("Straighten"), MsgIcon::Question, MsgButtons::YesNo) !=
         MsgAnswer::Yes)
         return;
-    if (replacePicture(straightenedDib(host_.document().picture.get(), *skew.degrees, progressTo(host_)),
-                       QStringLiteral("Straighten"))) {
-        const Dib& turned = host_.document().picture.get();
-        host_.selection() = SelectionRect{0, 0, DibWidth(turned), DibHeight(turned)};
-    } else {
-        showError(host_.prompts(), QStringLiteral("An error occured."));
-    }
-    repaintRetouchViews();
+    takeTurnedPicture(straightenedDib(host_.document().picture.get(), *skew.degrees, progressTo(host_)),
+                      QStringLiteral("Straighten"));
 }
 
 void TRetouchPage::FlipHBtnClick()

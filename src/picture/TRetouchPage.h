@@ -81,6 +81,8 @@ private:
     // The document's picture becomes replacement; false (nothing changed) when it has no bits.
     // The previous picture is kept for undo as the step named stepText.
     bool replacePicture(Dib replacement, const QString& stepText);
+    // A turned picture replaces the form and is selected whole; a turn that failed is reported.
+    void takeTurnedPicture(Dib turned, const QString& stepText);
     void repaintRetouchViews();
 
     FormHost& host_;
