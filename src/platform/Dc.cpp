@@ -39,19 +39,6 @@ COLORREF ResolveColor(COLORREF value)
 
 namespace {
 
-// The line modes other than plain copying; beginDrawing leaves the painter copying. True when
-// the mode is not plain copying.
-bool applyRop2(QPainter& painter, int rop2)
-{
-    if (rop2 == R2_XORPEN)
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    else if (rop2 == R2_NOT)
-        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-    else
-        return false;
-    return true;
-}
-
 // Pixels of a one-pixel line from (x0, y0) up to, not including, (x1, y1).
 void linePixels(int32_t x0, int32_t y0, int32_t x1, int32_t y1, std::vector<QPoint>& out)
 {
@@ -102,6 +89,18 @@ HPALETTE Dc::SelectPalette(HPALETTE palette, bool forceBackground)
 int Dc::RealizePalette()
 {
     return palette_ ? palette_->size() : 0;
+}
+
+// The line modes other than plain copying; beginDrawing leaves the painter copying.
+void Dc::applyRop2(QPainter& painter, int rop2)
+{
+    if (rop2 == R2_XORPEN)
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    else if (rop2 == R2_NOT)
+        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    else
+        return;
+    modesChanged();
 }
 
 QPainter* Dc::beginDrawing()
@@ -158,8 +157,7 @@ void Dc::drawPixels(const QPolygon& points, const QPolygon& gaps, int rop2)
     if (!p)
         return;
     if (!points.isEmpty()) {
-        if (applyRop2(*p, rop2))
-            modesChanged();
+        applyRop2(*p, rop2);
         p->setPen(QPen(toQColor(pen_.color), 1));
         p->drawPoints(points);
     }
@@ -188,8 +186,7 @@ bool Dc::LineTo(int32_t x, int32_t y)
         QPainter* p = beginDrawing();
         if (!p)
             return false;
-        if (applyRop2(*p, rop2_))
-            modesChanged();
+        applyRop2(*p, rop2_);
         QPen pen(toQColor(pen_.color), pen_.width, pen_.style == PS_DOT ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap);
         p->setPen(pen);
         p->drawLine(QPointF(fromX + 0.5, fromY + 0.5), QPointF(x + 0.5, y + 0.5));
@@ -222,8 +219,7 @@ bool Dc::Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom)
         QPainter* p = beginDrawing();
         if (!p)
             return false;
-        if (applyRop2(*p, rop2_))
-            modesChanged();
+        applyRop2(*p, rop2_);
         // Without a pen the filled area ends one pixel short on the right and at the bottom.
         const int32_t shrink = outline ? 0 : 1;
         const QRect area(left, top, right - left - shrink, bottom - top - shrink);

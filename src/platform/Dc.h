@@ -230,6 +230,8 @@ private:
     void preparePainter(QPainter& painter);
     // After a drawing call changed the painter's composition or smoothing.
     void modesChanged() { plainModes_ = false; }
+    // Sets a line mode other than copying on the painter, which then is no longer plain.
+    void applyRop2(QPainter& painter, int rop2);
     void drawPixels(const QPolygon& points, const QPolygon& gaps, int rop2);
 
     int stretchMode_ = BLACKONWHITE;
