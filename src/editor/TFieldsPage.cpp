@@ -207,32 +207,29 @@ void TFieldsPage::buildPopupMenu()
     FieldPopUp = new QMenu(this);
     FieldPopUp->setObjectName("FieldPopUp");
     FieldPopUp->setToolTipsVisible(true);
-    lschen1 = menuItem(FieldPopUp, "lschen1", QStringLiteral("Delete"), QStringLiteral("Remove the field"));
+    lschen1 = menuItem(FieldPopUp, "lschen1", QStringLiteral("Delete"), QStringLiteral("Remove the field"), this,
+                       &TFieldsPage::lschen1Click);
     Duplizieren1 = menuItem(FieldPopUp, "Duplizieren1", QStringLiteral("Duplicate"),
-                            QStringLiteral("Duplicates the objects properties"));
+                            QStringLiteral("Duplicates the objects properties"), this, &TFieldsPage::Duplizieren1Click);
     FieldPopUp->addSeparator();
-    Greandern1 = menuItem(FieldPopUp, "Greandern1", QStringLiteral("Size and position..."));
+    Greandern1 = menuItem(FieldPopUp, "Greandern1", QStringLiteral("Size and position..."), {}, this,
+                          &TFieldsPage::Greandern1Click);
     Schriftart1 = menuItem(FieldPopUp, "Schriftart1", QStringLiteral("Font..."),
-                           QStringLiteral("Chose the font and font size"));
-    Umbenennen1 = menuItem(FieldPopUp, "Umbenennen1", QStringLiteral("Rename..."), QStringLiteral("Rename the field"));
+                           QStringLiteral("Chose the font and font size"), this, &TFieldsPage::Schriftart1Click);
+    Umbenennen1 = menuItem(FieldPopUp, "Umbenennen1", QStringLiteral("Rename..."), QStringLiteral("Rename the field"),
+                           this, &TFieldsPage::Umbenennen1Click);
     FieldPopUp->addSeparator();
-    Linksbndig1 = menuItem(FieldPopUp, "Linksbndig1", QStringLiteral("Left aligned"));
-    Zentriert1 = menuItem(FieldPopUp, "Zentriert1", QStringLiteral("Center"));
-    Rechtsbndig1 = menuItem(FieldPopUp, "Rechtsbndig1", QStringLiteral("Right aligned"));
+    Linksbndig1 = menuItem(FieldPopUp, "Linksbndig1", QStringLiteral("Left aligned"), {}, this,
+                           [this] { setAlignment(AlignLeft); });
+    Zentriert1 = menuItem(FieldPopUp, "Zentriert1", QStringLiteral("Center"), {}, this,
+                          [this] { setAlignment(AlignCentered); });
+    Rechtsbndig1 = menuItem(FieldPopUp, "Rechtsbndig1", QStringLiteral("Right aligned"), {}, this,
+                            [this] { setAlignment(AlignRight); });
     FieldPopUp->addSeparator();
-    Mehrzeilig1 = menuItem(FieldPopUp, "Mehrzeilig1", QStringLiteral("Multi lined"));
+    Mehrzeilig1 = menuItem(FieldPopUp, "Mehrzeilig1", QStringLiteral("Multi lined"), {}, this,
+                           &TFieldsPage::Mehrzeilig1Click);
     for (QAction* item : {Linksbndig1, Zentriert1, Rechtsbndig1, Mehrzeilig1})
         item->setCheckable(true);
-
-    connect(lschen1, &QAction::triggered, this, &TFieldsPage::lschen1Click);
-    connect(Duplizieren1, &QAction::triggered, this, &TFieldsPage::Duplizieren1Click);
-    connect(Greandern1, &QAction::triggered, this, &TFieldsPage::Greandern1Click);
-    connect(Schriftart1, &QAction::triggered, this, &TFieldsPage::Schriftart1Click);
-    connect(Umbenennen1, &QAction::triggered, this, &TFieldsPage::Umbenennen1Click);
-    connect(Linksbndig1, &QAction::triggered, this, [this] { setAlignment(AlignLeft); });
-    connect(Zentriert1, &QAction::triggered, this, [this] { setAlignment(AlignCentered); });
-    connect(Rechtsbndig1, &QAction::triggered, this, [this] { setAlignment(AlignRight); });
-    connect(Mehrzeilig1, &QAction::triggered, this, &TFieldsPage::Mehrzeilig1Click);
 }
 
 void TFieldsPage::repaintView() { PaintBox1->update(); }

@@ -64,11 +64,11 @@ QWidget* TRetouchPage::buildMenuPanel()
     DateiPopup = new QMenu(this);
     DateiPopup->setObjectName("DateiPopup");
     DateiPopup->setToolTipsVisible(true);
-    Speichernunter1 = menuItem(DateiPopup, "Speichernunter1", QStringLiteral("Save as..."), QStringLiteral("Save picture"));
-    connect(Speichernunter1, &QAction::triggered, this, [this] {
-        if (savePicture_)
-            savePicture_();
-    });
+    Speichernunter1 = menuItem(DateiPopup, "Speichernunter1", QStringLiteral("Save as..."),
+                               QStringLiteral("Save picture"), this, [this] {
+                                   if (savePicture_)
+                                       savePicture_();
+                               });
 
     RetuscheButton = toolButton({.text = QStringLiteral("Retouch"), .name = "RetuscheButton", .hint = QStringLiteral("Retouch picture")}, MenuPanel);
     connect(RetuscheButton, &QToolButton::clicked, this, &TRetouchPage::RetuscheButtonClick);
@@ -99,24 +99,23 @@ void TRetouchPage::buildRetouchMenu()
     RetuschePopup->setObjectName("RetuschePopup");
     RetuschePopup->setToolTipsVisible(true);
     HelligkeitundKontrast1 = menuItem(RetuschePopup, "HelligkeitundKontrast1", QStringLiteral("Brightness and contrast..."),
-                                      QStringLiteral("Change the brightness and contrast"));
+                                      QStringLiteral("Change the brightness and contrast"), this,
+                                      &TRetouchPage::HellpBtnClick);
     RetuschePopup->addSeparator();
     N90nachlinksrotieren1 = menuItem(RetuschePopup, "N90nachlinksrotieren1", QStringLiteral("Rotate..."),
-                                     QStringLiteral("Rotate the picture 90 degrees to the left"));
+                                     QStringLiteral("Rotate the picture 90 degrees to the left"), this,
+                                     &TRetouchPage::RotateBtnClick);
     Straighten1 = menuItem(RetuschePopup, "Straighten1", QStringLiteral("Straighten"),
-                           QStringLiteral("Measure how far the scan lies askew and turn it straight"));
+                           QStringLiteral("Measure how far the scan lies askew and turn it straight"), this,
+                           &TRetouchPage::StraightenBtnClick);
     RetuschePopup->addSeparator();
-    Horizontalspiegeln1 = menuItem(RetuschePopup, "Horizontalspiegeln1", QStringLiteral("Mirror"), QStringLiteral("Mirror"));
-    Vertikalspiegeln1 = menuItem(RetuschePopup, "Vertikalspiegeln1", QStringLiteral("Flip"), QStringLiteral("Mirror vertical"));
+    Horizontalspiegeln1 = menuItem(RetuschePopup, "Horizontalspiegeln1", QStringLiteral("Mirror"),
+                                   QStringLiteral("Mirror"), this, &TRetouchPage::FlipHBtnClick);
+    Vertikalspiegeln1 = menuItem(RetuschePopup, "Vertikalspiegeln1", QStringLiteral("Flip"),
+                                 QStringLiteral("Mirror vertical"), this, &TRetouchPage::FlipVBtnClick);
     RetuschePopup->addSeparator();
     Randabschneiden1 = menuItem(RetuschePopup, "Randabschneiden1", QStringLiteral("Crop to selection"),
-                                QStringLiteral("Crop to selection"));
-    connect(HelligkeitundKontrast1, &QAction::triggered, this, &TRetouchPage::HellpBtnClick);
-    connect(N90nachlinksrotieren1, &QAction::triggered, this, &TRetouchPage::RotateBtnClick);
-    connect(Straighten1, &QAction::triggered, this, &TRetouchPage::StraightenBtnClick);
-    connect(Horizontalspiegeln1, &QAction::triggered, this, &TRetouchPage::FlipHBtnClick);
-    connect(Vertikalspiegeln1, &QAction::triggered, this, &TRetouchPage::FlipVBtnClick);
-    connect(Randabschneiden1, &QAction::triggered, this, &TRetouchPage::SchnittBtnClick);
+                                QStringLiteral("Crop to selection"), this, &TRetouchPage::SchnittBtnClick);
 }
 
 void TRetouchPage::setSavePictureAction(std::function<void()> action) { savePicture_ = std::move(action); }

@@ -2,6 +2,7 @@
 // keys go to its owner's handlers, its size under a zoom, menu items, tool buttons and radio buttons.
 #pragma once
 
+#include <QAction>
 #include <QString>
 #include <QWidget>
 
@@ -10,7 +11,6 @@
 
 class Dc;
 class QAbstractScrollArea;
-class QAction;
 class QDialog;
 class QHBoxLayout;
 class QLayout;
@@ -51,6 +51,15 @@ private:
 
 // A menu item; the hint, where there is one, is its tool tip and status tip.
 QAction* menuItem(QMenu* menu, const char* name, const QString& text, const QString& hint = {});
+// One that calls handler, a member of owner or a function, when it is chosen.
+template <class Owner, class Handler>
+QAction* menuItem(QMenu* menu, const char* name, const QString& text, const QString& hint, Owner* owner,
+                  Handler handler)
+{
+    QAction* action = menuItem(menu, name, text, hint);
+    QObject::connect(action, &QAction::triggered, owner, handler);
+    return action;
+}
 
 struct ToolButtonLook {
     QString text = {};
