@@ -170,7 +170,7 @@ uint16_t le16(const uint8_t* p)
     return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
-FormReadStatus readPicture(ByteSource& in, FormDocument& form, const FormFileProgress& progress)
+FormReadStatus readPicture(ByteSource& in, DibOwner& result, const FormFileProgress& progress)
 {
     int32_t headerSize = 0;
     int32_t colorCount = 0;
@@ -259,7 +259,7 @@ FormReadStatus readPicture(ByteSource& in, FormDocument& form, const FormFilePro
     }
     if (progress)
         progress(0);
-    form.picture = std::move(picture);
+    result = std::move(picture);
     return FormReadStatus::Ok;
 }
 
@@ -325,7 +325,7 @@ FormReadStatus readForm(ByteSource& in, FormDocument& document, const FormFilePr
         form.records.push_back(std::move(record));
     }
 
-    const FormReadStatus pictureStatus = readPicture(in, form, progress);
+    const FormReadStatus pictureStatus = readPicture(in, form.picture, progress);
     if (pictureStatus != FormReadStatus::Ok)
         return pictureStatus;
     ExtensionContent extension;

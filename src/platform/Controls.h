@@ -80,8 +80,8 @@ void whenViewportResized(QAbstractScrollArea* scrollBox, std::function<void()> r
 // A dialog's closing buttons, in this order at the right of a row.
 QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons);
 // Makes a dialog's "OK", its default button, and "Cancel", which accept and reject it, and the
-// row that places them. Made when the layout is, after the other controls, they come last in
-// the tab order.
+// row that places them. Called when the layout is built, after the other controls are made, so
+// that the two buttons come last in the tab order.
 QHBoxLayout* okCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel);
 
 // into, where given, is the layout that places it.
