@@ -225,7 +225,7 @@ bool sniffPng(std::span<const uint8_t> head)
 
 Dib decodePng(std::span<const uint8_t> data)
 {
-    if (!sniffPng(data))
+    if (!sniffPng(data) || !pngwhole::chunksFitFile(data))
         return Dib{};
     ReadState state;
     state.data = data;

@@ -211,6 +211,20 @@ bool readRowsOrThrow(std::span<const uint8_t> file, size_t firstIdatData, const 
 
 }  // namespace
 
+bool chunksFitFile(std::span<const uint8_t> file)
+{
+    size_t next = 8;
+    while (next <= file.size() && file.size() - next >= kChunkFrame) {
+        const size_t length = be32At(file, next);
+        if (length > INT32_MAX || length > file.size() - next - kChunkFrame)
+            return false;
+        if (isType(file.data() + next + 4, "IEND"))
+            return true;
+        next += kChunkFrame + length;
+    }
+    return false;
+}
+
 RowLayout rowLayout(int32_t width, unsigned bitsPerPixel, bool rgb)
 {
     return RowLayout{(size_t(width) * bitsPerPixel + 7) / 8, std::max(1u, bitsPerPixel / 8), rgb};

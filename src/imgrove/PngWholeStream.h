@@ -34,4 +34,9 @@ RowLayout rowLayout(int32_t width, unsigned bitsPerPixel, bool rgb);
 // inflated stream beside the picture is not at hand.
 bool readRows(std::span<const uint8_t> file, size_t firstIdatData, const RowLayout& layout, Dib& dib);
 
+// True when every chunk from the signature up to IEND lies within file. libpng allocates a
+// chunk's buffer by the length the chunk claims before it reads a byte of it, so a few damaged
+// bytes could ask for gigabytes; a file where this is false can't be read by libpng either.
+bool chunksFitFile(std::span<const uint8_t> file);
+
 }  // namespace pngwhole

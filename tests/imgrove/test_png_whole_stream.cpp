@@ -74,13 +74,14 @@ size_t be32At(const std::vector<uint8_t>& file, size_t at)
     return imgrove_detail::Reader(file, at).be32();
 }
 
-// Where the first IDAT's data starts: what libpng has read when it hands the rows over.
+// Where the first IDAT's data starts: what libpng has read when it hands the rows over. 0, which
+// the reader refuses, when the chunks lead past the end of the file.
 size_t firstIdatData(const std::vector<uint8_t>& file)
 {
-    size_t at = 8;
-    while (std::memcmp(file.data() + at + 4, "IDAT", 4) != 0)
-        at += 12 + be32At(file, at);
-    return at + 8;
+    for (size_t at = 8; at + 12 <= file.size(); at += 12 + be32At(file, at))
+        if (std::memcmp(file.data() + at + 4, "IDAT", 4) == 0)
+            return at + 8;
+    return 0;
 }
 
 bool readsWhole(const std::vector<uint8_t>& file, const Dib& like)
@@ -213,6 +214,15 @@ TEST(PngWholeStream, WhatItDoesNotExpectIsLeftToLibpng)
         {"a text chunk after the rows",
          edited([](auto& c) { c.insert(c.end() - 1, Chunk{"tEXt", {'a', 0, 'b'}}); }), true, true},
         {"bytes after IEND", [&] { auto f = sound; f.push_back(0); return f; }(), true, true},
+        // libpng would ask for the 2 GB before finding the file too short for them.
+        {"a chunk before the rows claiming 2 GB",
+         [&] {
+             auto f = sound;
+             const Bytes claim{0x75, 0x89, 0x9d, 0x25, 't', 'E', 'X', 't', 'a', 0};
+             f.insert(f.begin() + 33, claim.begin(), claim.end());
+             return f;
+         }(),
+         false, false},
         {"the stream's checksum wrong", edited([&](auto& c) { lastIdat(c).data.back() ^= 1; }), false, true},
         {"the rows run on", withRows(sound, [&](auto& r) { r.resize(r.size() + rowBytes); }), false, true},
         {"an IDAT's checksum wrong", badIdatChecksum, false, false},
