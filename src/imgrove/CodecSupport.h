@@ -9,8 +9,8 @@
 #include <cstring>
 #include <new>
 #include <optional>
-#include <type_traits>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace imgrove_detail {
@@ -131,7 +131,6 @@ bool encodeOrFail(const Dib& dib, std::vector<uint8_t>& out)
     return orWhenOutOfMemory(false, [&] { return encode(dib, out); });
 }
 
-
 // What an encoder writes into its header before the pixels.
 struct EncodedShape {
     int32_t width;
@@ -190,6 +189,5 @@ inline bool pixelsWithin(int64_t width, int64_t height, int64_t limit)
 {
     return width > 0 && height > 0 && width <= limit && height <= limit && width * height <= limit;
 }
-
 
 }  // namespace imgrove_detail

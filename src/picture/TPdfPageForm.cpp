@@ -5,7 +5,6 @@
 
 #include <QFormLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -31,7 +30,6 @@ TPdfPageForm::TPdfPageForm(QWidget* parent) : QDialog(parent)
     choices->addRow(PageLabel, PageEdit);
     choices->addRow(QStringLiteral("Resolution:"), PpiEdit);
     choices->addRow(SizeLabel);
-
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);

@@ -5,7 +5,6 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 

@@ -59,7 +59,6 @@ TRotateForm::TRotateForm(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     InterpolCheck->setObjectName("InterpolCheck");
     InterpolCheck->hide();
 
-
     RotLeftCheck->setChecked(true);
     FreiGradCheck->setChecked(true);
     loadSettings();
