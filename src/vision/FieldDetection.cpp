@@ -271,9 +271,31 @@ std::vector<WorkRect> phrasesOf(const Page& page)
     return phrases;
 }
 
+// Many forms print a box's label small in its top-left corner. Such a caption lies wholly inside
+// the box, ends in its upper half and starts in its left half; the topmost, then leftmost, one
+// names the box. A comb row's cells and an underline's field hold no caption.
+int captionInside(const Candidate& field, const std::vector<WorkRect>& phrases)
+{
+    if (field.kind != ProposalKind::Box && field.kind != ProposalKind::Cell)
+        return -1;
+    const WorkRect& f = field.rect;
+    int best = -1;
+    for (size_t i = 0; i < phrases.size(); ++i) {
+        const WorkRect& p = phrases[i];
+        const bool inside = p.left >= f.left && p.right <= f.right && p.top >= f.top && p.bottom <= f.bottom;
+        if (!inside || p.bottom > f.top + f.height() / 2 || p.left > f.left + f.width() / 2)
+            continue;
+        if (best < 0 || p.top < phrases[size_t(best)].top ||
+            (p.top == phrases[size_t(best)].top && p.left < phrases[size_t(best)].left))
+            best = int(i);
+    }
+    return best;
+}
+
 // The phrase naming a field: the nearest one before it on its line, else the nearest one above.
+// A phrase that is another box's caption belongs to that box and is passed over.
 int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& fields,
-             const std::vector<WorkRect>& phrases, const Page& page)
+             const std::vector<WorkRect>& phrases, const std::vector<bool>& captions, const Page& page)
 {
     const WorkRect& f = field.rect;
     int best = -1;
@@ -281,6 +303,8 @@ int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& 
     const int slack = page.px(1);
     for (size_t i = 0; i < phrases.size(); ++i) {
         const WorkRect& p = phrases[i];
+        if (captions[i])
+            continue;
         const int centre = (p.top + p.bottom) / 2;
         if (p.right > f.left + slack || centre < f.top - slack || centre > f.bottom + slack)
             continue;
@@ -301,7 +325,7 @@ int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& 
     bestGap = page.px(field.kind == ProposalKind::Cell ? kCellLabelGapAboveMm : kLabelGapAboveMm) + 1;
     for (size_t i = 0; i < phrases.size(); ++i) {
         const WorkRect& p = phrases[i];
-        if (p.bottom > f.top + slack || horizontalOverlap(p, f) <= 0 || p.left < f.left - page.px(5))
+        if (captions[i] || p.bottom > f.top + slack || horizontalOverlap(p, f) <= 0 || p.left < f.left - page.px(5))
             continue;
         const int gap = f.top - p.bottom;
         if (gap < bestGap) {
@@ -310,6 +334,20 @@ int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& 
         }
     }
     return best;
+}
+
+// Boxes with a caption inside are named by it, and the field starts below it, so that what is
+// printed into the field does not cover the caption.
+void nameByCaptions(std::vector<Candidate>& fields, const std::vector<WorkRect>& phrases, const Page& page)
+{
+    for (Candidate& f : fields) {
+        f.label = captionInside(f, phrases);
+        if (f.label < 0)
+            continue;
+        const int below = phrases[size_t(f.label)].bottom + page.px(0.5) + 1;
+        if (f.rect.bottom - below + 1 >= page.px(kMinBoxMm))
+            f.rect.top = below;
+    }
 }
 
 void sortInReadingOrder(std::vector<FieldProposal>& proposals, double perMmPicture)
@@ -485,8 +523,14 @@ DetectionResult detectFields(const Dib& picture, const DetectionOptions& options
         return result;
 
     const std::vector<WorkRect> phrases = phrasesOf(page);
+    nameByCaptions(fields, phrases, page);
+    std::vector<bool> captions(phrases.size(), false);
+    for (const Candidate& f : fields)
+        if (f.label >= 0)
+            captions[size_t(f.label)] = true;
     for (size_t i = 0; i < fields.size(); ++i)
-        fields[i].label = labelFor(fields[i], i, fields, phrases, page);
+        if (fields[i].label < 0)
+            fields[i].label = labelFor(fields[i], i, fields, phrases, captions, page);
 
     // The words are read once per phrase, on the grey picture without its rulings.
     cv::Mat clean = work.gray.clone();

@@ -24,6 +24,7 @@ struct Label {
 struct Labels {
     const char* title;
     Label surname, firstName, birth, street, postcode, place, phone, signature, iban, item, quantity, price, remarks;
+    Label customer, date;  // printed small inside their boxes
 };
 
 const Labels kEnglish{"Application form",      {"Surname:", "Surname"},
@@ -32,14 +33,16 @@ const Labels kEnglish{"Application form",      {"Surname:", "Surname"},
                       {"Place:", "Place"},         {"Phone:", "Phone"},
                       {"Signature:", "Signature"}, {"IBAN", "IBAN"},
                       {"Item", "Item"},            {"Quantity", "Quantity"},
-                      {"Price", "Price"},          {"Remarks", "Remarks"}};
+                      {"Price", "Price"},          {"Remarks", "Remarks"},
+                      {"Customer number", "Customer number"}, {"Date", "Date"}};
 const Labels kGerman{"Antragsformular",        {"Nachname:", "Nachname"},
                      {"Vorname:", "Vorname"},  {"Geburtsdatum:", "Geburtsdatum"},
                      {"Straße und Hausnummer:", "Straße und Hausnummer"}, {"Postleitzahl", "Postleitzahl"},
                      {"Ort:", "Ort"},          {"Telefon:", "Telefon"},
                      {"Unterschrift:", "Unterschrift"}, {"IBAN", "IBAN"},
                      {"Artikel", "Artikel"},   {"Menge", "Menge"},
-                     {"Preis", "Preis"},       {"Bemerkungen", "Bemerkungen"}};
+                     {"Preis", "Preis"},       {"Bemerkungen", "Bemerkungen"},
+                     {"Kundennummer", "Kundennummer"}, {"Datum", "Datum"}};
 
 class Drawing {
 public:
@@ -169,6 +172,17 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
         d.text(20, y, l.remarks.printed);
         d.box(20, y + 2, 165, 25);
         form.fields.push_back({d.inside(20, y + 2, 165, 25), ProposalKind::Box, l.remarks.name});
+        y += 33;
+        // Boxes side by side with their labels small in the top-left corner; the field is what
+        // lies below the caption (its baseline, half a millimetre of air).
+        const double captionBaseline = 3.5;
+        for (const auto& [x, width, label] : {std::tuple{20.0, 85.0, l.customer}, std::tuple{110.0, 75.0, l.date}}) {
+            d.box(x, y, width, 14);
+            d.text(x + 1.5, y + captionBaseline, label.printed, 8);
+            PixelRect field = d.inside(x, y, width, 14);
+            field.top = int32_t(std::ceil((y + captionBaseline + 0.5) * perMm));
+            form.fields.push_back({field, ProposalKind::Box, label.name});
+        }
     }
     form.page = image.convertToFormat(QImage::Format_Grayscale8);
     return form;

@@ -1,4 +1,4 @@
-// Made-up forms with known fields: boxes with their labels before or above them, underlines
+// Made-up forms with known fields: boxes with their labels before, above or inside them, underlines
 // after a label, rows of character boxes and a table, drawn on an A4 page at a chosen
 // resolution in English or German; then the marks a scan leaves (skew, grey paper, blur,
 // noise, JPEG).
