@@ -124,12 +124,12 @@ std::vector<Candidate> enclosedRectangles(const Page& page)
         // A frame around other boxes or a region of noise has rulings inside.
         if (cv::countNonZero(page.lines(toCv(core))) > 0.02 * coreArea)
             continue;
-        // A cell with printed words across its middle is a heading, not a field; a small caption
-        // in the top corner leaves it a field.
+        // A cell whose printed words reach into its lower half is a heading, not a field; a
+        // caption in its upper part leaves room to write below and leaves it a field.
         const cv::Rect textBounds = cv::boundingRect(page.text(toCv(core)));
-        const double textMiddle = textBounds.y + textBounds.height / 2.0 + 2;
+        const int textBottom = textBounds.y + textBounds.height + 2;  // from the inner top
         if (textBounds.height >= 0.25 * inner.height() && textBounds.width >= page.px(1.5) &&
-            textMiddle > 0.3 * inner.height())
+            textBottom > inner.height() / 2)
             continue;
         holes.push_back({inner, ProposalKind::Box, 0, std::clamp((fill - 0.85) / 0.15, 0.0, 1.0) * 0.3 + 0.7});
     }

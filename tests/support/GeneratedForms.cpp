@@ -176,10 +176,11 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
         // Boxes side by side with their labels small in the top-left corner; the field is what
         // lies below the caption (its baseline, half a millimetre of air).
         const double captionBaseline = 3.5;
-        for (const auto& [x, width, label] : {std::tuple{20.0, 85.0, l.customer}, std::tuple{110.0, 75.0, l.date}}) {
-            d.box(x, y, width, 14);
+        for (const auto& [x, width, height, label] :
+             {std::tuple{20.0, 85.0, 14.0, l.customer}, std::tuple{110.0, 75.0, 8.0, l.date}}) {
+            d.box(x, y, width, height);
             d.text(x + 1.5, y + captionBaseline, label.printed, 8);
-            PixelRect field = d.inside(x, y, width, 14);
+            PixelRect field = d.inside(x, y, width, height);
             field.top = int32_t(std::ceil((y + captionBaseline + 0.5) * perMm));
             form.fields.push_back({field, ProposalKind::Box, label.name});
         }
