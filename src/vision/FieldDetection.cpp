@@ -96,6 +96,25 @@ Page rulingsOf(const cv::Mat& ink, double perMm)
     return page;
 }
 
+// The bounds of the printed words in a box's core, without the short strokes that stand on its
+// bottom ruling, one per character, as account-number boxes carry them.
+cv::Rect wordsWithoutTicks(const cv::Mat& coreText, const Page& page)
+{
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(coreText, labels, stats, centroids, 8, CV_32S);
+    const int thin = page.px(0.8);
+    const int nearBottom = coreText.rows - page.px(0.5) - 1;
+    cv::Rect words;
+    for (int i = 1; i < count; ++i) {
+        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const bool tick = r.width <= thin && r.y + r.height >= nearBottom && r.height < coreText.rows / 2;
+        if (!tick)
+            words = words.empty() ? r : (words | r);
+    }
+    return words;
+}
+
 // The empty rectangles that rulings close in, with the text they hold.
 std::vector<Candidate> enclosedRectangles(const Page& page)
 {
@@ -126,10 +145,12 @@ std::vector<Candidate> enclosedRectangles(const Page& page)
             continue;
         // A cell whose printed words reach into its lower half is a heading, not a field; a
         // caption in its upper part leaves room to write below and leaves it a field.
-        const cv::Rect textBounds = cv::boundingRect(page.text(toCv(core)));
-        const int textBottom = textBounds.y + textBounds.height + 2;  // from the inner top
-        if (textBounds.height >= 0.25 * inner.height() && textBounds.width >= page.px(1.5) &&
-            textBottom > inner.height() / 2)
+        const auto isHeading = [&](const cv::Rect& words) {
+            const int bottom = words.y + words.height + 2;  // from the inner top
+            return words.height >= 0.25 * inner.height() && words.width >= page.px(1.5) &&
+                   bottom > inner.height() / 2;
+        };
+        if (isHeading(cv::boundingRect(page.text(toCv(core)))) && isHeading(wordsWithoutTicks(page.text(toCv(core)), page)))
             continue;
         holes.push_back({inner, ProposalKind::Box, 0, std::clamp((fill - 0.85) / 0.15, 0.0, 1.0) * 0.3 + 0.7});
     }

@@ -184,6 +184,9 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
             field.top = int32_t(std::ceil((y + captionBaseline + 0.5) * perMm));
             form.fields.push_back({field, ProposalKind::Box, label.name});
         }
+        // The customer number's box marks its characters with short strokes on its bottom line.
+        for (double x = 25; x < 105; x += 5)
+            d.line(x, y + 12, x, y + 14);
     }
     form.page = image.convertToFormat(QImage::Format_Grayscale8);
     return form;
