@@ -96,6 +96,22 @@ Page rulingsOf(const cv::Mat& ink, double perMm)
     return page;
 }
 
+// How thick the rulings around a hole are: the thinnest of its four sides, measured outwards
+// from the middle of each.
+int outlineThickness(const cv::Mat& lines, const WorkRect& hole)
+{
+    const int midX = (hole.left + hole.right) / 2;
+    const int midY = (hole.top + hole.bottom) / 2;
+    const auto run = [&](int x, int y, int dx, int dy) {
+        int n = 0;
+        for (; x >= 0 && y >= 0 && x < lines.cols && y < lines.rows && lines.at<uint8_t>(y, x); x += dx, y += dy)
+            ++n;
+        return n;
+    };
+    return std::min({run(hole.left - 1, midY, -1, 0), run(hole.right + 1, midY, 1, 0), run(midX, hole.top - 1, 0, -1),
+                     run(midX, hole.bottom + 1, 0, 1)});
+}
+
 // The bounds of the printed words in a box's core, without the short strokes that stand on its
 // bottom ruling, one per character, as account-number boxes carry them.
 cv::Rect wordsWithoutTicks(const cv::Mat& coreText, const Page& page)
@@ -137,6 +153,10 @@ std::vector<Candidate> enclosedRectangles(const Page& page)
             continue;
         const double fill = cv::contourArea(contours[i]) / (double(bounds.width) * bounds.height);
         if (fill < 0.85)
+            continue;
+        // The bowl of a bold letter in a square typeface (a title's P or R) closes in a rectangle
+        // too, but its strokes are thick for the hole they make; a printed box's rulings are thin.
+        if (outlineThickness(page.lines, inner) >= std::max(page.px(0.7), int(0.2 * std::min(inner.width(), inner.height()))))
             continue;
         const WorkRect core{inner.left + 2, inner.top + 2, inner.right - 2, inner.bottom - 2};
         const double coreArea = double(core.width()) * core.height();

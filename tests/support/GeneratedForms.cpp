@@ -75,6 +75,16 @@ public:
     }
     void box(double x, double y, double w, double h) { painter_.drawRect(QRectF(x, y, w, h)); }
     void line(double x0, double y0, double x1, double y1) { painter_.drawLine(QPointF(x0, y0), QPointF(x1, y1)); }
+    void thickLines(double penMm, std::initializer_list<QLineF> lines)
+    {
+        painter_.save();
+        QPen pen = painter_.pen();
+        pen.setWidthF(penMm);
+        painter_.setPen(pen);
+        for (const QLineF& l : lines)
+            painter_.drawLine(l);
+        painter_.restore();
+    }
 
     // The pixels inside a box drawn at (x, y, w, h) mm.
     PixelRect inside(double x, double y, double w, double h) const
@@ -104,6 +114,8 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
         const double shift = (variant % 3) * 4.0;
         const double lift = (variant % 2) * 3.0;
         d.text(20, 22 + lift, l.title, 16);
+        // A logo in a square typeface whose bold P closes in a box-like bowl: not a field.
+        d.thickLines(1.1, {{165, 10, 165, 22}, {165, 10, 172, 10}, {172, 10, 172, 15}, {165, 15, 172, 15}});
 
         // Labels before their boxes.
         double y = 35 + lift;
