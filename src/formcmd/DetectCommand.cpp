@@ -73,7 +73,8 @@ int runDetect(const QStringList& arguments)
                        .arg(p.rect.bottom);
     }
     out.flush();
-    std::fprintf(stderr, "velmora-form detect: %d fields found\n", int(result.proposals.size()));
+    const int found = int(result.proposals.size());
+    std::fprintf(stderr, "velmora-form detect: %d %s found\n", found, found == 1 ? "field" : "fields");
 
     const std::optional<QString> output = line->value(QStringLiteral("-o"));
     if (!output)
