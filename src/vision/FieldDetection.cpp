@@ -378,17 +378,44 @@ int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& 
 }
 
 // Boxes with a caption inside are named by it, and the field starts below it, so that what is
-// printed into the field does not cover the caption.
-void nameByCaptions(std::vector<Candidate>& fields, const std::vector<WorkRect>& phrases, const Page& page)
+// printed into the field does not cover the caption. Words of the caption that stand apart as
+// phrases of their own (a widely spaced typeface) are joined to it; the joined line is added to
+// the phrases. Returns which phrases are captions.
+std::vector<bool> nameByCaptions(std::vector<Candidate>& fields, std::vector<WorkRect>& phrases, const Page& page)
 {
+    std::vector<bool> captions(phrases.size(), false);
+    const int wordGap = page.px(6);
     for (Candidate& f : fields) {
-        f.label = captionInside(f, phrases);
-        if (f.label < 0)
+        const int first = captionInside(f, phrases);
+        f.label = first;
+        if (first < 0)
             continue;
-        const int below = phrases[size_t(f.label)].bottom + page.px(0.5) + 1;
+        captions[size_t(first)] = true;
+        WorkRect line = phrases[size_t(first)];
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (size_t i = 0; i < captions.size(); ++i) {
+                const WorkRect& p = phrases[i];
+                const int centre = (p.top + p.bottom) / 2;
+                if (p.left > line.right && p.left - line.right <= wordGap && p.right <= f.rect.right &&
+                    centre >= line.top && centre <= line.bottom && p.top >= f.rect.top && !captions[i]) {
+                    line.right = p.right;
+                    line.top = std::min(line.top, p.top);
+                    line.bottom = std::max(line.bottom, p.bottom);
+                    captions[i] = grew = true;
+                }
+            }
+        }
+        if (line.right != phrases[size_t(first)].right) {
+            f.label = int(phrases.size());
+            phrases.push_back(line);
+            captions.push_back(true);
+        }
+        const int below = line.bottom + page.px(0.5) + 1;
         if (f.rect.bottom - below + 1 >= page.px(kMinBoxMm))
             f.rect.top = below;
     }
+    return captions;
 }
 
 void sortInReadingOrder(std::vector<FieldProposal>& proposals, double perMmPicture)
@@ -563,12 +590,8 @@ DetectionResult detectFields(const Dib& picture, const DetectionOptions& options
     if (!report(50))
         return result;
 
-    const std::vector<WorkRect> phrases = phrasesOf(page);
-    nameByCaptions(fields, phrases, page);
-    std::vector<bool> captions(phrases.size(), false);
-    for (const Candidate& f : fields)
-        if (f.label >= 0)
-            captions[size_t(f.label)] = true;
+    std::vector<WorkRect> phrases = phrasesOf(page);
+    const std::vector<bool> captions = nameByCaptions(fields, phrases, page);
     for (size_t i = 0; i < fields.size(); ++i)
         if (fields[i].label < 0)
             fields[i].label = labelFor(fields[i], i, fields, phrases, captions, page);

@@ -185,13 +185,15 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
         d.box(20, y + 2, 165, 25);
         form.fields.push_back({d.inside(20, y + 2, 165, 25), ProposalKind::Box, l.remarks.name});
         y += 33;
-        // Boxes side by side with their labels small in the top-left corner; the field is what
-        // lies below the caption (its baseline, half a millimetre of air).
+        // Boxes side by side with their labels small in the top-left corner, the words spaced
+        // wide; the field is what lies below the caption (its baseline, half a millimetre of air).
         const double captionBaseline = 3.5;
         for (const auto& [x, width, height, label] :
              {std::tuple{20.0, 85.0, 14.0, l.customer}, std::tuple{110.0, 75.0, 8.0, l.date}}) {
             d.box(x, y, width, height);
-            d.text(x + 1.5, y + captionBaseline, label.printed, 8);
+            double wordX = x + 1.5;
+            for (const QString& word : QString::fromUtf8(label.printed).split(' '))
+                wordX = d.text(wordX, y + captionBaseline, word.toUtf8().constData(), 8) + 3;
             PixelRect field = d.inside(x, y, width, height);
             field.top = int32_t(std::ceil((y + captionBaseline + 0.5) * perMm));
             form.fields.push_back({field, ProposalKind::Box, label.name});
