@@ -24,6 +24,8 @@ constexpr double kNeighbourGapMm = 2.5;      // cells sharing a ruling lie this 
 constexpr double kLabelGapLeftMm = 60;
 constexpr double kLabelGapAboveMm = 12;
 constexpr double kCellLabelGapAboveMm = 120;
+constexpr double kTickBoxMm = 8;       // a tick box is no larger
+constexpr double kTickLabelGapMm = 4;  // its label after it stands this close
 // Holes beyond this many are not looked at: a form has far fewer, noise has many.
 constexpr size_t kMaxHoles = 4000;
 constexpr size_t kMaxLabels = 400;
@@ -313,8 +315,8 @@ std::vector<WorkRect> phrasesOf(const Page& page)
 }
 
 // Many forms print a box's label small in its top-left corner. Such a caption lies wholly inside
-// the box, ends in its upper half and starts in its left half; the topmost, then leftmost, one
-// names the box. A comb row's cells and an underline's field hold no caption.
+// the box, ends in its upper half and starts in its left half; the first word of the topmost such
+// line names the box. A comb row's cells and an underline's field hold no caption.
 int captionInside(const Candidate& field, const std::vector<WorkRect>& phrases)
 {
     if (field.kind != ProposalKind::Box && field.kind != ProposalKind::Cell)
@@ -326,44 +328,117 @@ int captionInside(const Candidate& field, const std::vector<WorkRect>& phrases)
         const bool inside = p.left >= f.left && p.right <= f.right && p.top >= f.top && p.bottom <= f.bottom;
         if (!inside || p.bottom > f.top + f.height() / 2 || p.left > f.left + f.width() / 2)
             continue;
-        if (best < 0 || p.top < phrases[size_t(best)].top ||
-            (p.top == phrases[size_t(best)].top && p.left < phrases[size_t(best)].left))
+        if (best < 0 || p.top < phrases[size_t(best)].top)
+            best = int(i);
+    }
+    if (best < 0)
+        return best;
+    // The topmost word may stand anywhere on the caption's line (a tall letter); its first word
+    // is the leftmost on that line.
+    const WorkRect line = phrases[size_t(best)];
+    for (size_t i = 0; i < phrases.size(); ++i) {
+        const WorkRect& p = phrases[i];
+        const int centre = (p.top + p.bottom) / 2;
+        if (p.left >= f.left && p.right <= f.right && p.top >= f.top && p.bottom <= f.bottom && centre >= line.top &&
+            centre <= line.bottom && p.left < phrases[size_t(best)].left)
             best = int(i);
     }
     return best;
 }
 
+// The outlines of the boxes found. A box smaller than a ruling's length (a tick box) keeps its
+// outline among the printed words; taken out, it no longer joins the box to the label beside
+// it, nor stands in the label's reading as a stroke.
+cv::Mat outlinesOf(const std::vector<Candidate>& fields, const Page& page)
+{
+    cv::Mat outlines = cv::Mat::zeros(page.text.size(), CV_8U);
+    // Outwards over the outline's width; inwards by the two pixels a blurred outline's ink
+    // reaches beyond the ruling found, as the words beside the rulings are taken out.
+    const int out = page.px(0.6) + 2;
+    const int in = 2;
+    const int ring = out + in;
+    const cv::Rect all(0, 0, outlines.cols, outlines.rows);
+    for (const Candidate& f : fields) {
+        if (f.kind == ProposalKind::Underline)
+            continue;  // its rectangle is the room above the line, not a printed outline
+        const WorkRect& r = f.rect;
+        const int left = r.left - out, top = r.top - out, width = r.width() + 2 * out, height = r.height() + 2 * out;
+        const cv::Rect strips[] = {{left, top, width, ring},
+                                   {left, top + height - ring, width, ring},
+                                   {left, top, ring, height},
+                                   {left + width - ring, top, ring, height}};
+        for (const cv::Rect& strip : strips)
+            outlines(strip & all).setTo(255);
+    }
+    return outlines;
+}
+
+struct NearPhrase {
+    int index = -1;
+    int gap = 0;
+};
+
+// The nearest phrase on the field's line that ends before it (after: starts behind it), with no
+// other field between the two.
+NearPhrase nearestOnLine(const Candidate& field, size_t self, const std::vector<Candidate>& fields,
+                         const std::vector<WorkRect>& phrases, const std::vector<bool>& captions, int reach,
+                         bool after, const Page& page)
+{
+    const WorkRect& f = field.rect;
+    const int slack = page.px(1);
+    NearPhrase best{-1, reach + 1};
+    for (size_t i = 0; i < phrases.size(); ++i) {
+        const WorkRect& p = phrases[i];
+        const int centre = (p.top + p.bottom) / 2;
+        if (captions[i] || centre < f.top - slack || centre > f.bottom + slack)
+            continue;
+        if (after ? p.left < f.right - slack : p.right > f.left + slack)
+            continue;
+        const int gap = after ? p.left - f.right : f.left - p.right;
+        if (gap >= best.gap)
+            continue;
+        const int from = after ? f.right : p.right;
+        const int to = after ? p.left : f.left;
+        const bool blocked = std::any_of(fields.begin(), fields.end(), [&](const Candidate& other) {
+            return &other != &fields[self] && other.rect.left >= from && other.rect.right <= to &&
+                   verticalOverlap(other.rect, f) > 0;
+        });
+        if (!blocked)
+            best = {int(i), gap};
+    }
+    return best;
+}
+
+// A tick box: small and about square.
+bool isTickBox(const Candidate& field, const Page& page)
+{
+    const WorkRect& f = field.rect;
+    const int most = page.px(kTickBoxMm);
+    return field.kind == ProposalKind::Box && f.width() <= most && f.height() <= most &&
+           2 * f.width() <= 3 * f.height() && 2 * f.height() <= 3 * f.width();
+}
+
 // The phrase naming a field: the nearest one before it on its line, else the nearest one above.
+// A tick box's label mostly stands just after it ("[ ] Yes  [ ] No"), and the question before the
+// first box is not its label; a label before it wins only when clearly closer ("Yes [ ]  No [ ]").
 // A phrase that is another box's caption belongs to that box and is passed over.
 int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& fields,
              const std::vector<WorkRect>& phrases, const std::vector<bool>& captions, const Page& page)
 {
     const WorkRect& f = field.rect;
-    int best = -1;
-    int bestGap = page.px(kLabelGapLeftMm) + 1;
-    const int slack = page.px(1);
-    for (size_t i = 0; i < phrases.size(); ++i) {
-        const WorkRect& p = phrases[i];
-        if (captions[i])
-            continue;
-        const int centre = (p.top + p.bottom) / 2;
-        if (p.right > f.left + slack || centre < f.top - slack || centre > f.bottom + slack)
-            continue;
-        const int gap = f.left - p.right;
-        if (gap >= bestGap)
-            continue;
-        const bool blocked = std::any_of(fields.begin(), fields.end(), [&](const Candidate& other) {
-            return &other != &fields[self] && other.rect.left >= p.right && other.rect.right <= f.left &&
-                   verticalOverlap(other.rect, f) > 0;
-        });
-        if (!blocked) {
-            best = int(i);
-            bestGap = gap;
-        }
+    const NearPhrase before =
+        nearestOnLine(field, self, fields, phrases, captions, page.px(kLabelGapLeftMm), false, page);
+    if (isTickBox(field, page)) {
+        const NearPhrase after =
+            nearestOnLine(field, self, fields, phrases, captions, page.px(kTickLabelGapMm), true, page);
+        if (after.index >= 0 && (before.index < 0 || 2 * before.gap >= after.gap))
+            return after.index;
     }
-    if (best >= 0)
-        return best;
-    bestGap = page.px(field.kind == ProposalKind::Cell ? kCellLabelGapAboveMm : kLabelGapAboveMm) + 1;
+    if (before.index >= 0)
+        return before.index;
+    const int slack = page.px(1);
+    int best = -1;
+    int bestGap = page.px(field.kind == ProposalKind::Cell ? kCellLabelGapAboveMm : kLabelGapAboveMm) + 1;
     for (size_t i = 0; i < phrases.size(); ++i) {
         const WorkRect& p = phrases[i];
         if (captions[i] || p.bottom > f.top + slack || horizontalOverlap(p, f) <= 0 || p.left < f.left - page.px(5))
@@ -574,7 +649,7 @@ DetectionResult detectFields(const Dib& picture, const DetectionOptions& options
     }
     if (!report(15))
         return result;
-    const Page page = rulingsOf(ink, perMm);
+    Page page = rulingsOf(ink, perMm);
     if (!report(35))
         return result;
     std::vector<Candidate> fields = groupCells(enclosedRectangles(page), page);
@@ -590,6 +665,8 @@ DetectionResult detectFields(const Dib& picture, const DetectionOptions& options
     if (!report(50))
         return result;
 
+    const cv::Mat outlines = outlinesOf(fields, page);
+    page.text.setTo(0, outlines);
     std::vector<WorkRect> phrases = phrasesOf(page);
     const std::vector<bool> captions = nameByCaptions(fields, phrases, page);
     for (size_t i = 0; i < fields.size(); ++i)
@@ -599,6 +676,7 @@ DetectionResult detectFields(const Dib& picture, const DetectionOptions& options
     // The words are read once per phrase, on the grey picture without its rulings.
     cv::Mat clean = work.gray.clone();
     clean.setTo(255, page.rulings);
+    clean.setTo(255, outlines);
     std::vector<std::string> texts(phrases.size());
     std::vector<bool> wanted(phrases.size(), false);
     for (const Candidate& f : fields)

@@ -25,6 +25,8 @@ struct Labels {
     const char* title;
     Label surname, firstName, birth, street, postcode, place, phone, signature, iban, item, quantity, price, remarks;
     Label customer, date;  // printed small inside their boxes
+    const char* question;  // before a pair of tick boxes, each labelled after it
+    Label yes, no;
 };
 
 const Labels kEnglish{"Application form",      {"Surname:", "Surname"},
@@ -34,7 +36,8 @@ const Labels kEnglish{"Application form",      {"Surname:", "Surname"},
                       {"Signature:", "Signature"}, {"IBAN", "IBAN"},
                       {"Item", "Item"},            {"Quantity", "Quantity"},
                       {"Price", "Price"},          {"Remarks", "Remarks"},
-                      {"Customer number", "Customer number"}, {"Date", "Date"}};
+                      {"Customer number", "Customer number"}, {"Date", "Date"},
+                      "Married:", {"Yes", "Yes"}, {"No", "No"}};
 const Labels kGerman{"Antragsformular",        {"Nachname:", "Nachname"},
                      {"Vorname:", "Vorname"},  {"Geburtsdatum:", "Geburtsdatum"},
                      {"Straße und Hausnummer:", "Straße und Hausnummer"}, {"Postleitzahl", "Postleitzahl"},
@@ -42,7 +45,8 @@ const Labels kGerman{"Antragsformular",        {"Nachname:", "Nachname"},
                      {"Unterschrift:", "Unterschrift"}, {"IBAN", "IBAN"},
                      {"Artikel", "Artikel"},   {"Menge", "Menge"},
                      {"Preis", "Preis"},       {"Bemerkungen", "Bemerkungen"},
-                     {"Kundennummer", "Kundennummer"}, {"Datum", "Datum"}};
+                     {"Kundennummer", "Kundennummer"}, {"Datum", "Datum"},
+                     "Verheiratet:", {"Ja", "Ja"}, {"Nein", "Nein"}};
 
 class Drawing {
 public:
@@ -201,6 +205,14 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
         // The customer number's box marks its characters with short strokes on its bottom line.
         for (double x = 25; x < 105; x += 5)
             d.line(x, y + 12, x, y + 14);
+        y += 22;
+        // A question and its tick boxes, each with its answer after it.
+        double tickX = d.text(20, y + 4, l.question) + 2;
+        for (const Label& answer : {l.yes, l.no}) {
+            d.box(tickX, y + 0.5, 4, 4);
+            form.fields.push_back({d.inside(tickX, y + 0.5, 4, 4), ProposalKind::Box, answer.name});
+            tickX = d.text(tickX + 5.5, y + 4, answer.printed) + 5;
+        }
     }
     form.page = image.convertToFormat(QImage::Format_Grayscale8);
     return form;
