@@ -26,6 +26,8 @@ constexpr double kLabelGapAboveMm = 12;
 constexpr double kCellLabelGapAboveMm = 120;
 constexpr double kTickBoxMm = 8;       // a tick box is no larger
 constexpr double kTickLabelGapMm = 4;  // its label after it stands this close
+constexpr double kSpeckMm = 2.5;       // a phrase this small names only a field
+constexpr double kSpeckReachMm = 5;    // this close to it
 // Holes beyond this many are not looked at: a form has far fewer, noise has many.
 constexpr size_t kMaxHoles = 4000;
 constexpr size_t kMaxLabels = 400;
@@ -373,6 +375,14 @@ cv::Mat outlinesOf(const std::vector<Candidate>& fields, const Page& page)
     return outlines;
 }
 
+// A phrase of one small character, or a speck of dirt or of the paper's edge, names only a
+// field it stands close to.
+bool isSpeckFarOff(const WorkRect& phrase, int gap, const Page& page)
+{
+    const int small = page.px(kSpeckMm);
+    return phrase.width() < small && phrase.height() < small && gap > page.px(kSpeckReachMm);
+}
+
 struct NearPhrase {
     int index = -1;
     int gap = 0;
@@ -395,7 +405,7 @@ NearPhrase nearestOnLine(const Candidate& field, size_t self, const std::vector<
         if (after ? p.left < f.right - slack : p.right > f.left + slack)
             continue;
         const int gap = after ? p.left - f.right : f.left - p.right;
-        if (gap >= best.gap)
+        if (gap >= best.gap || isSpeckFarOff(p, gap, page))
             continue;
         const int from = after ? f.right : p.right;
         const int to = after ? p.left : f.left;
@@ -444,7 +454,7 @@ int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& 
         if (captions[i] || p.bottom > f.top + slack || horizontalOverlap(p, f) <= 0 || p.left < f.left - page.px(5))
             continue;
         const int gap = f.top - p.bottom;
-        if (gap < bestGap) {
+        if (gap < bestGap && !isSpeckFarOff(p, gap, page)) {
             best = int(i);
             bestGap = gap;
         }

@@ -79,6 +79,13 @@ public:
     }
     void box(double x, double y, double w, double h) { painter_.drawRect(QRectF(x, y, w, h)); }
     void line(double x0, double y0, double x1, double y1) { painter_.drawLine(QPointF(x0, y0), QPointF(x1, y1)); }
+    void dot(double x, double y, double diameter)
+    {
+        painter_.save();
+        painter_.setBrush(Qt::black);
+        painter_.drawEllipse(QPointF(x, y), diameter / 2, diameter / 2);
+        painter_.restore();
+    }
     void thickLines(double penMm, std::initializer_list<QLineF> lines)
     {
         painter_.save();
@@ -188,6 +195,8 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
         d.text(20, y, l.remarks.printed);
         d.box(20, y + 2, 165, 25);
         form.fields.push_back({d.inside(20, y + 2, 165, 25), ProposalKind::Box, l.remarks.name});
+        // A speck of dirt in the margin beside it: no label.
+        d.dot(9, y + 12, 1);
         y += 33;
         // Boxes side by side with their labels small in the top-left corner, the words spaced
         // wide; the field is what lies below the caption (its baseline, half a millimetre of air).
