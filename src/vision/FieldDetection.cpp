@@ -19,6 +19,10 @@ constexpr double kMinBoxMm = 3;
 constexpr double kMinUnderlineMm = 12;
 constexpr double kUnderlineFieldMm = 6;      // an underline's field reaches this high above it
 constexpr double kFlatLineMm = 2;            // a ruling no taller than this is a lone line
+constexpr double kFlatDotsMm = 1;            // a dotted line no taller (words are)
+constexpr double kDotGapMm = 1.5;            // the marks of a dotted line stand this close
+constexpr double kLineBreakMm = 3;           // a break this short leaves a line one line
+constexpr double kDottedPieceMm = 6;         // the shortest piece of a dotted line looked at
 constexpr double kRulingMm = 5;              // shorter strokes may be parts of letters
 constexpr double kNeighbourGapMm = 2.5;      // cells sharing a ruling lie this close
 constexpr double kLabelGapLeftMm = 60;
@@ -62,7 +66,8 @@ struct Page {
     double perMm;  // working pixels per millimetre
     cv::Mat horizontal, vertical, lines;
     cv::Mat rulings;  // the lines that are longer than any letter's stroke
-    cv::Mat text;
+    cv::Mat dotted;   // dotted and dashed lines, joined into lines
+    cv::Mat text;     // the rest of the ink: the printed words
     int px(double mm) const { return std::max(1, int(std::lround(mm * perMm))); }
 };
 
@@ -73,9 +78,101 @@ cv::Mat openedAlong(const cv::Mat& ink, cv::Size kernel)
     return opened;
 }
 
+// The pixels of the connected components marked to keep.
+cv::Mat keptComponents(const cv::Mat& labels, const std::vector<uint8_t>& keep)
+{
+    cv::Mat kept = cv::Mat::zeros(labels.size(), CV_8U);
+    for (int y = 0; y < labels.rows; ++y) {
+        const int* label = labels.ptr<int>(y);
+        uint8_t* out = kept.ptr<uint8_t>(y);
+        for (int x = 0; x < labels.cols; ++x)
+            out[x] = keep[size_t(label[x])] ? 255 : 0;
+    }
+    return kept;
+}
+
+// Whether the marks across a band (its columns inked over a third of its height) follow at an
+// even pitch, as printed dots and dashes do and specks of noise do not: hardly a gap or a mark
+// more than twice the usual.
+bool evenlySpaced(const cv::Mat& band)
+{
+    std::vector<int> marks, gaps;
+    int run = 0;
+    bool inMark = false;
+    const int least = std::max(1, band.rows / 3);
+    for (int x = 0; x < band.cols; ++x) {
+        const bool inked = cv::countNonZero(band.col(x)) >= least;
+        if (x > 0 && inked != inMark) {
+            (inMark ? marks : gaps).push_back(run);
+            run = 0;
+        }
+        inMark = inked;
+        ++run;
+    }
+    (inMark ? marks : gaps).push_back(run);
+    if (marks.size() < 5 || gaps.empty())
+        return false;
+    const auto even = [](std::vector<int> runs) {
+        std::nth_element(runs.begin(), runs.begin() + long(runs.size() / 2), runs.end());
+        const int usual = runs[runs.size() / 2];
+        const auto odd = std::count_if(runs.begin(), runs.end(), [&](int run) { return run > 2 * usual + 1; });
+        return 10 * odd <= long(runs.size());
+    };
+    return even(marks) && even(gaps);
+}
+
+// Rows of small marks close together on one line, as a form prints them to write on after a
+// label ("Name ............"), joined into lines. A line of words joins as well, but the letters
+// reach above and below the rows that join; the marks of a dotted line stand alone.
+cv::Mat dottedLinesOf(const cv::Mat& text, const Page& page)
+{
+    cv::Mat joined;
+    // Three rows high: the marks of a scanned line stand a pixel higher or lower.
+    cv::morphologyEx(text, joined, cv::MORPH_CLOSE,
+                     cv::getStructuringElement(cv::MORPH_RECT, {page.px(kDotGapMm) | 1, 3}));
+    // Short pieces too: where a scan turned some of the dots into a ruling, the dots between are
+    // joined to it later (joinedLines).
+    const cv::Mat rows = openedAlong(joined, {page.px(kDottedPieceMm), 1});
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(rows, labels, stats, centroids, 8, CV_32S);
+    cv::Mat dotted = cv::Mat::zeros(text.size(), CV_8U);
+    const cv::Rect all(0, 0, text.cols, text.rows);
+    const int tallest = page.px(kFlatDotsMm);
+    const int clear = page.px(0.6);
+    for (int i = 1; i < count; ++i) {
+        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        if (r.height < 2 || r.height > tallest || !evenlySpaced(text(r)))
+            continue;
+        // Marks along the whole line, not a few specks that the joining strung together.
+        if (cv::countNonZero(text(r)) < 0.25 * r.area())
+            continue;
+        // The marks reach over the rows that joined (round dots, a blurred scan), but not as far
+        // as letters do.
+        const auto inkedRow = [&](int y) {
+            return y >= 0 && y < text.rows && cv::countNonZero(text(cv::Rect(r.x, y, r.width, 1))) >= 0.05 * r.width;
+        };
+        int top = r.y, bottom = r.y + r.height - 1;
+        while (inkedRow(top - 1) && bottom - top < tallest)
+            --top;
+        while (inkedRow(bottom + 1) && bottom - top < tallest)
+            ++bottom;
+        if (bottom - top + 1 > tallest)
+            continue;
+        const auto blank = [&](const cv::Rect& strip) {
+            return strip.empty() || cv::countNonZero(text(strip)) <= 0.03 * strip.area();
+        };
+        if (!blank(cv::Rect(r.x, top - clear, r.width, clear) & all) ||
+            !blank(cv::Rect(r.x, bottom + 1, r.width, clear) & all))
+            continue;
+        dotted(cv::Rect(r.x, top, r.width, bottom - top + 1)).setTo(255);
+    }
+    return dotted;
+}
+
 Page rulingsOf(const cv::Mat& ink, double perMm)
 {
-    Page page{perMm, {}, {}, {}, {}, {}};
+    Page page{perMm, {}, {}, {}, {}, {}, {}};
     page.horizontal = openedAlong(ink, {page.px(kHorizontalStrokeMm), 1});
     page.vertical = openedAlong(ink, {1, page.px(kVerticalStrokeMm)});
     cv::bitwise_or(page.horizontal, page.vertical, page.lines);
@@ -87,16 +184,14 @@ Page rulingsOf(const cv::Mat& ink, double perMm)
     const int ruling = page.px(kRulingMm);
     for (int i = 1; i < count; ++i)
         keep[size_t(i)] = stats.at<int>(i, cv::CC_STAT_WIDTH) >= ruling || stats.at<int>(i, cv::CC_STAT_HEIGHT) >= ruling;
-    page.rulings = cv::Mat::zeros(page.lines.size(), CV_8U);
-    for (int y = 0; y < labels.rows; ++y) {
-        const int* label = labels.ptr<int>(y);
-        uint8_t* out = page.rulings.ptr<uint8_t>(y);
-        for (int x = 0; x < labels.cols; ++x)
-            out[x] = keep[size_t(label[x])] ? 255 : 0;
-    }
+    page.rulings = keptComponents(labels, keep);
     cv::Mat nearLines;
     cv::dilate(page.rulings, nearLines, cv::getStructuringElement(cv::MORPH_RECT, {5, 5}));
     cv::bitwise_and(ink, ~nearLines, page.text);
+    page.dotted = dottedLinesOf(page.text, page);
+    cv::Mat nearDots;
+    cv::dilate(page.dotted, nearDots, cv::getStructuringElement(cv::MORPH_RECT, {5, 5}));
+    page.text.setTo(0, nearDots);
     return page;
 }
 
@@ -255,21 +350,64 @@ std::vector<Candidate> groupCells(std::vector<Candidate> holes, const Page& page
     return grouped;
 }
 
-// Lone horizontal rulings with printed words just before them.
-std::vector<Candidate> underlines(const Page& page)
+// The flat pieces of a mask's lines, no taller than flat.
+std::vector<WorkRect> flatPieces(const cv::Mat& lines, int flat)
 {
     cv::Mat labels, stats, centroids;
-    const int count = cv::connectedComponentsWithStats(page.lines, labels, stats, centroids, 8, CV_32S);
+    const int count = cv::connectedComponentsWithStats(lines, labels, stats, centroids, 8, CV_32S);
+    std::vector<WorkRect> pieces;
+    for (int i = 1; i < count; ++i) {
+        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        if (r.height <= flat)
+            pieces.push_back(fromCv(r));
+    }
+    return pieces;
+}
+
+// Pieces on one line with short breaks between them joined: a scan breaks a thin line, and a
+// dotted line may come out partly as ruling, partly as dots.
+std::vector<WorkRect> joinedLines(std::vector<WorkRect> pieces, const Page& page)
+{
+    std::sort(pieces.begin(), pieces.end(), [](const WorkRect& a, const WorkRect& b) { return a.left < b.left; });
+    const int gap = page.px(kLineBreakMm);
+    const int level = page.px(0.5);
+    std::vector<WorkRect> lines;
+    std::vector<bool> taken(pieces.size(), false);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (taken[i])
+            continue;
+        WorkRect line = pieces[i];
+        for (size_t j = i + 1; j < pieces.size() && pieces[j].left <= line.right + gap; ++j) {
+            const WorkRect& p = pieces[j];
+            if (taken[j] || std::abs(p.bottom - line.bottom) > level || p.right <= line.right)
+                continue;
+            line.right = p.right;
+            line.top = std::min(line.top, p.top);
+            line.bottom = std::max(line.bottom, p.bottom);
+            taken[j] = true;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Lone horizontal lines, ruled or dotted, with printed words just before them. What is left of a
+// line found among the words (dots the scan kept apart) is taken out, so that it joins no label.
+std::vector<Candidate> underlines(Page& page)
+{
+    std::vector<WorkRect> pieces = flatPieces(page.lines, page.px(kFlatLineMm));
+    for (const WorkRect& dots : flatPieces(page.dotted, page.px(kFlatDotsMm)))
+        pieces.push_back(dots);
     std::vector<Candidate> found;
     const int minLength = page.px(kMinUnderlineMm);
-    const int flat = page.px(kFlatLineMm);
     const int fieldHeight = page.px(kUnderlineFieldMm);
-    for (int i = 1; i < count && found.size() < kMaxHoles; ++i) {
-        const int x = stats.at<int>(i, cv::CC_STAT_LEFT);
-        const int y = stats.at<int>(i, cv::CC_STAT_TOP);
-        const int w = stats.at<int>(i, cv::CC_STAT_WIDTH);
-        const int h = stats.at<int>(i, cv::CC_STAT_HEIGHT);
-        if (w < minLength || h > flat || w > 0.9 * page.lines.cols)
+    const int margin = page.px(0.3);
+    for (const WorkRect& line : joinedLines(std::move(pieces), page)) {
+        if (found.size() >= kMaxHoles)
+            break;
+        const int x = line.left, y = line.top, w = line.width(), h = line.height();
+        if (w < minLength || w > 0.9 * page.lines.cols)
             continue;
         // The label ends a few millimetres before the line and sits on it.
         const int labelLeft = std::max(0, x - page.px(8));
@@ -289,6 +427,8 @@ std::vector<Candidate> underlines(const Page& page)
         if (field.height() < page.px(kMinBoxMm))
             continue;
         found.push_back({field, ProposalKind::Underline, 0, 0.7});
+        const cv::Rect band = cv::Rect(x, y - margin, w, h + 2 * margin) & cv::Rect(0, 0, page.text.cols, page.text.rows);
+        page.text(band).setTo(0);
     }
     return found;
 }

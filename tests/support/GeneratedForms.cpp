@@ -27,6 +27,7 @@ struct Labels {
     Label customer, date;  // printed small inside their boxes
     const char* question;  // before a pair of tick boxes, each labelled after it
     Label yes, no;
+    Label occupation;  // before a dotted line
 };
 
 const Labels kEnglish{"Application form",      {"Surname:", "Surname"},
@@ -37,7 +38,8 @@ const Labels kEnglish{"Application form",      {"Surname:", "Surname"},
                       {"Item", "Item"},            {"Quantity", "Quantity"},
                       {"Price", "Price"},          {"Remarks", "Remarks"},
                       {"Customer number", "Customer number"}, {"Date", "Date"},
-                      "Married:", {"Yes", "Yes"}, {"No", "No"}};
+                      "Married:", {"Yes", "Yes"}, {"No", "No"},
+                      {"Occupation:", "Occupation"}};
 const Labels kGerman{"Antragsformular",        {"Nachname:", "Nachname"},
                      {"Vorname:", "Vorname"},  {"Geburtsdatum:", "Geburtsdatum"},
                      {"Straße und Hausnummer:", "Straße und Hausnummer"}, {"Postleitzahl", "Postleitzahl"},
@@ -46,7 +48,8 @@ const Labels kGerman{"Antragsformular",        {"Nachname:", "Nachname"},
                      {"Artikel", "Artikel"},   {"Menge", "Menge"},
                      {"Preis", "Preis"},       {"Bemerkungen", "Bemerkungen"},
                      {"Kundennummer", "Kundennummer"}, {"Datum", "Datum"},
-                     "Verheiratet:", {"Ja", "Ja"}, {"Nein", "Nein"}};
+                     "Verheiratet:", {"Ja", "Ja"}, {"Nein", "Nein"},
+                     {"Beruf:", "Beruf"}};
 
 class Drawing {
 public:
@@ -222,6 +225,16 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
             form.fields.push_back({d.inside(tickX, y + 0.5, 4, 4), ProposalKind::Box, answer.name});
             tickX = d.text(tickX + 5.5, y + 4, answer.printed) + 5;
         }
+        y += 14;
+        // A dotted line to write on after its label.
+        const double dotsStart = d.text(20, y, l.occupation.printed) + 2;
+        const double dotsEnd = dotsStart + 80;
+        for (double x = dotsStart + 0.2; x < dotsEnd; x += 1)
+            d.dot(x, y, 0.4);
+        const int32_t dotsTop = int32_t(std::floor((y - 0.2) * perMm));
+        form.fields.push_back({{int32_t(std::lround(dotsStart * perMm)), dotsTop - int32_t(std::lround(6 * perMm)),
+                                int32_t(std::lround(dotsEnd * perMm)), dotsTop - 1},
+                               ProposalKind::Underline, l.occupation.name});
     }
     form.page = image.convertToFormat(QImage::Format_Grayscale8);
     return form;
