@@ -581,7 +581,7 @@ int labelFor(const Candidate& field, size_t self, const std::vector<Candidate>& 
     if (isTickBox(field, page)) {
         const NearPhrase after =
             nearestOnLine(field, self, fields, phrases, captions, page.px(kTickLabelGapMm), true, page);
-        if (after.index >= 0 && (before.index < 0 || 2 * before.gap >= after.gap))
+        if (after.index >= 0 && (before.index < 0 || 4 * before.gap >= 3 * after.gap))
             return after.index;
     }
     if (before.index >= 0)

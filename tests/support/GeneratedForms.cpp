@@ -25,7 +25,7 @@ struct Labels {
     const char* title;
     Label surname, firstName, birth, street, postcode, place, phone, signature, iban, item, quantity, price, remarks;
     Label customer, date;  // printed small inside their boxes
-    const char* question;  // before a pair of tick boxes, each labelled after it
+    const char* question;  // before a pair of tick boxes, each labelled after it (and a pair labelled before)
     Label yes, no;
     Label occupation;  // before a dotted line
 };
@@ -224,6 +224,15 @@ GeneratedForm generatedForm(double ppi, FormLanguage language, int variant)
             d.box(tickX, y + 0.5, 4, 4);
             form.fields.push_back({d.inside(tickX, y + 0.5, 4, 4), ProposalKind::Box, answer.name});
             tickX = d.text(tickX + 5.5, y + 4, answer.printed) + 5;
+        }
+        // The other custom on the same line: each answer just before its box, the next answer a
+        // little further on; the names are taken, so they are numbered.
+        double answerX = 110;
+        for (const Label& answer : {l.yes, l.no}) {
+            const double boxX = d.text(answerX, y + 4, answer.printed) + 1.5;
+            d.box(boxX, y + 0.5, 4, 4);
+            form.fields.push_back({d.inside(boxX, y + 0.5, 4, 4), ProposalKind::Box, std::string(answer.name) + " 2"});
+            answerX = boxX + 4 + 2.5;
         }
         y += 14;
         // A dotted line to write on after its label.
