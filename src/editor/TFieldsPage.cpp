@@ -648,4 +648,6 @@ void TFieldsPage::showProposals()
     for (QWidget* part : std::initializer_list<QWidget*>{ProposalText, AcceptAllBtn, DoneBtn})
         part->setVisible(left > 0);
     ProposalText->setText(QStringLiteral("Found fields left: %1. Click one to take it, right-click to drop it.").arg(left));
+    // A narrow window cuts the hint off; the whole of it shows on hovering.
+    ProposalText->setToolTip(ProposalText->text());
 }
