@@ -78,6 +78,13 @@ cv::Mat openedAlong(const cv::Mat& ink, cv::Size kernel)
     return opened;
 }
 
+// The bounding box of connected component i, from connectedComponentsWithStats.
+cv::Rect componentBounds(const cv::Mat& stats, int i)
+{
+    return {stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP), stats.at<int>(i, cv::CC_STAT_WIDTH),
+            stats.at<int>(i, cv::CC_STAT_HEIGHT)};
+}
+
 // The pixels of the connected components marked to keep.
 cv::Mat keptComponents(const cv::Mat& labels, const std::vector<uint8_t>& keep)
 {
@@ -140,8 +147,7 @@ cv::Mat dottedLinesOf(const cv::Mat& text, const Page& page)
     const int tallest = page.px(kFlatDotsMm);
     const int clear = page.px(0.6);
     for (int i = 1; i < count; ++i) {
-        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const cv::Rect r = componentBounds(stats, i);
         if (r.height < 2 || r.height > tallest || !evenlySpaced(text(r)))
             continue;
         // Marks along the whole line, not a few specks that the joining strung together.
@@ -221,8 +227,7 @@ cv::Rect wordsWithoutTicks(const cv::Mat& coreText, const Page& page)
     const int nearBottom = coreText.rows - page.px(0.5) - 1;
     cv::Rect words;
     for (int i = 1; i < count; ++i) {
-        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const cv::Rect r = componentBounds(stats, i);
         const bool tick = r.width <= thin && r.y + r.height >= nearBottom && r.height < coreText.rows / 2;
         if (!tick)
             words = words.empty() ? r : (words | r);
@@ -269,7 +274,10 @@ std::vector<Candidate> enclosedRectangles(const Page& page)
             return words.height >= 0.25 * inner.height() && words.width >= page.px(1.5) &&
                    bottom > inner.height() / 2;
         };
-        if (isHeading(cv::boundingRect(page.text(toCv(core)))) && isHeading(wordsWithoutTicks(page.text(toCv(core)), page)))
+        // The words without ticks lie within all the ink, so only a box whose ink makes a heading
+        // needs its ticks told apart.
+        const cv::Mat coreText = page.text(toCv(core));
+        if (isHeading(cv::boundingRect(coreText)) && isHeading(wordsWithoutTicks(coreText, page)))
             continue;
         holes.push_back({inner, ProposalKind::Box, 0, std::clamp((fill - 0.85) / 0.15, 0.0, 1.0) * 0.3 + 0.7});
     }
@@ -357,8 +365,7 @@ std::vector<WorkRect> flatPieces(const cv::Mat& lines, int flat)
     const int count = cv::connectedComponentsWithStats(lines, labels, stats, centroids, 8, CV_32S);
     std::vector<WorkRect> pieces;
     for (int i = 1; i < count; ++i) {
-        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const cv::Rect r = componentBounds(stats, i);
         if (r.height <= flat)
             pieces.push_back(fromCv(r));
     }
@@ -443,8 +450,7 @@ std::vector<WorkRect> phrasesOf(const Page& page)
     const int count = cv::connectedComponentsWithStats(joined, labels, stats, centroids, 8, CV_32S);
     std::vector<WorkRect> phrases;
     for (int i = 1; i < count; ++i) {
-        const cv::Rect r(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                         stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const cv::Rect r = componentBounds(stats, i);
         const cv::Rect inked = cv::boundingRect(page.text(r));
         if (inked.empty())
             continue;
@@ -454,6 +460,19 @@ std::vector<WorkRect> phrasesOf(const Page& page)
         phrases.push_back(phrase);
     }
     return phrases;
+}
+
+bool liesWithin(const WorkRect& inner, const WorkRect& outer)
+{
+    return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+           inner.bottom <= outer.bottom;
+}
+
+// Whether a phrase stands on a line: its middle lies within the line's height.
+bool onLineOf(const WorkRect& phrase, const WorkRect& line)
+{
+    const int centre = (phrase.top + phrase.bottom) / 2;
+    return centre >= line.top && centre <= line.bottom;
 }
 
 // Many forms print a box's label small in its top-left corner. Such a caption lies wholly inside
@@ -467,8 +486,7 @@ int captionInside(const Candidate& field, const std::vector<WorkRect>& phrases)
     int best = -1;
     for (size_t i = 0; i < phrases.size(); ++i) {
         const WorkRect& p = phrases[i];
-        const bool inside = p.left >= f.left && p.right <= f.right && p.top >= f.top && p.bottom <= f.bottom;
-        if (!inside || p.bottom > f.top + f.height() / 2 || p.left > f.left + f.width() / 2)
+        if (!liesWithin(p, f) || p.bottom > f.top + f.height() / 2 || p.left > f.left + f.width() / 2)
             continue;
         if (best < 0 || p.top < phrases[size_t(best)].top)
             best = int(i);
@@ -480,9 +498,7 @@ int captionInside(const Candidate& field, const std::vector<WorkRect>& phrases)
     const WorkRect line = phrases[size_t(best)];
     for (size_t i = 0; i < phrases.size(); ++i) {
         const WorkRect& p = phrases[i];
-        const int centre = (p.top + p.bottom) / 2;
-        if (p.left >= f.left && p.right <= f.right && p.top >= f.top && p.bottom <= f.bottom && centre >= line.top &&
-            centre <= line.bottom && p.left < phrases[size_t(best)].left)
+        if (liesWithin(p, f) && onLineOf(p, line) && p.left < phrases[size_t(best)].left)
             best = int(i);
     }
     return best;
@@ -617,19 +633,22 @@ std::vector<bool> nameByCaptions(std::vector<Candidate>& fields, std::vector<Wor
             continue;
         captions[size_t(first)] = true;
         WorkRect line = phrases[size_t(first)];
-        for (bool grew = true; grew;) {
-            grew = false;
-            for (size_t i = 0; i < captions.size(); ++i) {
-                const WorkRect& p = phrases[i];
-                const int centre = (p.top + p.bottom) / 2;
-                if (p.left > line.right && p.left - line.right <= wordGap && p.right <= f.rect.right &&
-                    centre >= line.top && centre <= line.bottom && p.top >= f.rect.top && !captions[i]) {
-                    line.right = p.right;
-                    line.top = std::min(line.top, p.top);
-                    line.bottom = std::max(line.bottom, p.bottom);
-                    captions[i] = grew = true;
-                }
-            }
+        // The words after the first in the box, left to right, join while the gaps stay short.
+        std::vector<size_t> after;
+        for (size_t i = 0; i < phrases.size(); ++i)
+            if (!captions[i] && phrases[i].left > line.right && liesWithin(phrases[i], f.rect))
+                after.push_back(i);
+        std::sort(after.begin(), after.end(), [&](size_t a, size_t b) { return phrases[a].left < phrases[b].left; });
+        for (const size_t i : after) {
+            const WorkRect& p = phrases[i];
+            if (p.left > line.right + wordGap)
+                break;
+            if (p.left <= line.right || !onLineOf(p, line))
+                continue;
+            line.right = p.right;
+            line.top = std::min(line.top, p.top);
+            line.bottom = std::max(line.bottom, p.bottom);
+            captions[i] = true;
         }
         if (line.right != phrases[size_t(first)].right) {
             f.label = int(phrases.size());
